@@ -1,0 +1,3 @@
+#include "vistlib.h"
+
+extern "C" void __stdcall ShowClipBoard() {}

@@ -1,0 +1,6 @@
+#include "vistlib.h"
+
+extern "C" {
+void __stdcall AddToZip(const char*, const char*) {}
+void __stdcall MakeExe(const char*) {}
+}
