@@ -23,21 +23,26 @@ ensure_prefix() {
   touch "$WINEPREFIX/.vistrel-ready"
 }
 
-# Starts Xvfb on a free display, 1920x1080x24, and exports DISPLAY.
+# Starts Xvfb on a display it picks itself (so parallel runs never collide),
+# 1920x1080x24, and exports DISPLAY.
 start_xvfb() {
-  local n=${VISTREL_DISPLAY_BASE:-90}
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  local numberFile
+  numberFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
   local pid=$!
   started_pids+=("$pid")
-  export DISPLAY=":$n"
   local deadline=$((SECONDS + 20))
-  until xdpyinfo >/dev/null 2>&1; do
-    kill -0 "$pid" 2>/dev/null || { echo "Xvfb on :$n did not start" >&2; return 1; }
-    [ $SECONDS -lt $deadline ] || { echo "Xvfb on :$n did not answer" >&2; return 1; }
+  until [ -s "$numberFile" ]; do
+    kill -0 "$pid" 2>/dev/null || { echo "Xvfb did not start" >&2; return 1; }
+    [ $SECONDS -lt $deadline ] || { echo "Xvfb did not answer" >&2; return 1; }
     sleep 0.1
   done
-  echo "$pid"
+  export DISPLAY=":$(tr -dc 0-9 <"$numberFile")"
+  rm -f "$numberFile"
+  until xdpyinfo >/dev/null 2>&1; do
+    [ $SECONDS -lt $deadline ] || { echo "Xvfb on $DISPLAY did not answer" >&2; return 1; }
+    sleep 0.1
+  done
 }
 
 # Starts the Wine server for the prefix, detached from our output, so that
