@@ -26,7 +26,12 @@ function(vistrel_add_gtest)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
   if(VISTREL_WIN32)
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_output=xml:${VISTREL_RESULTS_DIR}/${T_NAME}.xml
+  # Under Wine a Unix path needs its drive: Z: is the Unix root.
+  set(results "${VISTREL_RESULTS_DIR}")
+  if(VISTREL_WIN32)
+    set(results "Z:${VISTREL_RESULTS_DIR}")
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_output=xml:${results}/${T_NAME}.xml
            WORKING_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
