@@ -32,7 +32,8 @@ class RegistryModuleTest : public ::testing::Test {
 };
 
 TEST_F(RegistryModuleTest, TextRoundTripKeepsTheTerminatingZero) {
-  mdlRegistry::StoreValue(registry_, Hive::CurrentUser, kKey, "Path", std::string("C:\\A b"), kRegSz);
+  mdlRegistry::StoreValue(registry_, Hive::CurrentUser, kKey, "Path", std::string("C:\\A b"),
+                          kRegSz);
   // Stored with the zero, counted in the length.
   const RegistryValue raw = Raw("path");
   EXPECT_EQ(raw.type, kRegSz);
@@ -67,8 +68,10 @@ TEST_F(RegistryModuleTest, OddSizedDwordsAreReadSafely) {
   // read past the data or overrun the integer.
   Plant("Short", kRegDword, {0x05});
   Plant("Long", kRegDword, {1, 0, 0, 0, 0xAA, 0xBB});
-  EXPECT_EQ(std::get<int32_t>(mdlRegistry::QueryValue(registry_, Hive::CurrentUser, kKey, "Short")), 5);
-  EXPECT_EQ(std::get<int32_t>(mdlRegistry::QueryValue(registry_, Hive::CurrentUser, kKey, "Long")), 1);
+  EXPECT_EQ(std::get<int32_t>(mdlRegistry::QueryValue(registry_, Hive::CurrentUser, kKey, "Short")),
+            5);
+  EXPECT_EQ(std::get<int32_t>(mdlRegistry::QueryValue(registry_, Hive::CurrentUser, kKey, "Long")),
+            1);
 }
 
 TEST_F(RegistryModuleTest, OtherTypesGiveMinusOneAndLeaveTheValueAlone) {
@@ -139,6 +142,19 @@ TEST_F(RegistryModuleTest, DeleteValueRemovesIt) {
   mdlRegistry::StoreValue(registry_, Hive::CurrentUser, kKey, "v", std::string("x"), kRegSz);
   mdlRegistry::DeleteValue(registry_, Hive::CurrentUser, kKey, "V");
   EXPECT_TRUE(IsEmpty(mdlRegistry::QueryValue(registry_, Hive::CurrentUser, kKey, "v")));
+}
+
+TEST_F(RegistryModuleTest, ValueTextDropsTheZeroAndReadsAbsenceAsEmpty) {
+  Plant("Server", kRegSz, {'s', 'm', 't', 'p', 0});
+  Plant("NoZero", kRegSz, {'a', 'b'});
+  Plant("Port", kRegDword, {25, 0, 0, 0});
+  Plant("Raw", kRegBinary, {'x', 0});
+  EXPECT_EQ(QueryValueText(registry_, Hive::CurrentUser, kKey, "server"), "smtp");
+  EXPECT_EQ(QueryValueText(registry_, Hive::CurrentUser, kKey, "NoZero"), "ab");
+  EXPECT_EQ(QueryValueText(registry_, Hive::CurrentUser, kKey, "Port"), "25");
+  EXPECT_EQ(QueryValueText(registry_, Hive::CurrentUser, kKey, "Raw"), "");
+  EXPECT_EQ(QueryValueText(registry_, Hive::CurrentUser, kKey, "Absent"), "");
+  EXPECT_EQ(QueryValueText(registry_, Hive::CurrentUser, "Software\\None", "Server"), "");
 }
 
 }  // namespace

@@ -7,8 +7,7 @@
 namespace vistrel {
 namespace {
 
-constexpr char kDivers[] =
-    "Software\\VB and VBA Program Settings\\Tarnwick Vistrel\\Divers";
+constexpr char kDivers[] = "Software\\VB and VBA Program Settings\\Tarnwick Vistrel\\Divers";
 
 RegistryValue Raw(MemoryRegistry& registry, std::string_view path, std::string_view name) {
   RegistryValue value;
@@ -23,8 +22,8 @@ TEST(SettingsStore, EmptyStoreGivesDefaultsAndWritesNothing) {
   EXPECT_EQ(store.GetSetting("Mail", "SMTP_Server", ""), "");
   EXPECT_EQ(store.GetSetting("Divers", "ScaleSystem", "0"), "0");
   EXPECT_EQ(store.Registry().ValueCount(), 0u);
-  EXPECT_FALSE(store.Registry().KeyExists(Hive::CurrentUser,
-                                          "Software\\VB and VBA Program Settings"));
+  EXPECT_FALSE(
+      store.Registry().KeyExists(Hive::CurrentUser, "Software\\VB and VBA Program Settings"));
 }
 
 TEST(SettingsStore, SaveLandsAsTextWithItsZeroUnderTheApplicationAndSection) {

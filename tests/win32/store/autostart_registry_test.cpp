@@ -1,8 +1,7 @@
 // The autostart entry in the real HKEY_LOCAL_MACHINE Run key. The test puts
 // back whatever entry was there before it ran.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cctype>
@@ -33,7 +32,8 @@ class AutostartRegistryTest : public ::testing::Test {
   void TearDown() override {
     DeleteAutostartEntry(SystemRegistry());
     if (saved_) {
-      const auto key = SystemRegistry().Open(Hive::LocalMachine, kAutostartKey, RegistryAccess::All);
+      const auto key =
+          SystemRegistry().Open(Hive::LocalMachine, kAutostartKey, RegistryAccess::All);
       if (key) key->Set(kAutostartValueName, kRegSz, saved_->data(), saved_->size());
     }
   }

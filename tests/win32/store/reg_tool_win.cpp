@@ -32,7 +32,8 @@ int RunReg(const std::string& arguments, std::string* output) {
   std::string text;
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    text.append(buffer, got);
   CloseHandle(readEnd);
   DWORD exitCode = static_cast<DWORD>(-1);
   if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
@@ -56,8 +57,8 @@ std::optional<RegToolValue> RegQuery(const std::string& key, const std::string& 
     if (typeAt == std::string::npos) continue;
     RegToolValue value;
     const size_t typeEnd = line.find("    ", typeAt + 4);
-    value.type = line.substr(typeAt + 4, typeEnd == std::string::npos ? std::string::npos
-                                                                      : typeEnd - typeAt - 4);
+    value.type = line.substr(
+        typeAt + 4, typeEnd == std::string::npos ? std::string::npos : typeEnd - typeAt - 4);
     if (typeEnd != std::string::npos) value.data = line.substr(typeEnd + 4);
     return value;
   }

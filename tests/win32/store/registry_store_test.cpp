@@ -1,8 +1,7 @@
 // The settings store and the registry module on the real registry: what they
 // write must be what reg.exe sees, and what reg.exe writes must read back.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -125,8 +124,8 @@ TEST_F(RegistryModuleOnRegistry, StoredTextRegSeesAndQueryReadsWithItsZero) {
   const RegistryData read =
       mdlRegistry::QueryValue(SystemRegistry(), Hive::CurrentUser, path_, "tarnwick vistrel");
   ASSERT_TRUE(std::holds_alternative<std::string>(read));
-  EXPECT_EQ(std::get<std::string>(read), std::string("C:\\Program Files\\Vistrel\\vistrel.exe") +
-                                             std::string(1, '\0'));
+  EXPECT_EQ(std::get<std::string>(read),
+            std::string("C:\\Program Files\\Vistrel\\vistrel.exe") + std::string(1, '\0'));
 }
 
 TEST_F(RegistryModuleOnRegistry, DwordsBothWays) {
@@ -171,7 +170,8 @@ TEST_F(RegistryModuleOnRegistry, MissingKeyIsANoOpAndDeleteRemoves) {
   EXPECT_TRUE(IsEmpty(mdlRegistry::QueryValue(SystemRegistry(), Hive::CurrentUser, missing, "v")));
   mdlRegistry::DeleteValue(SystemRegistry(), Hive::CurrentUser, missing, "v");
 
-  mdlRegistry::StoreValue(SystemRegistry(), Hive::CurrentUser, path_, "v", std::string("x"), kRegSz);
+  mdlRegistry::StoreValue(SystemRegistry(), Hive::CurrentUser, path_, "v", std::string("x"),
+                          kRegSz);
   ASSERT_TRUE(RegQuery(forReg_, "v"));
   mdlRegistry::DeleteValue(SystemRegistry(), Hive::CurrentUser, path_, "V");
   EXPECT_FALSE(RegQuery(forReg_, "v"));
