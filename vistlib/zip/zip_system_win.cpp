@@ -1,5 +1,6 @@
 #include "zip_system_win.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "fault_guard_win.h"
