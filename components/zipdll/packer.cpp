@@ -28,7 +28,10 @@ std::string BufferText(const char* buffer, std::size_t size) {
 
 std::string JoinFolder(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
-  return IsSeparator(folder.back()) || folder.back() == ':' ? folder + name : folder + "\\" + name;
+  if (IsSeparator(folder.back()) || folder.back() == ':') return folder + name;
+  // Keep to the separator the caller used; Windows takes either.
+  const bool forward = folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos;
+  return folder + (forward ? "/" : "\\") + name;
 }
 
 // The name an archive entry gets for a path as it was given: no drive, no
