@@ -15,6 +15,16 @@ struct Guard {
 
 thread_local Guard* g_current = nullptr;
 
+#if defined(__i386__)
+// The head of the thread's SEH chain lives at fs:[0].
+void* ReadSehChain() {
+  void* head;
+  __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
+  return head;
+}
+void WriteSehChain(void* head) { __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory"); }
+#endif
+
 // Severity "error" codes are faults; C++ exceptions, debug output and other
 // informational codes go on to their own handlers.
 bool IsFault(DWORD code) { return (code & 0xF0000000u) == 0xC0000000u; }
@@ -26,8 +36,7 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info) {
   }
   g_current = guard->previous;
 #if defined(__i386__)
-  reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ExceptionList =
-      static_cast<EXCEPTION_REGISTRATION_RECORD*>(guard->exceptionList);
+  WriteSehChain(guard->exceptionList);
 #endif
   __builtin_longjmp(guard->jump, 1);
 }
@@ -43,7 +52,7 @@ bool CallGuarded(void (*call)(void* context), void* context) {
   Guard guard{};
   guard.previous = g_current;
 #if defined(__i386__)
-  guard.exceptionList = reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ExceptionList;
+  guard.exceptionList = ReadSehChain();
 #endif
   volatile bool completed = false;
   if (__builtin_setjmp(guard.jump) == 0) {
