@@ -40,6 +40,12 @@ bool Compress(const Image& image, int quality, unsigned char** buffer, unsigned 
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  // No chroma subsampling: screen pictures are full of sharp coloured edges
+  // (text, lines) that halved colour resolution smears.
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    cinfo.comp_info[i].h_samp_factor = 1;
+    cinfo.comp_info[i].v_samp_factor = 1;
+  }
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(image.Row(static_cast<int>(cinfo.next_scanline)));
