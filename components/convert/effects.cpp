@@ -201,7 +201,9 @@ EffectsOutcome ApplyEffects(Image image, const Command& command) {
   if (command.width) {
     auto size = RescaledSize(image, *command.width);
     if (!size) return {std::nullopt, *command.width < 1 ? kWidthTooSmall : kTooLarge};
-    image = Rescale(image, size->first, size->second);
+    if (size->first != image.width || size->second != image.height) {
+      image = Rescale(image, size->first, size->second);
+    }
   }
   if (command.invert) Invert(image);
   if (command.mirrorTopBottom) MirrorTopBottom(image);
