@@ -126,15 +126,6 @@ TEST_F(ComponentTest, ClipboardToClipboardWithEveryEffect) {
   EXPECT_EQ(result->height, 20);
 }
 
-TEST_F(ComponentTest, FullSizeQuarterTurnKeepsThePicturesSize) {
-  Image source = test::TestPicture(33, 21);
-  ASSERT_TRUE(test::PutBitmapOnClipboard(source));
-  ASSERT_EQ(component_.ConvertImage("source=clipboard, dest=clipboard,rot=270,rescale=33pix"), kSuccess);
-  auto result = test::ReadBitmapFromClipboard();
-  ASSERT_TRUE(result);
-  EXPECT_EQ(*result, *Rotate(source, 270));
-}
-
 TEST_F(ComponentTest, EveryFileFormatIsWrittenWithNoTemporaryLeftOver) {
   Image source = test::TestPicture(50, 20);
   ASSERT_TRUE(test::PutBitmapOnClipboard(source));
