@@ -34,16 +34,16 @@ int main() {
   for (int i = 0; i < 10; ++i) {
     char title[32];
     std::snprintf(title, sizeof title, "Bench window %d", i);
-    HWND window = CreateWindowExA(0, "STATIC", title, WS_POPUP | WS_VISIBLE | WS_BORDER,
-                                  60 + i * 150, 60 + i * 80, 400, 300, nullptr, nullptr, instance,
-                                  nullptr);
+    HWND window =
+        CreateWindowExA(0, "STATIC", title, WS_POPUP | WS_VISIBLE | WS_BORDER, 60 + i * 150,
+                        60 + i * 80, 400, 300, nullptr, nullptr, instance, nullptr);
     CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE, 20, 200, 80, 28, window, nullptr,
                     instance, nullptr);
     CreateWindowExA(0, "EDIT", "text", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 40, 200, 24, window,
                     nullptr, instance, nullptr);
   }
-  HWND notify = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance,
-                                nullptr);
+  HWND notify =
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
   PumpPending();
   Export<vistlib::InitFn>(library, "Init")(reinterpret_cast<vistlib::WindowHandle>(notify));
   auto cheese = Export<vistlib::CheeseFn>(library, "Cheese");

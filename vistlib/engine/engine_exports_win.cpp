@@ -13,6 +13,13 @@
 #include "msg_form_win.h"
 #include "vistlib.h"
 
+// The buffer of GiveActiveWindow is a RECT as the caller knows it, and the
+// shipped 32-bit library takes a 32-bit window handle.
+static_assert(sizeof(vistrel::Rect) == sizeof(RECT));
+#if !defined(_WIN64)
+static_assert(sizeof(vistlib::WindowHandle) == 4 && sizeof(HWND) == 4);
+#endif
+
 namespace vistlib {
 namespace {
 
@@ -68,9 +75,8 @@ void InitEngine(EngineState& engine, HWND notifyWindow) {
 extern "C" {
 
 void __stdcall Init(vistlib::WindowHandle notifyWindow) {
-  vistlib::Guarded([&] {
-    vistlib::InitEngine(vistlib::Engine(), reinterpret_cast<HWND>(notifyWindow));
-  });
+  vistlib::Guarded(
+      [&] { vistlib::InitEngine(vistlib::Engine(), reinterpret_cast<HWND>(notifyWindow)); });
 }
 
 void __stdcall Quit() {

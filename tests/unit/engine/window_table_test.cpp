@@ -110,10 +110,10 @@ TEST(WindowTable, Names) {
   WindowTable t = BuildWindowTable({desktop, untitled, padded, accented}, 5).table;
   ASSERT_EQ(t.WindowCount, 7);
   EXPECT_EQ(t.WindowNames[1], "Desktop");
-  EXPECT_EQ(t.WindowNames[2], "");  // a top-level window keeps its empty title
+  EXPECT_EQ(t.WindowNames[2], "");         // a top-level window keeps its empty title
   EXPECT_EQ(t.WindowNames[3], "OK \x7f");  // DEL stays: only bytes up to the space go
-  EXPECT_EQ(t.WindowNames[4], "Control");       // blanks only
-  EXPECT_EQ(t.WindowNames[5], "Control");       // empty
+  EXPECT_EQ(t.WindowNames[4], "Control");  // blanks only
+  EXPECT_EQ(t.WindowNames[5], "Control");  // empty
   EXPECT_EQ(t.WindowNames[6], "Notepad - a.txt");
   EXPECT_EQ(t.WindowNames[7], "\xE9t\xE9");
 }
@@ -176,7 +176,8 @@ TEST(WindowTable, SeventyQualifyingEntriesKeepTheFirstSixtyThreeInWalkOrder) {
   // Nine whole windows (63 entries) fit; the tenth finds no room.
   for (uintptr_t w = 0; w < 9; ++w) {
     EXPECT_EQ(t.WindowHandles[1 + 7 * w], 1000 * (w + 1));
-    for (uintptr_t c = 1; c <= 6; ++c) EXPECT_EQ(t.WindowHandles[1 + 7 * w + c], 1000 * (w + 1) + c);
+    for (uintptr_t c = 1; c <= 6; ++c)
+      EXPECT_EQ(t.WindowHandles[1 + 7 * w + c], 1000 * (w + 1) + c);
   }
   for (int i = 1; i <= 63; ++i) EXPECT_NE(t.WindowNames[i], "No Info") << i;
 }
