@@ -141,13 +141,6 @@ TEST(WindowTable, EmptyScreenLeavesNoInfoEverywhere) {
   }
 }
 
-TEST(WindowTable, UnusedIndicesAndIndexZeroReadNoInfo) {
-  WindowTable t = BuildWindowTable({Window(1, "one"), Window(2, "two")}, 0).table;
-  EXPECT_EQ(t.WindowNames[0], "No Info");
-  EXPECT_EQ(t.WindowHandles[0], 0u);
-  for (int i = 3; i <= MaxWindows; ++i) EXPECT_EQ(t.WindowNames[i], "No Info") << i;
-}
-
 TEST(WindowTable, ExactlySixtyThreeFitWithoutComplaint) {
   std::vector<WindowFacts> windows;
   for (uintptr_t h = 1; h <= 63; ++h) windows.push_back(Window(h, "w" + std::to_string(h)));
@@ -196,23 +189,6 @@ TEST(WindowTable, CapInsideAWindowsControlsKeepsTheTopMostOnesInPaintingOrder) {
   EXPECT_EQ(build.table.WindowHandles[61], 100u);
   EXPECT_EQ(build.table.WindowHandles[62], 104u);
   EXPECT_EQ(build.table.WindowHandles[63], 105u);
-}
-
-TEST(WindowTable, ResetClearsSelectionStateAndEveryColumn) {
-  WindowTable t = BuildWindowTable({Window(1, "one")}, 0).table;
-  t.WindowSelected[1] = 1;
-  t.WindowBorderState[1] = 7;
-  t.HoverIndex = 1;
-  t.ManualIndex = 2;
-  t.Reset();
-  EXPECT_EQ(t.WindowCount, 0);
-  EXPECT_EQ(t.WindowHandles[1], 0u);
-  EXPECT_EQ(t.WindowRects[1], Rect{});
-  EXPECT_EQ(t.WindowSelected[1], 0);
-  EXPECT_EQ(t.WindowBorderState[1], 0);
-  EXPECT_EQ(t.WindowNames[1], "No Info");
-  EXPECT_EQ(t.HoverIndex, 0);
-  EXPECT_EQ(t.ManualIndex, -1);
 }
 
 }  // namespace
