@@ -45,7 +45,7 @@ void QuitEngine(EngineState& engine) {
   engine.CaptureBitmap = Picture();
   // Destroying the message window unregisters the hot key and deletes the atom.
   engine.MsgForm.reset();
-  engine.Table.WindowNames.clear();
+  engine.Table = WindowTable{};
   engine.NotifyWindow = nullptr;
 }
 
@@ -53,7 +53,9 @@ void InitEngine(EngineState& engine, HWND notifyWindow) {
   // A second Init starts over instead of leaving a second message window
   // behind that keeps the hot key.
   QuitEngine(engine);
-  engine.Table.WindowNames.clear();
+  // Every index reads "No Info" until the first capture, so a reader of the
+  // table never finds it without names.
+  engine.Table.Reset();
   engine.ActiveWindowRect = vistrel::Rect{};
   engine.ForegroundWindow = nullptr;
   engine.MsgForm = std::make_unique<TMsgForm>();

@@ -146,6 +146,11 @@ TEST_F(HotkeyTest, GiveActiveWindowBeforeAnyCaptureGivesZeros) {
   GiveActiveWindow(&rect);
   EXPECT_EQ(rect, (vistrel::Rect{0, 0, 0, 0}));
   GiveActiveWindow(nullptr);
+  // The table is there, empty, with a name at every index.
+  const vistlib::WindowTable& table = vistlib::Engine().Table;
+  EXPECT_EQ(table.WindowCount, 0);
+  ASSERT_EQ(table.WindowNames.size(), 64u);
+  EXPECT_EQ(table.WindowNames[63], "No Info");
 }
 
 TEST_F(HotkeyTest, ExportsAfterQuitDoNoHarm) {
