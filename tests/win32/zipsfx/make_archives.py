@@ -28,5 +28,10 @@ with zipfile.ZipFile(os.path.join(out, "python.zip"), "w", zipfile.ZIP_DEFLATED)
     for name, data in contents.items():
         z.writestr(name, data, zipfile.ZIP_STORED if name.endswith(".bin") else zipfile.ZIP_DEFLATED)
 subprocess.run(["zip", "-q", "-9", "-r", os.path.join("..", "infozip.zip"), "."], cwd=src, check=True)
+# Written into a pipe, zip cannot go back to the local header: the sizes and
+# CRC follow the data in a data descriptor.
+with open(os.path.join(src, "Vistrel.bmp"), "rb") as f, \
+        open(os.path.join(out, "streamed.zip"), "wb") as z:
+    subprocess.run("zip -q -9 -fz- - - | cat", shell=True, stdin=f, stdout=z, check=True)
 with open(os.path.join(out, "list.txt"), "w") as f:
     f.write("\n".join(contents) + "\n")

@@ -54,6 +54,14 @@ TEST(SfxStub, ArchivesFromOtherToolsExtractIdentically) {
   }
 }
 
+TEST(SfxStub, StreamedArchiveWithDataDescriptors) {
+  TempDir dir("streamed");
+  std::string exe = MakeSfx(dir / "pack.exe", Read("zipsfx_data\\streamed.zip"));
+  auto r = Extract(exe, dir / "out");
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  EXPECT_EQ(Read(dir / "out\\-"), Read("zipsfx_data\\files\\Vistrel.bmp"));
+}
+
 TEST(SfxStub, OverwriteSwitchesAndHeaderMode) {
   ZipBuilder zip;
   zip.Add("a.txt", "new");
