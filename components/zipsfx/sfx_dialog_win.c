@@ -176,9 +176,27 @@ int SfxRunDialog(SfxApp *app) {
 }
 
 
+/* Puts the question just below the main dialog (above it near the bottom of the
+   screen), so the file name being extracted stays readable beside it. */
+static void PlaceBelowOwner(HWND dlg) {
+  HWND owner = GetWindow(dlg, GW_OWNER);
+  RECT o, d, work;
+  if (!owner || !GetWindowRect(owner, &o) || !GetWindowRect(dlg, &d)) return;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  int w = d.right - d.left, h = d.bottom - d.top;
+  int x = o.left + ((o.right - o.left) - w) / 2;
+  int y = o.bottom + 8;
+  if (y + h > work.bottom) y = o.top - h - 8;
+  if (y < work.top) y = work.top;
+  if (x + w > work.right) x = work.right - w;
+  if (x < work.left) x = work.left;
+  SetWindowPos(dlg, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 static INT_PTR CALLBACK OverwriteProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG: {
+      PlaceBelowOwner(dlg);
       char text[MAX_PATH + 64] = "The file\r\n";
       SfxAppend(text, sizeof text, (const char *)lParam);
       SfxAppend(text, sizeof text, "\r\nalready exists. Replace it?");

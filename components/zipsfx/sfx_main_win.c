@@ -99,9 +99,14 @@ int SfxExtractInto(SfxApp *a) {
   if (a->dialog == NULL) {
     Say(text);
     Say("\r\n");
-  } else if (code != SFX_EXIT_OK || a->header.commandLine[0] == '\0') {
-    MessageBoxA(a->dialog, text, a->header.caption,
-                MB_OK | (code == SFX_EXIT_FAILED ? MB_ICONWARNING : MB_ICONINFORMATION));
+    return code;
+  }
+  /* The dialog's work is done; what follows (this message, the command) stands alone. */
+  ShowWindow(a->dialog, SW_HIDE);
+  if (code != SFX_EXIT_OK || a->header.commandLine[0] == '\0') {
+    MessageBoxA(NULL, text, a->header.caption,
+                MB_OK | MB_SETFOREGROUND |
+                    (code == SFX_EXIT_FAILED ? MB_ICONWARNING : MB_ICONINFORMATION));
   }
   return code;
 }
