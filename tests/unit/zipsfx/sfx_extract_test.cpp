@@ -1,7 +1,6 @@
 // Reading the archive behind the stub and unpacking it into a folder.
 #include <gtest/gtest.h>
 
-
 #include "sfx_fakes.h"
 #include "sfx_test_zip.h"
 
@@ -104,8 +103,8 @@ TEST(SfxExtract, CrcMismatchKeepsTheExistingFileAndGoesOn) {
 
 TEST(SfxExtract, DamagedEntriesAreReportedAndNeverCommitted) {
   ZipBuilder zip;
-  zip.Add("short.txt", Pattern(1000)).size = 999;          // more data than announced
-  zip.Add("long.txt", Pattern(1000)).size = 1001;          // less data than announced
+  zip.Add("short.txt", Pattern(1000)).size = 999;  // more data than announced
+  zip.Add("long.txt", Pattern(1000)).size = 1001;  // less data than announced
   zip.Add("garbage.txt", "x").payload = std::string("\xff\xff\xff\xff", 4);
   zip.Add("cut.txt", Pattern(3000)).payload = sfx_test::RawDeflate(Pattern(3000)).substr(0, 100);
   zip.Add("stored-size.txt", "abc", 0).size = 4;

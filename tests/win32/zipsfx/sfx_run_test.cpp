@@ -76,11 +76,11 @@ TEST(SfxStub, OverwriteSwitchesAndHeaderMode) {
     const char* switches;
     const char* expect;
   } cases[] = {
-      {0x00, "", "old"},     // asking is the header's mode, but nobody is there to answer
-      {0x00, "/n", "old"},   // never
-      {0x00, "/o", "new"},   // always
-      {0x08, "", "new"},     // the header says always
-      {0x10, "/O", "new"},   // the switch wins over the header
+      {0x00, "", "old"},    // asking is the header's mode, but nobody is there to answer
+      {0x00, "/n", "old"},  // never
+      {0x00, "/o", "new"},  // always
+      {0x08, "", "new"},    // the header says always
+      {0x10, "/O", "new"},  // the switch wins over the header
       {0x08, "-n", "old"},
   };
   for (const Case& c : cases) {

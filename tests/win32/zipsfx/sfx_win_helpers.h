@@ -111,15 +111,16 @@ inline RunResult Run(const std::string& commandLine, DWORD timeoutMs = 60000) {
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi{};
   std::string line = commandLine;
-  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                &si, &pi);
+  BOOL started =
+      CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
   CloseHandle(writeEnd);
   if (started) {
     // Read on a thread so a hung child ends at the deadline instead of blocking the read.
     std::thread reader([&] {
       char buf[4096];
       DWORD got = 0;
-      while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0) r.output.append(buf, got);
+      while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0)
+        r.output.append(buf, got);
     });
     if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
       GetExitCodeProcess(pi.hProcess, &r.exitCode);
