@@ -178,4 +178,6 @@ static int Run(void) {
   return SfxExtractInto(&app);
 }
 
-void SfxStart(void) { ExitProcess((UINT)Run()); }
+/* Entered straight from the loader, with no C start-up code in between; the
+   32-bit loader does not promise the stack alignment the compiler assumes. */
+__attribute__((force_align_arg_pointer)) void SfxStart(void) { ExitProcess((UINT)Run()); }
