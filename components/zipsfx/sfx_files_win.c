@@ -90,7 +90,8 @@ void SfxDefaultFolder(const SfxApp* app, char* out, size_t outSize) {
   }
   SfxAppend(out, outSize, app->exePath);
   char* slash = strrchr(out, '\\');
-  if (slash) *slash = '\0';
+  /* "C:" alone would mean the current folder of drive C, not its root. */
+  if (slash) slash[slash > out && slash[-1] == ':'] = '\0';
 }
 
 static int LocalName(void* ctx, const char* stored, int utf8, char* out, size_t outSize) {

@@ -148,6 +148,28 @@ TEST(SfxStub, MissingOrCutArchiveGivesAClearMessage) {
   EXPECT_FALSE(sfx_win::Exists(dir / "out\\a.txt"));
 }
 
+TEST(SfxStub, DefaultFolderOfAnExecutableInADriveRootIsThatRoot) {
+  // "C:" without the backslash would be drive C's current folder.
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string root = std::string(windows).substr(0, 3);
+  std::string tag = "sfxroot_" + std::to_string(GetCurrentProcessId());
+  ZipBuilder zip;
+  zip.Add(tag + ".txt", "root");
+  std::string exe = MakeSfx(root + tag + ".exe", zip.Build());
+  TempDir elsewhere("root_cwd");
+  char oldCwd[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, oldCwd);
+  SetCurrentDirectoryA(elsewhere.path().c_str());
+  auto r = Extract(exe, "");
+  SetCurrentDirectoryA(oldCwd);
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  EXPECT_EQ(Read(root + tag + ".txt"), "root");
+  EXPECT_EQ(TempDir::Listing(elsewhere.path()), "");
+  DeleteFileA((root + tag + ".txt").c_str());
+  DeleteFileA(exe.c_str());
+}
+
 TEST(SfxStub, UnknownSwitchShowsUsageWithoutExtracting) {
   TempDir dir("usage");
   ZipBuilder zip;
