@@ -12,7 +12,7 @@
 
 enum {
   SFX_EXIT_OK = 0,
-  SFX_EXIT_FAILED = 1,    /* damaged archive, or entries not extracted */
+  SFX_EXIT_FAILED = 1, /* damaged archive, or entries not extracted */
   SFX_EXIT_USAGE = 2,
   SFX_EXIT_CANCELLED = 3
 };
@@ -27,26 +27,26 @@ typedef struct SfxApp {
   SfxArgs args;
   char folder[MAX_PATH]; /* target folder, absolute, no trailing backslash */
   SfxOverwrite mode;
-  uint8_t *selected;     /* per entry, when the user picks the files */
-  HWND dialog;           /* while the dialog is up; NULL when unattended */
+  uint8_t* selected; /* per entry, when the user picks the files */
+  HWND dialog;       /* while the dialog is up; NULL when unattended */
   int running, cancel;
-  char report[4096];     /* one line per entry that was not extracted */
+  char report[4096]; /* one line per entry that was not extracted */
   size_t reportLines;
 } SfxApp;
 
 /* Files */
-void SfxOpenSource(SfxApp *app); /* app->file must be open */
-SfxTarget SfxFolderTarget(SfxApp *app);
+void SfxOpenSource(SfxApp* app); /* app->file must be open */
+SfxTarget SfxFolderTarget(SfxApp* app);
 /* Makes `path` absolute (into app->folder) and creates it with its parents. */
-int SfxPrepareFolder(SfxApp *app, const char *path);
-void SfxDefaultFolder(const SfxApp *app, char *out, size_t outSize);
+int SfxPrepareFolder(SfxApp* app, const char* path);
+void SfxDefaultFolder(const SfxApp* app, char* out, size_t outSize);
 
 /* Running */
-int SfxExtractInto(SfxApp *app); /* extracts into app->folder; returns an exit code */
-void SfxAppend(char *buf, size_t size, const char *text);
+int SfxExtractInto(SfxApp* app); /* extracts into app->folder; returns an exit code */
+void SfxAppend(char* buf, size_t size, const char* text);
 
 /* Dialogs */
-int SfxRunDialog(SfxApp *app);
-SfxAnswer SfxAskOverwrite(SfxApp *app, const char *path);
+int SfxRunDialog(SfxApp* app);
+SfxAnswer SfxAskOverwrite(SfxApp* app, const char* path);
 
 #endif

@@ -4,12 +4,12 @@
 
 #include "sfx_header.h"
 
-static void Put(char *out, size_t outSize, size_t *used, char c) {
+static void Put(char* out, size_t outSize, size_t* used, char c) {
   if (*used + 1 < outSize) out[(*used)++] = c;
 }
 
-int SfxNextArg(const char **line, char *out, size_t outSize) {
-  const char *p = *line;
+int SfxNextArg(const char** line, char* out, size_t outSize) {
+  const char* p = *line;
   size_t used = 0;
   while (*p == ' ' || *p == '\t') ++p;
   if (*p == '\0') {
@@ -46,11 +46,11 @@ int SfxNextArg(const char **line, char *out, size_t outSize) {
   return 1;
 }
 
-static int IsSwitch(const char *arg, char letter) {
+static int IsSwitch(const char* arg, char letter) {
   return (arg[0] == '/' || arg[0] == '-') && (arg[1] == letter || arg[1] == letter - 'a' + 'A');
 }
 
-static void Bad(SfxArgs *args, const char *arg) {
+static void Bad(SfxArgs* args, const char* arg) {
   if (!args->help) {
     strncpy(args->bad, arg, sizeof args->bad - 1);
     args->bad[sizeof args->bad - 1] = '\0';
@@ -58,16 +58,16 @@ static void Bad(SfxArgs *args, const char *arg) {
   args->help = 1;
 }
 
-void SfxParseArgs(const char *commandLine, SfxArgs *args) {
+void SfxParseArgs(const char* commandLine, SfxArgs* args) {
   char arg[SFX_ARG_MAX];
   memset(args, 0, sizeof *args);
   args->overwrite = -1;
-  const char *p = commandLine ? commandLine : "";
+  const char* p = commandLine ? commandLine : "";
   SfxNextArg(&p, arg, sizeof arg); /* the program itself */
   while (SfxNextArg(&p, arg, sizeof arg)) {
     int bare = arg[1] != '\0' && arg[2] == '\0';
     if (IsSwitch(arg, 'd') && (bare || arg[2] == ':' || arg[2] == '=')) {
-      const char *folder = arg + 3;
+      const char* folder = arg + 3;
       if (bare) {
         if (!SfxNextArg(&p, arg, sizeof arg)) {
           Bad(args, "/d");
@@ -81,7 +81,8 @@ void SfxParseArgs(const char *commandLine, SfxArgs *args) {
       args->overwrite = SFX_OVERWRITE_ALWAYS;
     } else if (IsSwitch(arg, 'n') && bare) {
       args->overwrite = SFX_OVERWRITE_NEVER;
-    } else if ((IsSwitch(arg, 'h') || ((arg[0] == '/' || arg[0] == '-') && arg[1] == '?')) && bare) {
+    } else if ((IsSwitch(arg, 'h') || ((arg[0] == '/' || arg[0] == '-') && arg[1] == '?')) &&
+               bare) {
       args->help = 1;
     } else {
       Bad(args, arg);

@@ -25,10 +25,10 @@ typedef struct SfxArgs {
 /* Splits off the next argument by the Windows rules (quotes group, a
    backslash escapes a quote only before one). Returns 0 at the end of the
    line; overlong arguments are cut to outSize - 1 characters. */
-int SfxNextArg(const char **line, char *out, size_t outSize);
+int SfxNextArg(const char** line, char* out, size_t outSize);
 
 /* Reads a whole command line, program name first. */
-void SfxParseArgs(const char *commandLine, SfxArgs *args);
+void SfxParseArgs(const char* commandLine, SfxArgs* args);
 
 #ifdef __cplusplus
 }

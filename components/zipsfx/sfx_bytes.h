@@ -4,8 +4,8 @@
 
 #include <stdint.h>
 
-static inline uint32_t SfxLe16(const uint8_t *p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-static inline uint32_t SfxLe32(const uint8_t *p) {
+static inline uint32_t SfxLe16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
+static inline uint32_t SfxLe32(const uint8_t* p) {
   return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
 

@@ -1,17 +1,19 @@
 /* The extraction dialog (caption, target folder, optional file list and
    overwrite choice, Extract and Cancel), the overwrite question, and the
    command run after a successful extraction. */
+/* windows.h (through sfx_app_win.h) must come before the shell headers. */
+/* clang-format off */
 #include "sfx_app_win.h"
-
 #include <shellapi.h>
 #include <shlobj.h>
+/* clang-format on */
 #include <stdlib.h>
 #include <string.h>
 
 #include "zipsfx_res.h"
 
 /* Hides a band of the dialog and pulls everything below it up. */
-static void Collapse(HWND dlg, int topDlu, int heightDlu, const int *ids, int count) {
+static void Collapse(HWND dlg, int topDlu, int heightDlu, const int* ids, int count) {
   RECT band = {0, topDlu, 0, topDlu + heightDlu};
   MapDialogRect(dlg, &band);
   int shift = band.bottom - band.top;
@@ -19,7 +21,7 @@ static void Collapse(HWND dlg, int topDlu, int heightDlu, const int *ids, int co
   for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     RECT r;
     GetWindowRect(child, &r);
-    MapWindowPoints(NULL, dlg, (POINT *)&r, 2);
+    MapWindowPoints(NULL, dlg, (POINT*)&r, 2);
     if (r.top >= band.bottom)
       SetWindowPos(child, NULL, r.left, r.top - shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
@@ -29,7 +31,7 @@ static void Collapse(HWND dlg, int topDlu, int heightDlu, const int *ids, int co
                SWP_NOZORDER);
 }
 
-static void InitDialog(SfxApp *app, HWND dlg) {
+static void InitDialog(SfxApp* app, HWND dlg) {
   app->dialog = dlg;
   SetWindowTextA(dlg, app->header.caption);
   char folder[MAX_PATH];
@@ -73,14 +75,15 @@ static void Browse(HWND dlg) {
 }
 
 static void EnableInputs(HWND dlg, BOOL on) {
-  static const int ids[] = {IDC_FOLDER, IDC_BROWSE, IDC_FILES, IDC_ASK, IDC_ALWAYS, IDC_NEVER, IDOK};
+  static const int ids[] = {IDC_FOLDER, IDC_BROWSE, IDC_FILES, IDC_ASK,
+                            IDC_ALWAYS, IDC_NEVER,  IDOK};
   for (size_t i = 0; i < sizeof ids / sizeof ids[0]; ++i) EnableWindow(GetDlgItem(dlg, ids[i]), on);
 }
 
 /* Runs the archive's command in the target folder: a program, or a document
    opened with its associated program. */
-static void RunCommand(SfxApp *app) {
-  const char *cmd = app->header.commandLine;
+static void RunCommand(SfxApp* app) {
+  const char* cmd = app->header.commandLine;
   if (!cmd[0]) return;
   if (app->header.flags & SFX_FLAG_ASK_CMD_LINE) {
     char question[SFX_HEADER_TEXT_MAX + 64] = "Run this command now?\r\n\r\n";
@@ -90,23 +93,24 @@ static void RunCommand(SfxApp *app) {
       return;
   }
   char file[SFX_HEADER_TEXT_MAX + 1];
-  const char *rest = cmd;
+  const char* rest = cmd;
   SfxNextArg(&rest, file, sizeof file);
   while (*rest == ' ' || *rest == '\t') ++rest;
   SetCurrentDirectoryA(app->folder);
-  HINSTANCE done = ShellExecuteA(app->dialog, NULL, file, *rest ? rest : NULL, app->folder,
-                                 SW_SHOWNORMAL);
+  HINSTANCE done =
+      ShellExecuteA(app->dialog, NULL, file, *rest ? rest : NULL, app->folder, SW_SHOWNORMAL);
   if ((INT_PTR)done <= 32) {
-    char text[SFX_HEADER_TEXT_MAX + 128] = "The files were extracted, but this command could not be run:\r\n\r\n";
+    char text[SFX_HEADER_TEXT_MAX + 128] =
+        "The files were extracted, but this command could not be run:\r\n\r\n";
     SfxAppend(text, sizeof text, cmd);
     MessageBoxA(app->dialog, text, app->header.caption, MB_OK | MB_ICONWARNING);
   }
 }
 
-static void Extract(SfxApp *app, HWND dlg) {
+static void Extract(SfxApp* app, HWND dlg) {
   char folder[MAX_PATH];
   GetDlgItemTextA(dlg, IDC_FOLDER, folder, sizeof folder);
-  char *start = folder;
+  char* start = folder;
   while (*start == ' ') ++start;
   size_t len = strlen(start);
   while (len > 0 && start[len - 1] == ' ') start[--len] = '\0';
@@ -127,7 +131,7 @@ static void Extract(SfxApp *app, HWND dlg) {
               : IsDlgButtonChecked(dlg, IDC_NEVER) ? SFX_OVERWRITE_NEVER
                                                    : SFX_OVERWRITE_CONFIRM;
   if (app->header.flags & SFX_FLAG_ASK_FILES) {
-    app->selected = (uint8_t *)calloc(app->archive.count + 1, 1);
+    app->selected = (uint8_t*)calloc(app->archive.count + 1, 1);
     if (app->selected)
       for (uint32_t i = 0; i < app->archive.count; ++i)
         app->selected[i] = SendDlgItemMessageA(dlg, IDC_FILES, LB_GETSEL, i, 0) > 0;
@@ -141,11 +145,11 @@ static void Extract(SfxApp *app, HWND dlg) {
 }
 
 static INT_PTR CALLBACK MainProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  SfxApp *app = (SfxApp *)GetWindowLongPtrA(dlg, DWLP_USER);
+  SfxApp* app = (SfxApp*)GetWindowLongPtrA(dlg, DWLP_USER);
   switch (msg) {
     case WM_INITDIALOG:
       SetWindowLongPtrA(dlg, DWLP_USER, lParam);
-      InitDialog((SfxApp *)lParam, dlg);
+      InitDialog((SfxApp*)lParam, dlg);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -168,19 +172,36 @@ static INT_PTR CALLBACK MainProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
   return FALSE;
 }
 
-int SfxRunDialog(SfxApp *app) {
-  INT_PTR code = DialogBoxParamA(app->instance, MAKEINTRESOURCEA(IDD_SFX), NULL, MainProc,
-                                 (LPARAM)app);
+int SfxRunDialog(SfxApp* app) {
+  INT_PTR code =
+      DialogBoxParamA(app->instance, MAKEINTRESOURCEA(IDD_SFX), NULL, MainProc, (LPARAM)app);
   app->dialog = NULL;
   return code < 0 ? SFX_EXIT_FAILED : (int)code;
 }
 
+/* Puts the question just below the main dialog (above it near the bottom of the
+   screen), so the file name being extracted stays readable beside it. */
+static void PlaceBelowOwner(HWND dlg) {
+  HWND owner = GetWindow(dlg, GW_OWNER);
+  RECT o, d, work;
+  if (!owner || !GetWindowRect(owner, &o) || !GetWindowRect(dlg, &d)) return;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  int w = d.right - d.left, h = d.bottom - d.top;
+  int x = o.left + ((o.right - o.left) - w) / 2;
+  int y = o.bottom + 8;
+  if (y + h > work.bottom) y = o.top - h - 8;
+  if (y < work.top) y = work.top;
+  if (x + w > work.right) x = work.right - w;
+  if (x < work.left) x = work.left;
+  SetWindowPos(dlg, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 static INT_PTR CALLBACK OverwriteProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG: {
+      PlaceBelowOwner(dlg);
       char text[MAX_PATH + 64] = "The file\r\n";
-      SfxAppend(text, sizeof text, (const char *)lParam);
+      SfxAppend(text, sizeof text, (const char*)lParam);
       SfxAppend(text, sizeof text, "\r\nalready exists. Replace it?");
       SetDlgItemTextA(dlg, IDC_QUESTION, text);
       return TRUE;
@@ -208,7 +229,7 @@ static INT_PTR CALLBACK OverwriteProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM 
   return FALSE;
 }
 
-SfxAnswer SfxAskOverwrite(SfxApp *app, const char *path) {
+SfxAnswer SfxAskOverwrite(SfxApp* app, const char* path) {
   char full[MAX_PATH] = "";
   SfxAppend(full, sizeof full, app->folder);
   SfxAppend(full, sizeof full, "\\");

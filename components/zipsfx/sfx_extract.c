@@ -13,7 +13,7 @@ enum { kChunk = 32768, kLocalHeader = 30 };
    packer's entry-list reader scans an executable from offset 14000 for it and
    would take a copy in our code for an entry. It is kept inverted, and the
    volatile flip stops the compiler from folding it back into one constant. */
-static int IsLocalHeader(const uint8_t *h) {
+static int IsLocalHeader(const uint8_t* h) {
   volatile uint32_t flip = 0xffffffffu;
   return SfxLe32(h) == (0xfbfcb4afu ^ flip);
 }
@@ -23,12 +23,12 @@ typedef struct Buffers {
   uint8_t out[kChunk];
 } Buffers;
 
-SfxStatus SfxEntryPath(const SfxEntry *e, const SfxTarget *t, char *out, size_t outSize,
-                       int *isDir) {
+SfxStatus SfxEntryPath(const SfxEntry* e, const SfxTarget* t, char* out, size_t outSize,
+                       int* isDir) {
   char local[SFX_PATH_MAX * 2];
   *isDir = 0;
   if (strlen(e->name) != e->nameLength) return SFX_ERR_BAD_NAME; /* a zero byte inside */
-  const char *name = e->name;
+  const char* name = e->name;
   if (t->localName) {
     if (t->localName(t->ctx, e->name, (e->flags & SFX_ENTRY_UTF8) != 0, local, sizeof local) != 0)
       return SFX_ERR_BAD_NAME;
@@ -38,8 +38,8 @@ SfxStatus SfxEntryPath(const SfxEntry *e, const SfxTarget *t, char *out, size_t 
 }
 
 /* Hands produced bytes on, keeping count and CRC. */
-static SfxStatus Emit(const SfxEntry *e, const SfxTarget *t, void *file, const uint8_t *data,
-                      uint32_t n, uint32_t *written, uLong *crc) {
+static SfxStatus Emit(const SfxEntry* e, const SfxTarget* t, void* file, const uint8_t* data,
+                      uint32_t n, uint32_t* written, uLong* crc) {
   if (n == 0) return SFX_OK;
   /* More than announced: the entry is damaged, and writing on could fill the disk. */
   if (n > e->size - *written) return SFX_ERR_CRC;
@@ -49,9 +49,9 @@ static SfxStatus Emit(const SfxEntry *e, const SfxTarget *t, void *file, const u
 }
 
 /* Writes one entry's data to an open file, checking size and CRC. */
-static SfxStatus Unpack(const SfxArchive *a, const SfxEntry *e, const SfxTarget *t, void *file,
-                        Buffers *b) {
-  const SfxSource *s = &a->source;
+static SfxStatus Unpack(const SfxArchive* a, const SfxEntry* e, const SfxTarget* t, void* file,
+                        Buffers* b) {
+  const SfxSource* s = &a->source;
   uint8_t h[kLocalHeader];
   uint64_t at = a->base + e->localOffset;
   if (at + kLocalHeader > a->directoryStart || s->readAt(s->ctx, at, h, kLocalHeader) != 0)
@@ -105,8 +105,8 @@ static SfxStatus Unpack(const SfxArchive *a, const SfxEntry *e, const SfxTarget 
   return status;
 }
 
-static SfxStatus MakeParent(const SfxTarget *t, const char *path) {
-  const char *slash = strrchr(path, '\\');
+static SfxStatus MakeParent(const SfxTarget* t, const char* path) {
+  const char* slash = strrchr(path, '\\');
   if (!slash) return SFX_OK;
   char parent[SFX_PATH_MAX];
   size_t len = (size_t)(slash - path);
@@ -115,13 +115,13 @@ static SfxStatus MakeParent(const SfxTarget *t, const char *path) {
   return t->makeDirs(t->ctx, parent) == 0 ? SFX_OK : SFX_ERR_CREATE;
 }
 
-static SfxStatus ExtractFile(const SfxArchive *a, const SfxEntry *e, const char *path,
-                             const SfxTarget *t, Buffers *b) {
+static SfxStatus ExtractFile(const SfxArchive* a, const SfxEntry* e, const char* path,
+                             const SfxTarget* t, Buffers* b) {
   if (e->flags & SFX_ENTRY_ENCRYPTED) return SFX_ERR_ENCRYPTED;
   if (e->method != 0 && e->method != 8) return SFX_ERR_METHOD;
   SfxStatus status = MakeParent(t, path);
   if (status != SFX_OK) return status;
-  void *file = t->create(t->ctx, path);
+  void* file = t->create(t->ctx, path);
   if (!file) return SFX_ERR_CREATE;
   status = Unpack(a, e, t, file, b);
   if (status != SFX_OK) {
@@ -131,13 +131,13 @@ static SfxStatus ExtractFile(const SfxArchive *a, const SfxEntry *e, const char 
   return t->commit(t->ctx, file, path, e) == 0 ? SFX_OK : SFX_ERR_CREATE;
 }
 
-SfxStatus SfxExtractAll(const SfxArchive *a, SfxOverwrite mode, const uint8_t *selected,
-                        const SfxTarget *t, const SfxEvents *ev, SfxResult *r) {
+SfxStatus SfxExtractAll(const SfxArchive* a, SfxOverwrite mode, const uint8_t* selected,
+                        const SfxTarget* t, const SfxEvents* ev, SfxResult* r) {
   memset(r, 0, sizeof *r);
-  Buffers *b = (Buffers *)malloc(sizeof *b);
+  Buffers* b = (Buffers*)malloc(sizeof *b);
   if (!b) return r->firstError = SFX_ERR_NO_MEMORY;
   for (uint32_t i = 0; i < a->count && !r->cancelled; ++i) {
-    const SfxEntry *e = &a->entries[i];
+    const SfxEntry* e = &a->entries[i];
     if (selected && !selected[i]) continue;
     if (ev->progress && ev->progress(ev->ctx, e->name) != 0) {
       r->cancelled = 1;

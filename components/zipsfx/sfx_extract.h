@@ -18,18 +18,18 @@ enum { SFX_PATH_MAX = 260 };
 
 /* Paths handed to a target are relative to the target folder, '\' separated. */
 typedef struct SfxTarget {
-  void *ctx;
+  void* ctx;
   /* Optional: the stored name in the local code page; 0 on success. */
-  int (*localName)(void *ctx, const char *stored, int utf8, char *out, size_t outSize);
-  int (*exists)(void *ctx, const char *path);
-  int (*makeDirs)(void *ctx, const char *path); /* 0 on success */
+  int (*localName)(void* ctx, const char* stored, int utf8, char* out, size_t outSize);
+  int (*exists)(void* ctx, const char* path);
+  int (*makeDirs)(void* ctx, const char* path); /* 0 on success */
   /* Opens a new file that becomes `path` only when committed; NULL on failure. */
-  void *(*create)(void *ctx, const char *path);
-  int (*write)(void *ctx, void *file, const void *data, uint32_t size); /* 0 on success */
+  void* (*create)(void* ctx, const char* path);
+  int (*write)(void* ctx, void* file, const void* data, uint32_t size); /* 0 on success */
   /* Puts the finished file in place (replacing an existing one); 0 on success.
      The file is finished with either way. */
-  int (*commit)(void *ctx, void *file, const char *path, const SfxEntry *entry);
-  void (*discard)(void *ctx, void *file);
+  int (*commit)(void* ctx, void* file, const char* path, const SfxEntry* entry);
+  void (*discard)(void* ctx, void* file);
 } SfxTarget;
 
 typedef enum SfxAnswer {
@@ -41,14 +41,14 @@ typedef enum SfxAnswer {
 } SfxAnswer;
 
 typedef struct SfxEvents {
-  void *ctx;
+  void* ctx;
   /* Asked when a file exists and the mode is to confirm; without it the
      existing file is kept. */
-  SfxAnswer (*askOverwrite)(void *ctx, const char *path);
+  SfxAnswer (*askOverwrite)(void* ctx, const char* path);
   /* Optional, before each entry; non-zero cancels the rest. */
-  int (*progress)(void *ctx, const char *name);
+  int (*progress)(void* ctx, const char* name);
   /* Optional: an entry that failed or was refused, with the stored name. */
-  void (*problem)(void *ctx, const char *name, SfxStatus status);
+  void (*problem)(void* ctx, const char* name, SfxStatus status);
 } SfxEvents;
 
 typedef struct SfxResult {
@@ -62,13 +62,13 @@ typedef struct SfxResult {
    when its size and CRC check out, so a damaged entry never replaces a good
    file. Entries that fail are reported and the rest still extracted.
    Returns SFX_OK, SFX_ERR_CANCELLED or the first entry's error. */
-SfxStatus SfxExtractAll(const SfxArchive *archive, SfxOverwrite mode, const uint8_t *selected,
-                        const SfxTarget *target, const SfxEvents *events, SfxResult *result);
+SfxStatus SfxExtractAll(const SfxArchive* archive, SfxOverwrite mode, const uint8_t* selected,
+                        const SfxTarget* target, const SfxEvents* events, SfxResult* result);
 
 /* The relative path an entry would be written to (SfxSafeName after the
    target's name conversion). */
-SfxStatus SfxEntryPath(const SfxEntry *entry, const SfxTarget *target, char *out, size_t outSize,
-                       int *isDir);
+SfxStatus SfxEntryPath(const SfxEntry* entry, const SfxTarget* target, char* out, size_t outSize,
+                       int* isDir);
 
 #ifdef __cplusplus
 }

@@ -4,28 +4,28 @@
 
 #include "sfx_app_win.h"
 
-static int ReadAt(void *ctx, uint64_t offset, void *buf, uint32_t size) {
-  HANDLE h = ((SfxApp *)ctx)->file;
+static int ReadAt(void* ctx, uint64_t offset, void* buf, uint32_t size) {
+  HANDLE h = ((SfxApp*)ctx)->file;
   LARGE_INTEGER at;
   at.QuadPart = (LONGLONG)offset;
   if (!SetFilePointerEx(h, at, NULL, FILE_BEGIN)) return -1;
   DWORD got = 0;
   while (size > 0) {
     if (!ReadFile(h, buf, size, &got, NULL) || got == 0) return -1;
-    buf = (char *)buf + got;
+    buf = (char*)buf + got;
     size -= got;
   }
   return 0;
 }
 
-void SfxOpenSource(SfxApp *app) {
+void SfxOpenSource(SfxApp* app) {
   LARGE_INTEGER size;
   app->source.ctx = app;
   app->source.readAt = ReadAt;
   app->source.size = GetFileSizeEx(app->file, &size) ? (uint64_t)size.QuadPart : 0;
 }
 
-void SfxAppend(char *buf, size_t size, const char *text) {
+void SfxAppend(char* buf, size_t size, const char* text) {
   size_t used = strlen(buf), len = strlen(text);
   if (used + 1 >= size) return;
   if (len > size - used - 1) len = size - used - 1;
@@ -34,7 +34,7 @@ void SfxAppend(char *buf, size_t size, const char *text) {
 }
 
 /* folder + "\" + relative path; 0 when it fits. */
-static int FullPath(const SfxApp *app, const char *rel, char out[MAX_PATH]) {
+static int FullPath(const SfxApp* app, const char* rel, char out[MAX_PATH]) {
   out[0] = '\0';
   if (strlen(app->folder) + 1 + strlen(rel) >= MAX_PATH) return -1;
   SfxAppend(out, MAX_PATH, app->folder);
@@ -44,7 +44,7 @@ static int FullPath(const SfxApp *app, const char *rel, char out[MAX_PATH]) {
 }
 
 /* Creates every missing folder along an absolute path. */
-static int MakeAbsoluteDirs(const char *path) {
+static int MakeAbsoluteDirs(const char* path) {
   char buf[MAX_PATH];
   size_t len = strlen(path);
   if (len >= MAX_PATH) return -1;
@@ -71,8 +71,8 @@ static int MakeAbsoluteDirs(const char *path) {
   return 0;
 }
 
-int SfxPrepareFolder(SfxApp *app, const char *path) {
-  char *part = NULL;
+int SfxPrepareFolder(SfxApp* app, const char* path) {
+  char* part = NULL;
   DWORD n = GetFullPathNameA(path, MAX_PATH, app->folder, &part);
   if (n == 0 || n >= MAX_PATH) return -1;
   size_t len = strlen(app->folder);
@@ -81,7 +81,7 @@ int SfxPrepareFolder(SfxApp *app, const char *path) {
   return MakeAbsoluteDirs(app->folder);
 }
 
-void SfxDefaultFolder(const SfxApp *app, char *out, size_t outSize) {
+void SfxDefaultFolder(const SfxApp* app, char* out, size_t outSize) {
   out[0] = '\0';
   if (app->header.defaultDir[0]) {
     DWORD n = ExpandEnvironmentStringsA(app->header.defaultDir, out, (DWORD)outSize);
@@ -89,11 +89,12 @@ void SfxDefaultFolder(const SfxApp *app, char *out, size_t outSize) {
     out[0] = '\0';
   }
   SfxAppend(out, outSize, app->exePath);
-  char *slash = strrchr(out, '\\');
-  if (slash) *slash = '\0';
+  char* slash = strrchr(out, '\\');
+  /* "C:" alone would mean the current folder of drive C, not its root. */
+  if (slash) slash[slash > out && slash[-1] == ':'] = '\0';
 }
 
-static int LocalName(void *ctx, const char *stored, int utf8, char *out, size_t outSize) {
+static int LocalName(void* ctx, const char* stored, int utf8, char* out, size_t outSize) {
   (void)ctx;
   if (!utf8) {
     out[0] = '\0';
@@ -111,15 +112,15 @@ static int LocalName(void *ctx, const char *stored, int utf8, char *out, size_t 
   return n == 0 || lossy ? -1 : 0;
 }
 
-static int Exists(void *ctx, const char *path) {
+static int Exists(void* ctx, const char* path) {
   char full[MAX_PATH];
-  return FullPath((SfxApp *)ctx, path, full) == 0 &&
+  return FullPath((SfxApp*)ctx, path, full) == 0 &&
          GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES;
 }
 
-static int MakeDirs(void *ctx, const char *path) {
+static int MakeDirs(void* ctx, const char* path) {
   char full[MAX_PATH];
-  return FullPath((SfxApp *)ctx, path, full) == 0 ? MakeAbsoluteDirs(full) : -1;
+  return FullPath((SfxApp*)ctx, path, full) == 0 ? MakeAbsoluteDirs(full) : -1;
 }
 
 typedef struct PendingFile {
@@ -127,20 +128,20 @@ typedef struct PendingFile {
   char temp[MAX_PATH];
 } PendingFile;
 
-static void *Create(void *ctx, const char *path) {
+static void* Create(void* ctx, const char* path) {
   char full[MAX_PATH];
-  if (FullPath((SfxApp *)ctx, path, full) != 0) return NULL;
-  char *slash = strrchr(full, '\\');
+  if (FullPath((SfxApp*)ctx, path, full) != 0) return NULL;
+  char* slash = strrchr(full, '\\');
   *slash = '\0';
-  PendingFile *f = (PendingFile *)malloc(sizeof *f);
+  PendingFile* f = (PendingFile*)malloc(sizeof *f);
   if (!f) return NULL;
   /* The temporary file sits in the same folder so the final rename cannot cross volumes. */
   if (!GetTempFileNameA(full, "sfx", 0, f->temp)) {
     free(f);
     return NULL;
   }
-  f->handle = CreateFileA(f->temp, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, NULL);
+  f->handle =
+      CreateFileA(f->temp, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
   if (f->handle == INVALID_HANDLE_VALUE) {
     DeleteFileA(f->temp);
     free(f);
@@ -149,22 +150,22 @@ static void *Create(void *ctx, const char *path) {
   return f;
 }
 
-static int Write(void *ctx, void *file, const void *data, uint32_t size) {
+static int Write(void* ctx, void* file, const void* data, uint32_t size) {
   (void)ctx;
   DWORD done = 0;
-  return WriteFile(((PendingFile *)file)->handle, data, size, &done, NULL) && done == size ? 0 : -1;
+  return WriteFile(((PendingFile*)file)->handle, data, size, &done, NULL) && done == size ? 0 : -1;
 }
 
-static void Discard(void *ctx, void *file) {
+static void Discard(void* ctx, void* file) {
   (void)ctx;
-  PendingFile *f = (PendingFile *)file;
+  PendingFile* f = (PendingFile*)file;
   CloseHandle(f->handle);
   DeleteFileA(f->temp);
   free(f);
 }
 
-static int Commit(void *ctx, void *file, const char *path, const SfxEntry *entry) {
-  PendingFile *f = (PendingFile *)file;
+static int Commit(void* ctx, void* file, const char* path, const SfxEntry* entry) {
+  PendingFile* f = (PendingFile*)file;
   FILETIME local, utc;
   if (DosDateTimeToFileTime(entry->dosDate, entry->dosTime, &local) &&
       LocalFileTimeToFileTime(&local, &utc))
@@ -172,7 +173,7 @@ static int Commit(void *ctx, void *file, const char *path, const SfxEntry *entry
   int ok = CloseHandle(f->handle);
   f->handle = INVALID_HANDLE_VALUE;
   char full[MAX_PATH];
-  if (ok && FullPath((SfxApp *)ctx, path, full) == 0) {
+  if (ok && FullPath((SfxApp*)ctx, path, full) == 0) {
     ok = MoveFileExA(f->temp, full, MOVEFILE_REPLACE_EXISTING);
     if (!ok) {
       /* A read-only file the user agreed to replace. */
@@ -190,7 +191,7 @@ static int Commit(void *ctx, void *file, const char *path, const SfxEntry *entry
   return ok ? 0 : -1;
 }
 
-SfxTarget SfxFolderTarget(SfxApp *app) {
+SfxTarget SfxFolderTarget(SfxApp* app) {
   SfxTarget t = {app, LocalName, Exists, MakeDirs, Create, Write, Commit, Discard};
   return t;
 }

@@ -2,12 +2,12 @@
 
 #include <string.h>
 
-static void CopyText(char *dest, const uint8_t *src, size_t len) {
+static void CopyText(char* dest, const uint8_t* src, size_t len) {
   memcpy(dest, src, len);
   dest[len] = '\0';
 }
 
-SfxStatus SfxParseHeader(const uint8_t *bytes, size_t size, SfxHeader *out) {
+SfxStatus SfxParseHeader(const uint8_t* bytes, size_t size, SfxHeader* out) {
   memset(out, 0, sizeof *out);
   if (size < SFX_HEADER_SIZE || bytes[0] != 'M' || bytes[1] != 'P' || bytes[2] != 'U')
     return SFX_ERR_NO_HEADER;

@@ -40,7 +40,7 @@ typedef struct SfxHeader {
 } SfxHeader;
 
 /* Reads a header; SFX_ERR_NO_HEADER when the signature or the lengths are wrong. */
-SfxStatus SfxParseHeader(const uint8_t *bytes, size_t size, SfxHeader *out);
+SfxStatus SfxParseHeader(const uint8_t* bytes, size_t size, SfxHeader* out);
 
 #ifdef __cplusplus
 }

@@ -18,7 +18,7 @@ enum { SFX_IMAGE_HEAD_SIZE = 4096 };
 /* From the first bytes of a PE file, the offset just past its last section
    (or its signature block, when it is signed). SFX_ERR_NO_HEADER when the
    bytes are not a PE image. */
-SfxStatus SfxImageEnd(const uint8_t *head, size_t size, uint64_t *end);
+SfxStatus SfxImageEnd(const uint8_t* head, size_t size, uint64_t* end);
 
 #ifdef __cplusplus
 }

@@ -13,18 +13,20 @@ static const char kUsage[] =
     "  /d <folder>  extract into <folder> without asking (\"\" for the default folder)\r\n"
     "  /o           overwrite existing files\r\n"
     "  /n           never overwrite existing files\r\n"
-    "Without /d the extraction dialog opens. Unattended runs do not start the archive's command.\r\n"
-    "Exit code: 0 done, 1 archive damaged or files not extracted, 2 wrong command line, 3 cancelled.\r\n";
+    "Without /d the extraction dialog opens. Unattended runs do not start the archive's "
+    "command.\r\n"
+    "Exit code: 0 done, 1 archive damaged or files not extracted, 2 wrong command line, 3 "
+    "cancelled.\r\n";
 
 /* Unattended runs report on standard output when the caller gave us one. */
-static void Say(const char *text) {
+static void Say(const char* text) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   DWORD done;
   if (app.dialog == NULL && out != NULL && out != INVALID_HANDLE_VALUE)
     WriteFile(out, text, (DWORD)strlen(text), &done, NULL);
 }
 
-static void Fail(const char *what, const char *detail) {
+static void Fail(const char* what, const char* detail) {
   char text[1024] = "";
   SfxAppend(text, sizeof text, what);
   SfxAppend(text, sizeof text, detail);
@@ -37,8 +39,8 @@ static void Fail(const char *what, const char *detail) {
   }
 }
 
-static int Progress(void *ctx, const char *name) {
-  SfxApp *a = (SfxApp *)ctx;
+static int Progress(void* ctx, const char* name) {
+  SfxApp* a = (SfxApp*)ctx;
   if (a->dialog) {
     char text[MAX_PATH + 16] = "Extracting ";
     SfxAppend(text, sizeof text, name);
@@ -55,8 +57,8 @@ static int Progress(void *ctx, const char *name) {
   return a->cancel;
 }
 
-static void Problem(void *ctx, const char *name, SfxStatus status) {
-  SfxApp *a = (SfxApp *)ctx;
+static void Problem(void* ctx, const char* name, SfxStatus status) {
+  SfxApp* a = (SfxApp*)ctx;
   char line[MAX_PATH + 128] = "";
   SfxAppend(line, sizeof line, name);
   SfxAppend(line, sizeof line, ": ");
@@ -67,9 +69,9 @@ static void Problem(void *ctx, const char *name, SfxStatus status) {
   if (++a->reportLines <= 12) SfxAppend(a->report, sizeof a->report, line);
 }
 
-static SfxAnswer Ask(void *ctx, const char *path) { return SfxAskOverwrite((SfxApp *)ctx, path); }
+static SfxAnswer Ask(void* ctx, const char* path) { return SfxAskOverwrite((SfxApp*)ctx, path); }
 
-int SfxExtractInto(SfxApp *a) {
+int SfxExtractInto(SfxApp* a) {
   SfxTarget target = SfxFolderTarget(a);
   SfxEvents events = {a, a->dialog ? Ask : NULL, Progress, Problem};
   SfxResult r;
@@ -99,9 +101,14 @@ int SfxExtractInto(SfxApp *a) {
   if (a->dialog == NULL) {
     Say(text);
     Say("\r\n");
-  } else if (code != SFX_EXIT_OK || a->header.commandLine[0] == '\0') {
-    MessageBoxA(a->dialog, text, a->header.caption,
-                MB_OK | (code == SFX_EXIT_FAILED ? MB_ICONWARNING : MB_ICONINFORMATION));
+    return code;
+  }
+  /* The dialog's work is done; what follows (this message, the command) stands alone. */
+  ShowWindow(a->dialog, SW_HIDE);
+  if (code != SFX_EXIT_OK || a->header.commandLine[0] == '\0') {
+    MessageBoxA(
+        NULL, text, a->header.caption,
+        MB_OK | MB_SETFOREGROUND | (code == SFX_EXIT_FAILED ? MB_ICONWARNING : MB_ICONINFORMATION));
   }
   return code;
 }
@@ -141,8 +148,8 @@ static int Run(void) {
   uint32_t headSize = app.source.size < sizeof head ? (uint32_t)app.source.size : sizeof head;
   uint64_t end = 0;
   SfxStatus status = SFX_ERR_NO_HEADER;
-  if (app.source.readAt(&app, 0, head, headSize) == 0 && SfxImageEnd(head, headSize, &end) == SFX_OK &&
-      end + SFX_HEADER_SIZE <= app.source.size &&
+  if (app.source.readAt(&app, 0, head, headSize) == 0 &&
+      SfxImageEnd(head, headSize, &end) == SFX_OK && end + SFX_HEADER_SIZE <= app.source.size &&
       app.source.readAt(&app, end, block, SFX_HEADER_SIZE) == 0)
     status = SfxParseHeader(block, SFX_HEADER_SIZE, &app.header);
   if (status == SFX_OK) status = SfxOpenArchive(&app.source, end + SFX_HEADER_SIZE, &app.archive);
@@ -171,4 +178,6 @@ static int Run(void) {
   return SfxExtractInto(&app);
 }
 
-void SfxStart(void) { ExitProcess((UINT)Run()); }
+/* Entered straight from the loader, with no C start-up code in between; the
+   32-bit loader does not promise the stack alignment the compiler assumes. */
+__attribute__((force_align_arg_pointer)) void SfxStart(void) { ExitProcess((UINT)Run()); }

@@ -7,8 +7,8 @@ static int IsSeparator(char c) { return c == '/' || c == '\\'; }
 static char Upper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
 
 /* CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever extension follows. */
-static int IsDeviceName(const char *part, size_t len) {
-  static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+static int IsDeviceName(const char* part, size_t len) {
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
   size_t stem = 0;
   while (stem < len && part[stem] != '.') ++stem;
   while (stem > 0 && part[stem - 1] == ' ') --stem;
@@ -25,7 +25,7 @@ static int IsDeviceName(const char *part, size_t len) {
   return 0;
 }
 
-SfxStatus SfxSafeName(const char *name, char *out, size_t outSize, int *isDir) {
+SfxStatus SfxSafeName(const char* name, char* out, size_t outSize, int* isDir) {
   size_t len = strlen(name);
   *isDir = 0;
   if (outSize == 0) return SFX_ERR_NAME_TOO_LONG;
@@ -35,9 +35,9 @@ SfxStatus SfxSafeName(const char *name, char *out, size_t outSize, int *isDir) {
   *isDir = IsSeparator(name[len - 1]);
 
   size_t used = 0;
-  const char *p = name;
+  const char* p = name;
   while (*p) {
-    const char *start = p;
+    const char* start = p;
     while (*p && !IsSeparator(*p)) ++p;
     size_t partLen = (size_t)(p - start);
     if (*p) ++p;

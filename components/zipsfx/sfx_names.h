@@ -16,7 +16,7 @@ extern "C" {
    outside the target folder; refuses (SFX_ERR_BAD_NAME) characters and device
    names Windows cannot use as file names. *isDir tells a folder entry (name
    ending in a separator); its path may be empty ("./"). */
-SfxStatus SfxSafeName(const char *name, char *out, size_t outSize, int *isDir);
+SfxStatus SfxSafeName(const char* name, char* out, size_t outSize, int* isDir);
 
 #ifdef __cplusplus
 }

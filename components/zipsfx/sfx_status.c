@@ -1,6 +1,6 @@
 #include "sfx_status.h"
 
-static const char *const kTexts[SFX_STATUS_COUNT] = {
+static const char* const kTexts[SFX_STATUS_COUNT] = {
     "OK",
     "no archive was found behind the program",
     "the archive's directory is missing (the file is incomplete)",
@@ -21,7 +21,7 @@ static const char *const kTexts[SFX_STATUS_COUNT] = {
     "cancelled",
 };
 
-const char *SfxStatusText(SfxStatus status) {
+const char* SfxStatusText(SfxStatus status) {
   if ((unsigned)status >= SFX_STATUS_COUNT) return "unknown error";
   return kTexts[status];
 }

@@ -1,12 +1,6 @@
 // Reading the archive behind the stub and unpacking it into a folder.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "sfx_fakes.h"
 #include "sfx_test_zip.h"
 
@@ -109,8 +103,8 @@ TEST(SfxExtract, CrcMismatchKeepsTheExistingFileAndGoesOn) {
 
 TEST(SfxExtract, DamagedEntriesAreReportedAndNeverCommitted) {
   ZipBuilder zip;
-  zip.Add("short.txt", Pattern(1000)).size = 999;          // more data than announced
-  zip.Add("long.txt", Pattern(1000)).size = 1001;          // less data than announced
+  zip.Add("short.txt", Pattern(1000)).size = 999;  // more data than announced
+  zip.Add("long.txt", Pattern(1000)).size = 1001;  // less data than announced
   zip.Add("garbage.txt", "x").payload = std::string("\xff\xff\xff\xff", 4);
   zip.Add("cut.txt", Pattern(3000)).payload = sfx_test::RawDeflate(Pattern(3000)).substr(0, 100);
   zip.Add("stored-size.txt", "abc", 0).size = 4;
@@ -318,61 +312,6 @@ TEST(SfxArchive, DamagedDirectoryFieldsAreCaught) {
     ASSERT_EQ(f.Open(), SFX_OK);
     EXPECT_EQ(f.Extract(), SFX_ERR_BAD_NAME);
   }
-}
-
-// Archives written by tools other than our own test builder.
-class SfxInterop : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("sfx_interop_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_ / "in" / "sub");
-    Write(dir_ / "in" / "pic.bmp", Pattern(300000, 3));
-    Write(dir_ / "in" / "sub" / "note.txt", "hello from a subfolder\r\n");
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  static void Write(const std::filesystem::path& p, const std::string& s) {
-    std::ofstream(p, std::ios::binary) << s;
-  }
-  static std::string Read(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  void Check(const std::string& zipBytes) {
-    Fixture f(zipBytes);
-    ASSERT_EQ(f.Open(), SFX_OK);
-    ASSERT_EQ(f.Extract(), SFX_OK);
-    EXPECT_EQ(f.folder.files["pic.bmp"], Pattern(300000, 3));
-    EXPECT_EQ(f.folder.files["sub\\note.txt"], "hello from a subfolder\r\n");
-  }
-  std::filesystem::path dir_;
-};
-
-TEST_F(SfxInterop, InfoZipArchiveIncludingStreamedDataDescriptors) {
-  std::string cmd = "cd '" + (dir_ / "in").string() + "' && zip -q -9 -r ../a.zip . && " +
-                    // streamed into a pipe: sizes only in data descriptors behind the data
-                    "cat pic.bmp | zip -q -9 -fz- - - | cat > ../s.zip";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  Check(Read(dir_ / "a.zip"));
-  Fixture s(Read(dir_ / "s.zip"));
-  ASSERT_EQ(s.Open(), SFX_OK);
-  ASSERT_EQ(s.Extract(), SFX_OK);
-  EXPECT_EQ(s.folder.files["-"], Pattern(300000, 3));
-}
-
-TEST_F(SfxInterop, PythonZipfileArchive) {
-  std::string script = "import zipfile,sys; d=sys.argv[1]; "
-                       "z=zipfile.ZipFile(d+'/p.zip','w',zipfile.ZIP_DEFLATED); "
-                       "z.write(d+'/in/pic.bmp','pic.bmp'); z.writestr('sub/','');"
-                       "z.write(d+'/in/sub/note.txt','sub/note.txt',zipfile.ZIP_STORED); "
-                       "z.comment=b'a comment PK'; z.close()";
-  std::string cmd = "/usr/bin/python3 -c \"" + script + "\" '" + dir_.string() + "'";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  Check(Read(dir_ / "p.zip"));
 }
 
 }  // namespace

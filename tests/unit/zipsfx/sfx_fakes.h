@@ -15,9 +15,7 @@ namespace sfx_test {
 
 struct MemorySource {
   std::string bytes;
-  SfxSource Source() {
-    return SfxSource{this, &ReadAt, bytes.size()};
-  }
+  SfxSource Source() { return SfxSource{this, &ReadAt, bytes.size()}; }
   static int ReadAt(void* ctx, uint64_t offset, void* buf, uint32_t size) {
     auto* self = static_cast<MemorySource*>(ctx);
     if (offset > self->bytes.size() || self->bytes.size() - offset < size) return -1;

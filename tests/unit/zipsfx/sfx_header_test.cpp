@@ -1,10 +1,11 @@
 // The block behind the stub and the search for where the stub's image ends.
+#include "sfx_header.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "sfx_header.h"
 #include "sfx_image.h"
 #include "sfx_test_zip.h"
 

@@ -1,11 +1,12 @@
 // Entry names made safe, and the stub's own command line.
+#include "sfx_names.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "sfx_args.h"
 #include "sfx_header.h"
-#include "sfx_names.h"
 
 namespace {
 
@@ -37,10 +38,9 @@ TEST(SfxNames, OrdinaryNamesBecomeRelativeWindowsPaths) {
 }
 
 TEST(SfxNames, NamesThatLeaveTheTargetFolderAreRefused) {
-  for (const char* name :
-       {"../evil.txt", "a/../../evil.txt", "a/..", "..\\evil", "/etc/passwd", "\\Windows\\x.dll",
-        "C:\\Windows\\x.dll", "C:x.dll", "a.txt:stream", "\\\\server\\share\\x", "a/.../b",
-        "a/.. /b", "a/. ./b"}) {
+  for (const char* name : {"../evil.txt", "a/../../evil.txt", "a/..", "..\\evil", "/etc/passwd",
+                           "\\Windows\\x.dll", "C:\\Windows\\x.dll", "C:x.dll", "a.txt:stream",
+                           "\\\\server\\share\\x", "a/.../b", "a/.. /b", "a/. ./b"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(Safe(name).status, SFX_ERR_UNSAFE_NAME);
   }

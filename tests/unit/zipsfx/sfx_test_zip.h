@@ -58,11 +58,11 @@ class ZipBuilder {
   std::string Build(uint32_t offsetBias = 0) const {
     std::string local, central;
     for (const ZipItem& it : items_) {
-      std::string packed = it.payload ? *it.payload
+      std::string packed = it.payload       ? *it.payload
                            : it.method == 8 ? RawDeflate(it.data)
                                             : it.data;
-      uint32_t crc = it.crc.value_or(static_cast<uint32_t>(
-          crc32(0, reinterpret_cast<const Bytef*>(it.data.data()), static_cast<uInt>(it.data.size()))));
+      uint32_t crc = it.crc.value_or(static_cast<uint32_t>(crc32(
+          0, reinterpret_cast<const Bytef*>(it.data.data()), static_cast<uInt>(it.data.size()))));
       uint32_t size = it.size.value_or(static_cast<uint32_t>(it.data.size()));
       uint32_t offset = static_cast<uint32_t>(local.size()) + offsetBias;
       auto common = [&](std::string& s) {
