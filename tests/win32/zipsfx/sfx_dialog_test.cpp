@@ -15,6 +15,28 @@ using sfx_win::Read;
 using sfx_win::TempDir;
 using sfx_win::WaitUntil;
 
+struct DialogSearch {
+  DWORD pid;
+  const std::string* caption;
+  HWND except, found;
+};
+
+// Finds a visible dialog of the process with the caption, other than `except`.
+BOOL CALLBACK FindDialogOfProcess(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<DialogSearch*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  char cls[64], title[256];
+  GetClassNameA(w, cls, sizeof cls);
+  GetWindowTextA(w, title, sizeof title);
+  if (pid == s->pid && w != s->except && IsWindowVisible(w) && std::string(cls) == "#32770" &&
+      *s->caption == title) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // A started stub with its dialog; the process is ended at the end of the test.
 class Started {
  public:
@@ -34,29 +56,10 @@ class Started {
 
   // A visible dialog of this process with this caption, other than `except`.
   HWND Find(const std::string& caption, HWND except = nullptr, int timeoutMs = 20000) {
-    struct Search {
-      DWORD pid;
-      const std::string* caption;
-      HWND except, found;
-    } s{pi_.dwProcessId, &caption, except, nullptr};
+    DialogSearch s{pi_.dwProcessId, &caption, except, nullptr};
     WaitUntil(
         [&] {
-          EnumWindows(
-              [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                char cls[64], title[256];
-                GetClassNameA(w, cls, sizeof cls);
-                GetWindowTextA(w, title, sizeof title);
-                if (pid == s->pid && w != s->except && IsWindowVisible(w) &&
-                    std::string(cls) == "#32770" && *s->caption == title) {
-                  s->found = w;
-                  return FALSE;
-                }
-                return TRUE;
-              },
-              reinterpret_cast<LPARAM>(&s));
+          EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&s));
           return s.found != nullptr;
         },
         timeoutMs);
