@@ -70,7 +70,7 @@ void TZipMaster::Add() {
   {
     FlagGuard busy(busy_);
     cancel_ = false;
-    // Whatever happens below, the specifications belong to this run only.
+    // Whatever happens below, the file names to pack belong to this run only.
     std::vector<std::string> specs;
     specs.swap(FSpecArgs);
 
