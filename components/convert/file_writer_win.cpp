@@ -1,5 +1,7 @@
 #include "file_writer_win.h"
 
+#include "file_handle_win.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -9,24 +11,7 @@
 namespace tiffdll {
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  bool Close() {
-    bool ok = true;
-    if (Valid()) ok = CloseHandle(handle_) != FALSE;
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE handle_;
-};
+using vistrel::FileHandle;
 
 std::string FolderOf(const std::string& path) {
   size_t slash = path.find_last_of("\\/");

@@ -1,5 +1,7 @@
 #include "zip_system_win.h"
 
+#include "file_handle_win.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -9,24 +11,7 @@
 namespace vistlib::zip {
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Reset(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  bool Reset() {
-    bool ok = true;
-    if (Valid()) ok = CloseHandle(handle_) != FALSE;
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE handle_;
-};
+using vistrel::FileHandle;
 
 class FileSource : public ByteSource {
  public:
@@ -70,7 +55,7 @@ class FileSink : public ByteSink {
   }
   bool Close() override {
     const bool flushed = FlushFileBuffers(file_.Get()) != FALSE;
-    return file_.Reset() && flushed;
+    return file_.Close() && flushed;
   }
 
  private:
