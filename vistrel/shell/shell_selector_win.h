@@ -4,11 +4,11 @@
 
 namespace vistrel {
 
-// Shows the main window as the area selector, modally, over `owner`: the
-// capture `capture` (not taken over) is shown, the option matching the
-// wizard's crop style (0 active window, 1 full screen, 2 selected area) is on.
-// Returns when the user goes back to the wizard; the result is the crop style
-// the wizard should select. The caller sets and clears DialogOpen.
-int RunAreaSelector(HWND owner, HBITMAP capture, int cropStyle);
+// Shows the main window as the area selector, modally: the capture `wholePic`
+// (copied, not taken over) is shown and the option `auswahl` (0 full screen,
+// 1 active window, 2 cursor selection) is on. Returns when the user goes back
+// to the wizard, after the choice was handed to the wizard (crop style, crop
+// rectangle, selection text). The caller sets and clears DialogOpen.
+void ShowSelectorModal(int auswahl, HBITMAP wholePic);
 
 }  // namespace vistrel
