@@ -42,12 +42,13 @@ BODY, BODY_DARK, GRIP = hexcolor("e9eef5"), hexcolor("b9c4d3"), hexcolor("2b3445
 LENS_RING, LENS_DEEP, LENS_GLOW = hexcolor("1d2431"), hexcolor("0e2f5e"), hexcolor("58a6ff")
 FLASH, BUTTON, MARK = hexcolor("ffe27a"), hexcolor("e0503c"), hexcolor("8fd3ff")
 
-CAM_X, CAM_Y = 352, 118
+CAM_X, CAM_Y = 384, 84
+S = 0.72  # camera scale
 
 
 def crop_marks(x, y):
     """Dashed crop corners around the camera."""
-    left, top, right, bottom, arm, width = 238, 26, 462, 214, 34, 3
+    left, top, right, bottom, arm, width = 300, 14, 466, 152, 26, 3
     d = 1e9
     for cx, sx in ((left, 1), (right, -1)):
         for cy, sy in ((top, 1), (bottom, -1)):
@@ -75,33 +76,33 @@ def pixel(x, y):
     angle = math.atan2(y + 60, x - W - 40)
     c = mix(c, (255, 255, 255), 0.035 * (0.5 + 0.5 * math.sin(angle * 26)) * clamp(1 - y / H))
     # Darker band at the lower left where the name stands.
-    c = mix(c, NAVY, 0.45 * clamp((y - 135) / 60) * clamp(1 - x / 330))
+    c = mix(c, NAVY, 0.5 * clamp((y - 150) / 50) * clamp(1.3 - x / 480))
 
     c = mix(c, MARK, 0.85 * cover(crop_marks(x, y)))
 
     # Shadow of the camera.
-    shadow = round_box(x, y, CAM_X + 6, CAM_Y + 9, 86, 54, 18)
-    c = mix(c, (0, 0, 0), 0.35 * clamp(1 - (shadow + 6) / 14))
+    shadow = round_box(x, y, CAM_X + 6 * S, CAM_Y + 9 * S, 86 * S, 54 * S, 18 * S)
+    c = mix(c, (0, 0, 0), 0.35 * clamp(1 - (shadow + 5) / 11))
     # Viewfinder bump, shutter button and flash window on top.
-    c = mix(c, BODY_DARK, cover(round_box(x, y, CAM_X - 30, CAM_Y - 58, 24, 12, 6)))
-    c = mix(c, BUTTON, cover(round_box(x, y, CAM_X + 52, CAM_Y - 56, 12, 6, 4)))
+    c = mix(c, BODY_DARK, cover(round_box(x, y, CAM_X - 30 * S, CAM_Y - 58 * S, 24 * S, 12 * S, 6 * S)))
+    c = mix(c, BUTTON, cover(round_box(x, y, CAM_X + 52 * S, CAM_Y - 56 * S, 12 * S, 6 * S, 4 * S)))
     # Body with a light top edge fading to a darker base.
-    body = round_box(x, y, CAM_X, CAM_Y, 84, 52, 16)
-    shade = mix(BODY, BODY_DARK, clamp((y - (CAM_Y - 52)) / 104))
+    body = round_box(x, y, CAM_X, CAM_Y, 84 * S, 52 * S, 16 * S)
+    shade = mix(BODY, BODY_DARK, clamp((y - (CAM_Y - 52 * S)) / (104 * S)))
     c = mix(c, shade, cover(body))
     # Grip band across the body.
-    grip = max(body + 5, abs(y - (CAM_Y + 8)) - 24)
+    grip = max(body + 5, abs(y - (CAM_Y + 8 * S)) - 24 * S)
     c = mix(c, GRIP, cover(grip))
-    c = mix(c, FLASH, cover(round_box(x, y, CAM_X + 56, CAM_Y - 30, 13, 8, 3)))
+    c = mix(c, FLASH, cover(round_box(x, y, CAM_X + 56 * S, CAM_Y - 30 * S, 13 * S, 8 * S, 3)))
     # Lens: dark ring, metal rim, deep glass with a glow and a highlight.
-    c = mix(c, LENS_RING, cover(circle(x, y, CAM_X, CAM_Y + 6, 44)))
-    c = mix(c, BODY_DARK, cover(abs(circle(x, y, CAM_X, CAM_Y + 6, 37)) - 1.6))
-    glass = circle(x, y, CAM_X, CAM_Y + 6, 33)
-    depth = clamp(math.hypot(x - CAM_X + 8, y - CAM_Y - 2 + 8) / 40)
+    c = mix(c, LENS_RING, cover(circle(x, y, CAM_X, CAM_Y + 6 * S, 44 * S)))
+    c = mix(c, BODY_DARK, cover(abs(circle(x, y, CAM_X, CAM_Y + 6 * S, 37 * S)) - 1.6))
+    glass = circle(x, y, CAM_X, CAM_Y + 6 * S, 33 * S)
+    depth = clamp(math.hypot(x - CAM_X + 8 * S, y - CAM_Y + 6 * S) / (40 * S))
     c = mix(c, mix(LENS_GLOW, LENS_DEEP, depth), cover(glass))
-    c = mix(c, LENS_DEEP, 0.8 * cover(circle(x, y, CAM_X, CAM_Y + 6, 14)))
-    c = mix(c, (255, 255, 255), 0.85 * cover(circle(x, y, CAM_X - 12, CAM_Y - 7, 6)))
-    c = mix(c, (255, 255, 255), 0.5 * cover(circle(x, y, CAM_X + 11, CAM_Y + 19, 3)))
+    c = mix(c, LENS_DEEP, 0.8 * cover(circle(x, y, CAM_X, CAM_Y + 6 * S, 14 * S)))
+    c = mix(c, (255, 255, 255), 0.85 * cover(circle(x, y, CAM_X - 12 * S, CAM_Y - 7 * S, 6 * S)))
+    c = mix(c, (255, 255, 255), 0.5 * cover(circle(x, y, CAM_X + 11 * S, CAM_Y + 19 * S, 3 * S)))
     return c
 
 

@@ -61,7 +61,7 @@ void Paint(HWND window) {
   }
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, splash.titleFont);
-  RECT title{28, 150, client.right - 20, 200};
+  RECT title{26, 168, client.right - 20, 216};
   SetTextColor(dc, RGB(10, 20, 40));
   OffsetRect(&title, 2, 2);
   DrawTextA(dc, "Tarnwick Vistrel", -1, &title, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
@@ -70,7 +70,7 @@ void Paint(HWND window) {
   DrawTextA(dc, "Tarnwick Vistrel", -1, &title, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, splash.subtitleFont);
   SetTextColor(dc, RGB(190, 214, 255));
-  RECT sub{30, 200, client.right - 20, 230};
+  RECT sub{29, 220, client.right - 20, 246};
   DrawTextA(dc, "Screen shots from the tray, straight to file, mail and paper", -1, &sub,
             DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, oldFont);
