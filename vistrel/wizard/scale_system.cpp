@@ -1,8 +1,5 @@
 #include "scale_system.h"
 
-#include <cctype>
-#include <cmath>
-
 #include "number_text.h"
 
 namespace vistrel::wizard {
@@ -30,24 +27,6 @@ ScaleSystem LoadScaleSystem(const SettingsStore& store, double twipsPerPixelX,
     return previous;
   }
   return scale;
-}
-
-double TwipsInUnit(int32_t twips, const ScaleSystem& scale) {
-  if (scale.twipsPerUnit == 0) return 0;
-  const double hundredths = std::floor(static_cast<double>(twips) * 100 / scale.twipsPerUnit);
-  double value = hundredths / 100;
-  std::string lower;
-  for (char c : scale.unitName) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "pixel") value = std::floor(value);
-  return value;
-}
-
-std::string SelectionText(int32_t widthTwips, int32_t heightTwips, const ScaleSystem& scale,
-                          char decimalSeparator) {
-  return "Current selection: " +
-         GeneralDecimalText(TwipsInUnit(widthTwips, scale), decimalSeparator) + " x " +
-         GeneralDecimalText(TwipsInUnit(heightTwips, scale), decimalSeparator) + " " +
-         scale.unitName;
 }
 
 }  // namespace vistrel::wizard

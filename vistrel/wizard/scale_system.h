@@ -1,6 +1,5 @@
 #pragma once
-// The unit every size in the wizard is shown in, chosen by "ScaleSystem", and
-// the "Current selection:" text built with it.
+// The unit every size in the wizard is shown in, chosen by "ScaleSystem".
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,13 +19,5 @@ struct ScaleSystem {
 ScaleSystem LoadScaleSystem(const SettingsStore& store, double twipsPerPixelX,
                             const ScaleSystem& previous,
                             const std::function<void(const std::string&)>& message);
-
-// A size in twips in the unit: truncated to two decimals, or to whole numbers
-// for pixels.
-double TwipsInUnit(int32_t twips, const ScaleSystem& scale);
-
-// "Current selection: " width " x " height " " unit.
-std::string SelectionText(int32_t widthTwips, int32_t heightTwips, const ScaleSystem& scale,
-                          char decimalSeparator = '.');
 
 }  // namespace vistrel::wizard

@@ -286,18 +286,6 @@ TEST(ScaleSystemTest, UnknownModeSaysSoAndKeepsThePreviousUnit) {
   EXPECT_EQ(got.twipsPerUnit, 567);
 }
 
-TEST(SelectionTextTest, TruncatesToTwoDecimalsOrWholePixels) {
-  EXPECT_EQ(SelectionText(5670, 5670, {"Millimeter", 57}),
-            "Current selection: 99.47 x 99.47 Millimeter");
-  EXPECT_EQ(SelectionText(9600, 7200, {"Centimeter", 567}),
-            "Current selection: 16.93 x 12.69 Centimeter");
-  EXPECT_EQ(SelectionText(9600, 7200, {"Pixel", 15}), "Current selection: 640 x 480 Pixel");
-  EXPECT_EQ(SelectionText(9599, 7214, {"Pixel", 15}), "Current selection: 639 x 480 Pixel");
-  EXPECT_EQ(SelectionText(9600, 7200, {"Centimeter", 567}, ','),
-            "Current selection: 16,93 x 12,69 Centimeter");
-  EXPECT_EQ(SelectionText(0, 0, {"Inch", 1440}), "Current selection: 0 x 0 Inch");
-}
-
 // ---- crop preparation ----
 
 TEST(CropPlanTest, EachStyleTakesItsRectangle) {
