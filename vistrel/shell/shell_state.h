@@ -2,11 +2,19 @@
 // What the shell keeps for the whole process and shares with the wizard and
 // the other windows of the program. Everything runs on the one user-interface
 // thread, so plain globals are enough.
+#include <cstdint>
 #include <string>
 
-#include "twips_rect.h"
-
 namespace vistrel {
+
+// A rectangle of the capture in twips (1/1440 inch): left, top, width, height.
+struct TwipsRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  bool operator==(const TwipsRect&) const = default;
+};
 
 // The x coordinate, in pixels, of the mouse move by which vistlib tells the
 // program that Print Screen was pressed.
