@@ -167,7 +167,7 @@ bool Mainform::CreateWindows() {
   const int width = std::max(780, std::min(screenW - 80, 1100));
   const int height = std::max(560, std::min(screenH - 80, 800));
   window_ = CreateWindowExA(0, kMainClass, kSelectorCaption,
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, std::min(width, screenW),
+                            WS_OVERLAPPEDWINDOW, 0, 0, std::min(width, screenW),
                             std::min(height, screenH), nullptr, nullptr, instance_, nullptr);
   if (!window_) return false;
   pichook_ = CreateWindowExA(0, kPichookClass, "", WS_CHILD, 0, 0, 0, 0, window_,
