@@ -194,3 +194,28 @@ def test_with_every_page_hidden_a_capture_runs_through_and_the_program_ends(prog
     double_click_icon()
     assert vistrel.wait_exit(30) == 0
     wait_until(lambda: tray_icon() is None, 10, what="the icon to go")
+
+
+def test_print_screen_while_the_first_use_tip_is_open_is_refused(program):
+    vistrel = program()
+    wait_until(lambda: tray_icon(), 30, what="the tray icon")
+    assert driver("wait", "VistrelSplashScreen", "-", 20000)[0] == 0
+    wait_until(lambda: visible("#32770", "Tarnwick Vistrel"), 20, what="the first-use tip")
+    press_print_screen()
+    # The refusal comes up over the tip; the newest box is found first.
+    def refusal():
+        code, text = driver("msgbox", "Tarnwick Vistrel", 1, 2000)
+        return text if code == 0 and text.startswith("Cannot make") else None
+    text = wait_until(refusal, 20, interval=0.5, what="the refusal message")
+    assert text.startswith("Cannot make screenshots while one of the program's windows is open.")
+    assert "Setup" in text
+    assert not wizard_shown()
+    # Yes keeps the tip for the next start.
+    code, tip = driver("msgbox", "Tarnwick Vistrel", 6, 10000)
+    assert code == 0 and tip.startswith("To make a screen-shot")
+    wait_until(lambda: not visible("#32770", "Tarnwick Vistrel"), 10, what="the tip to close")
+    assert get_setting("Divers", "NewbieTip") is None
+    # Once the tip is gone captures work again.
+    press_print_screen()
+    wait_until(wizard_shown, 30, what="the wizard after the tip")
+    assert vistrel.running()
