@@ -219,3 +219,49 @@ def test_print_screen_while_the_first_use_tip_is_open_is_refused(program):
     press_print_screen()
     wait_until(wizard_shown, 30, what="the wizard after the tip")
     assert vistrel.running()
+
+
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+
+
+def autostart_value():
+    out = reg("query", RUN_KEY, "/v", "Tarnwick Vistrel").stdout
+    match = re.search(r"Tarnwick Vistrel\s+REG_SZ\s*(.*?)\s*$", out, re.M)
+    return match.group(1) if match else None
+
+
+def splash_checkbox():
+    """Screen position of the start-up window's autostart box."""
+    wid = wait_until(lambda: (subprocess.run(["xdotool", "search", "--name", "^Tarnwick Vistrel$"],
+                                             capture_output=True, text=True).stdout.split()
+                              or [None])[0], 20, what="the start-up window's X window")
+    geo = subprocess.run(["xdotool", "getwindowgeometry", wid], capture_output=True,
+                         text=True).stdout
+    x, y = map(int, re.search(r"Position: (-?\d+),(-?\d+)", geo).groups())
+    height = int(re.search(r"Geometry: \d+x(\d+)", geo).group(1))
+    return x + 24, y + height - 20
+
+
+def test_the_autostart_box_writes_and_deletes_the_run_value(program):
+    reg("delete", RUN_KEY, "/v", "Tarnwick Vistrel", "/f")
+    set_setting("Divers", "NewbieTip", "False")
+    try:
+        first = program()
+        assert driver("wait", "VistrelSplashScreen", "-", 30000)[0] == 0
+        x, y = splash_checkbox()
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        wait_until(lambda: not visible("VistrelSplashScreen"), 15, what="the start-up window")
+        value = wait_until(autostart_value, 10, what="the Run value")
+        assert value.lower().endswith("\\vistrel.exe")
+        first.stop()
+
+        # The next start finds the box set; clearing it deletes the value.
+        program()
+        assert driver("wait", "VistrelSplashScreen", "-", 30000)[0] == 0
+        screenshot("shell-splash-autostart")
+        x, y = splash_checkbox()
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        wait_until(lambda: not visible("VistrelSplashScreen"), 15, what="the start-up window")
+        wait_until(lambda: autostart_value() is None, 10, what="the Run value to go")
+    finally:
+        reg("delete", RUN_KEY, "/v", "Tarnwick Vistrel", "/f")
