@@ -83,9 +83,4 @@ bool IsShootYourself(std::string_view arguments) {
   return LowerAscii(arguments) == "shootyourself";
 }
 
-bool AutostartNamesThisProgram(std::string_view runValue, std::string_view exePath) {
-  if (runValue.size() > 1 && runValue.back() == '\0') runValue.remove_suffix(1);
-  return !exePath.empty() && LowerAscii(runValue) == LowerAscii(exePath);
-}
-
 }  // namespace vistrel

@@ -28,11 +28,6 @@ bool IsSafeColor(std::string_view arguments);     // exact, case-sensitive
 bool IsSetup(std::string_view arguments);         // any case
 bool IsShootYourself(std::string_view arguments);  // any case
 
-// Whether the autostart value names this copy of the program. The registry
-// text may carry its terminating zero; only a zero is dropped, never a real
-// character of the path.
-bool AutostartNamesThisProgram(std::string_view runValue, std::string_view exePath);
-
 // Lower case in the ANSI code page's ASCII range.
 std::string LowerAscii(std::string_view text);
 

@@ -19,7 +19,8 @@ std::string ExpectedAutostartData() {
     if (length < buffer.size()) {
       const std::string path(buffer.data(), length);
       const size_t slash = path.find_last_of('\\');
-      const std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash);
+      const std::string directory =
+          slash == std::string::npos ? std::string() : path.substr(0, slash);
       std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
       const size_t dot = fileName.find_last_of('.');
       if (dot != std::string::npos) fileName.resize(dot);

@@ -23,8 +23,8 @@ std::string BackendSettingsStore::GetSetting(std::string_view section, std::stri
   // An empty section would address the application's key itself; an empty key
   // its unnamed value. Neither is a setting.
   if (section.empty() || key.empty()) return std::string(defaultValue);
-  const auto sectionKey = registry_.Open(Hive::CurrentUser, SectionPath(section),
-                                         RegistryAccess::Read);
+  const auto sectionKey =
+      registry_.Open(Hive::CurrentUser, SectionPath(section), RegistryAccess::Read);
   if (!sectionKey) return std::string(defaultValue);
   RegistryValue raw;
   if (sectionKey->Query(key, raw) != kStatusSuccess) return std::string(defaultValue);
@@ -55,7 +55,8 @@ void BackendSettingsStore::SaveSetting(std::string_view section, std::string_vie
   const auto sectionKey = registry_.Create(Hive::CurrentUser, SectionPath(section));
   if (!sectionKey) return;
   const std::string text(value);
-  lastSaveSucceeded_ = sectionKey->Set(key, kRegSz, text.c_str(), text.size() + 1) == kStatusSuccess;
+  lastSaveSucceeded_ =
+      sectionKey->Set(key, kRegSz, text.c_str(), text.size() + 1) == kStatusSuccess;
 }
 
 }  // namespace vistrel

@@ -16,13 +16,11 @@ inline constexpr char kSettingsRoot[] = "Software\\VB and VBA Program Settings";
 class BackendSettingsStore : public SettingsStore {
  public:
   // The backend must outlive the store.
-  BackendSettingsStore(RegistryBackend& registry,
-                       std::string application = kSettingsApplication);
+  BackendSettingsStore(RegistryBackend& registry, std::string application = kSettingsApplication);
 
   std::string GetSetting(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const override;
-  void SaveSetting(std::string_view section, std::string_view key,
-                   std::string_view value) override;
+  void SaveSetting(std::string_view section, std::string_view key, std::string_view value) override;
 
   // Whether the last SaveSetting reached the store (false when the key could
   // not be created or written).

@@ -25,7 +25,8 @@ bool SplitPath(std::string_view path, std::vector<std::string_view>& names) {
   size_t start = 0;
   while (true) {
     const size_t end = path.find('\\', start);
-    const std::string_view name = path.substr(start, end == std::string_view::npos ? path.npos : end - start);
+    const std::string_view name =
+        path.substr(start, end == std::string_view::npos ? path.npos : end - start);
     if (name.empty()) return false;
     names.push_back(name);
     if (end == std::string_view::npos) return true;

@@ -29,10 +29,9 @@ long QueryValueEx(const RegistryKey& key, std::string_view valueName, RegistryDa
       // A short value reads as zero-extended; a long one by its first four bytes.
       uint8_t bytes[4] = {0, 0, 0, 0};
       std::memcpy(bytes, raw.data.data(), raw.data.size() < 4 ? raw.data.size() : 4);
-      const uint32_t number = static_cast<uint32_t>(bytes[0]) |
-                              static_cast<uint32_t>(bytes[1]) << 8 |
-                              static_cast<uint32_t>(bytes[2]) << 16 |
-                              static_cast<uint32_t>(bytes[3]) << 24;
+      const uint32_t number =
+          static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+          static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
       value = static_cast<int32_t>(number);
       return kStatusSuccess;
     }
@@ -76,8 +75,7 @@ long SetValueEx(RegistryKey& key, std::string_view valueName, uint32_t type,
       }
       const uint32_t bits = static_cast<uint32_t>(number);
       const uint8_t bytes[4] = {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
-                                static_cast<uint8_t>(bits >> 16),
-                                static_cast<uint8_t>(bits >> 24)};
+                                static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 24)};
       return key.Set(valueName, kRegDword, bytes, sizeof bytes);
     }
     default:
@@ -92,3 +90,17 @@ void DeleteValue(RegistryBackend& registry, Hive hive, std::string_view keyPath,
 }
 
 }  // namespace vistrel::mdlRegistry
+
+namespace vistrel {
+
+std::string QueryValueText(RegistryBackend& registry, Hive hive, std::string_view keyPath,
+                           std::string_view valueName) {
+  const RegistryData value = mdlRegistry::QueryValue(registry, hive, keyPath, valueName);
+  if (const auto* number = std::get_if<int32_t>(&value)) return std::to_string(*number);
+  const auto* text = std::get_if<std::string>(&value);
+  if (text == nullptr) return {};
+  // The text ends at its first zero: the stored terminator, or an earlier one.
+  return text->substr(0, text->find('\0'));
+}
+
+}  // namespace vistrel

@@ -45,4 +45,9 @@ void DeleteValue(RegistryBackend& registry, Hive hive, std::string_view keyPath,
                  std::string_view valueName);
 
 }  // namespace mdlRegistry
+
+// A value read as text without its terminating zero: REG_SZ as stored,
+// REG_DWORD in decimal; empty when the key or value is missing or of another type.
+std::string QueryValueText(RegistryBackend& registry, Hive hive, std::string_view keyPath,
+                           std::string_view valueName);
 }  // namespace vistrel

@@ -53,18 +53,6 @@ TEST(StartupTexts, CommandLineWords) {
   EXPECT_FALSE(IsShootYourself(""));
 }
 
-TEST(StartupTexts, AutostartBoxMatchesOnlyThisCopy) {
-  const std::string exe = "C:\\Tools\\Vistrel\\vistrel.exe";
-  EXPECT_TRUE(AutostartNamesThisProgram("c:\\tools\\vistrel\\VISTREL.EXE", exe));
-  // The registry text may come with its terminating zero.
-  EXPECT_TRUE(AutostartNamesThisProgram(exe + std::string(1, '\0'), exe));
-  // Without a zero, the last character is part of the path and must count.
-  EXPECT_FALSE(AutostartNamesThisProgram("C:\\Tools\\Vistrel\\vistrel.exeX", exe));
-  // Another copy of the program.
-  EXPECT_FALSE(AutostartNamesThisProgram("D:\\Old\\vistrel.exe", exe));
-  EXPECT_FALSE(AutostartNamesThisProgram("", exe));
-}
-
 TEST(FileExists, TrueOnlyForFilesThatOpen) {
   EXPECT_FALSE(FileExists(""));
   EXPECT_FALSE(FileExists("/nonexistent/dir/splash.dat"));
