@@ -69,10 +69,8 @@ void ScaleTextYKeyUp(const EffectsControls& controls, const ScaleContext& crop) 
 }
 
 void RotScrollChange(const EffectsControls& controls) {
-  BOOL failed = FALSE;
-  LRESULT value = SendMessageA(controls.rotScroll, UDM_GETPOS32, 0,
-                               reinterpret_cast<LPARAM>(&failed));
-  if (failed) return;
+  // The bar keeps its own position (it has no buddy box), so the value is always current.
+  LRESULT value = SendMessageA(controls.rotScroll, UDM_GETPOS32, 0, 0);
   SetText(controls.rotText, RotScrollText(static_cast<int>(value)));
 }
 
