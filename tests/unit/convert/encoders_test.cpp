@@ -1,0 +1,207 @@
+// Round trips: what we write is read back with the format's own library (or,
+// for PCX and DCX, with our reader, whose layout checks are below).
+#include "encoders.h"
+
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "test_images.h"
+
+namespace tiffdll {
+namespace {
+
+using test::Numbered;
+
+Image DecodePng(const Bytes& bytes) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  EXPECT_TRUE(png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()));
+  image.format = PNG_FORMAT_RGB;
+  Image out(static_cast<int>(image.width), static_cast<int>(image.height));
+  EXPECT_TRUE(png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr));
+  return out;
+}
+
+Image DecodeJpeg(const Bytes& bytes) {
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&cinfo);
+  Image out(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = out.Row(static_cast<int>(cinfo.output_scanline));
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return out;
+}
+
+// libtiff reads from a real file; the test writes one in the temp folder.
+Image DecodeTiff(const Bytes& bytes, uint16_t* compression) {
+  auto path = std::filesystem::temp_directory_path() / "unit_convert_roundtrip.tif";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(bytes.size()));
+  TIFF* tif = TIFFOpen(path.string().c_str(), "r");
+  EXPECT_NE(tif, nullptr);
+  uint32_t w = 0, h = 0;
+  uint16_t spp = 0, bps = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+  TIFFGetField(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+  TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bps);
+  TIFFGetField(tif, TIFFTAG_COMPRESSION, compression);
+  EXPECT_EQ(spp, 3);
+  EXPECT_EQ(bps, 8);
+  Image out(static_cast<int>(w), static_cast<int>(h));
+  for (uint32_t y = 0; y < h; ++y) TIFFReadScanline(tif, out.Row(static_cast<int>(y)), y, 0);
+  TIFFClose(tif);
+  std::filesystem::remove(path);
+  return out;
+}
+
+double Psnr(const Image& a, const Image& b) {
+  double sum = 0;
+  for (size_t i = 0; i < a.rgb.size(); ++i) {
+    double d = double(a.rgb[i]) - b.rgb[i];
+    sum += d * d;
+  }
+  double mse = sum / a.rgb.size();
+  return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// A smooth picture with a few edges, like a screen region.
+Image Smooth(int w, int h) {
+  Image image(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = image.Pixel(x, y);
+      p[0] = static_cast<uint8_t>(x * 255 / w);
+      p[1] = static_cast<uint8_t>(y * 255 / h);
+      p[2] = (x / 16 + y / 16) % 2 ? 200 : 60;
+    }
+  return image;
+}
+
+TEST(ConvertEncoders, PngIsLosslessRgb) {
+  Image source = Numbered(7, 5);  // odd sizes catch row-stride slips
+  auto bytes = EncodePng(source);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ((*bytes)[25], PNG_COLOR_TYPE_RGB);  // colour type in IHDR
+  EXPECT_EQ(DecodePng(*bytes), source);
+}
+
+TEST(ConvertEncoders, JpegAtQualityNinetyIsClose) {
+  Image source = Smooth(64, 48);
+  auto bytes = EncodeJpeg(source);
+  ASSERT_TRUE(bytes);
+  Image back = DecodeJpeg(*bytes);
+  ASSERT_EQ(back.width, 64);
+  ASSERT_EQ(back.height, 48);
+  EXPECT_GT(Psnr(source, back), 30);
+  // Red stays red: catches swapped channel order.
+  Image red = test::Filled(16, 16, 255, 0, 0);
+  Image redBack = DecodeJpeg(*EncodeJpeg(red));
+  EXPECT_GT(redBack.Pixel(8, 8)[0], 240);
+  EXPECT_LT(redBack.Pixel(8, 8)[2], 15);
+}
+
+TEST(ConvertEncoders, TiffIsLosslessLzwRgb) {
+  Image source = Numbered(7, 5);
+  auto bytes = EncodeTiff(source);
+  ASSERT_TRUE(bytes);
+  uint16_t compression = 0;
+  EXPECT_EQ(DecodeTiff(*bytes, &compression), source);
+  EXPECT_EQ(compression, COMPRESSION_LZW);
+  // Several strips.
+  Image big = Smooth(300, 200);
+  EXPECT_EQ(DecodeTiff(*EncodeTiff(big), &compression), big);
+}
+
+TEST(ConvertEncoders, PcxHeaderAndPlanes) {
+  Image source = Numbered(5, 3);
+  auto bytes = EncodePcx(source);
+  ASSERT_TRUE(bytes);
+  const Bytes& b = *bytes;
+  EXPECT_EQ(b[0], 0x0A);
+  EXPECT_EQ(b[1], 5);
+  EXPECT_EQ(b[2], 1);
+  EXPECT_EQ(b[3], 8);
+  EXPECT_EQ(b[8] | (b[9] << 8), 4);    // last column
+  EXPECT_EQ(b[10] | (b[11] << 8), 2);  // last row
+  EXPECT_EQ(b[65], 3);
+  EXPECT_EQ(b[66] | (b[67] << 8), 6);  // bytes per plane line, even
+  // First line: red plane 0,40,80,120,160 (160 >= 0xC0? no: 0xA0) and a pad byte.
+  EXPECT_EQ(b[128], 0);
+  EXPECT_EQ(b[129], 40);
+  auto back = DecodePcx(b.data(), b.size());
+  ASSERT_TRUE(back);
+  EXPECT_EQ(*back, source);
+}
+
+TEST(ConvertEncoders, PcxRunsStopAtSixtyThreeAndEscapeHighBytes) {
+  Image wide = test::Filled(130, 1, 0xC5, 7, 7);
+  auto bytes = EncodePcx(wide);
+  ASSERT_TRUE(bytes);
+  const Bytes& b = *bytes;
+  // 130 bytes of 0xC5: 63 + 63 + 4.
+  EXPECT_EQ(b[128], 0xC0 | 63);
+  EXPECT_EQ(b[129], 0xC5);
+  EXPECT_EQ(b[130], 0xC0 | 63);
+  EXPECT_EQ(b[132], 0xC0 | 4);
+  EXPECT_EQ(*DecodePcx(b.data(), b.size()), wide);
+  // A lone byte of 0xC0 or more needs a count of one.
+  Image single = test::Filled(1, 1, 0xF0, 1, 2);
+  auto one = *EncodePcx(single);
+  EXPECT_EQ(one[128], 0xC1);
+  EXPECT_EQ(one[129], 0xF0);
+  EXPECT_EQ(*DecodePcx(one.data(), one.size()), single);
+}
+
+TEST(ConvertEncoders, DcxHoldsOnePcxPage) {
+  Image source = Smooth(33, 17);
+  auto bytes = EncodeDcx(source);
+  ASSERT_TRUE(bytes);
+  const Bytes& b = *bytes;
+  EXPECT_EQ(b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t(b[3]) << 24), 987654321u);
+  uint32_t first = b[4] | (b[5] << 8) | (b[6] << 16) | (uint32_t(b[7]) << 24);
+  EXPECT_EQ(first, 4100u);
+  EXPECT_EQ(b[8] | b[9] | b[10] | b[11], 0);  // the list ends after one page
+  EXPECT_EQ(b[first], 0x0A);
+  EXPECT_EQ(*DecodeDcxFirstPage(b.data(), b.size()), source);
+}
+
+TEST(ConvertEncoders, PcxReaderRefusesDamagedFiles) {
+  Bytes b = *EncodePcx(Smooth(20, 10));
+  EXPECT_FALSE(DecodePcx(b.data(), b.size() - 10));  // cut short
+  Bytes spill = b;
+  spill[128] = 0xFF;  // a run of 63 that overflows the 20-byte plane line
+  EXPECT_FALSE(DecodePcx(spill.data(), spill.size()));
+  EXPECT_FALSE(DecodePcx(b.data(), 100));
+  EXPECT_FALSE(DecodeDcxFirstPage(b.data(), b.size()));  // no DCX magic
+}
+
+TEST(ConvertEncoders, EncodeDispatchesByFormat) {
+  Image source = Numbered(4, 4);
+  EXPECT_EQ((*Encode(source, FileFormat::kPng))[1], 'P');
+  EXPECT_EQ((*Encode(source, FileFormat::kJpeg))[0], 0xFF);
+  EXPECT_EQ((*Encode(source, FileFormat::kTiff))[0], (*Encode(source, FileFormat::kTiff))[1]);
+  EXPECT_EQ((*Encode(source, FileFormat::kPcx))[0], 0x0A);
+  EXPECT_EQ((*Encode(source, FileFormat::kDcx))[0], 0xB1);
+}
+
+}  // namespace
+}  // namespace tiffdll
