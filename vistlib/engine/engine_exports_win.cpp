@@ -1,17 +1,104 @@
-// The capture engine's exports. The engine itself arrives with the capture
-// work; until then they keep the calling contract and do nothing.
+// The capture engine's exports: Init and Quit build and tear down the engine
+// state, Cheese captures, GiveActiveWindow and Transfer hand its results out.
 #include <windows.h>
 
+#include <exception>
 
+#include "capture_rules.h"
+#include "capture_win.h"
+#include "clipboard_transfer_win.h"
+#include "engine_state_win.h"
+#include "engine_texts.h"
+#include "library_message.h"
+#include "msg_form_win.h"
 #include "vistlib.h"
+
+namespace vistlib {
+namespace {
+
+// No exception may leave an export: it cannot unwind through the caller.
+template <typename Body>
+void Guarded(Body body) {
+  try {
+    body();
+  } catch (const std::exception& error) {
+    try {
+      ShowMessage(error.what());
+    } catch (...) {
+    }
+  } catch (...) {
+  }
+}
+
+void QuitEngine(EngineState& engine) {
+  if (!engine.running) return;
+  engine.running = false;
+  if (Hooks().freeZipComponent) Hooks().freeZipComponent(engine);
+  engine.BlankBitmap.reset();
+  engine.CaptureBitmap = Picture();
+  // Destroying the message window unregisters the hot key and deletes the atom.
+  engine.MsgForm.reset();
+  engine.Table.WindowNames.clear();
+  engine.NotifyWindow = nullptr;
+}
+
+void InitEngine(EngineState& engine, HWND notifyWindow) {
+  // A second Init starts over instead of leaving a second message window
+  // behind that keeps the hot key.
+  QuitEngine(engine);
+  engine.Table.WindowNames.clear();
+  engine.ActiveWindowRect = vistrel::Rect{};
+  engine.ForegroundWindow = nullptr;
+  engine.MsgForm = std::make_unique<TMsgForm>();
+  engine.running = true;
+  if (Hooks().createZipComponent) Hooks().createZipComponent(engine);
+  SetWindowTextA(engine.MsgForm->Handle(), "");
+  engine.MsgForm->RegisterHotkey(notifyWindow);
+  SetWindowPos(engine.MsgForm->Handle(), nullptr, 0, 0, 1, 1,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  engine.BlankBitmap.reset();
+  if (Hooks().createEditor) Hooks().createEditor(engine);
+  engine.CaptureBitmap = Picture();
+  for (Bitmap& region : engine.RegionBitmaps) region.reset();
+}
+
+}  // namespace
+}  // namespace vistlib
 
 extern "C" {
 
-void __stdcall Init(vistlib::WindowHandle) {}
-void __stdcall Quit() {}
-void __stdcall Cheese(const char*) {}
+void __stdcall Init(vistlib::WindowHandle notifyWindow) {
+  vistlib::Guarded([&] {
+    vistlib::InitEngine(vistlib::Engine(), reinterpret_cast<HWND>(notifyWindow));
+  });
+}
+
+void __stdcall Quit() {
+  vistlib::Guarded([] { vistlib::QuitEngine(vistlib::Engine()); });
+}
+
+void __stdcall Cheese(const char* drawCursor) {
+  vistlib::Guarded([&] {
+    vistlib::EngineState& engine = vistlib::Engine();
+    if (!engine.running) return;
+    vistlib::TakeCapture(engine, vistlib::CursorRequested(drawCursor));
+  });
+}
+
 void __stdcall GiveActiveWindow(vistrel::Rect* buffer) {
-  if (buffer != nullptr) *buffer = vistrel::Rect{};
+  vistlib::Guarded([&] {
+    if (buffer != nullptr) *buffer = vistlib::Engine().ActiveWindowRect;
+  });
 }
-void __stdcall Transfer() {}
+
+void __stdcall Transfer() {
+  vistlib::Guarded([] {
+    vistlib::EngineState& engine = vistlib::Engine();
+    if (!engine.running) return;
+    if (!vistlib::PutPictureOnClipboard(engine.MsgForm->Handle(), engine.EditorImage)) {
+      vistlib::ShowMessage(vistlib::kNoClipboardText);
+    }
+  });
 }
+
+}  // extern "C"

@@ -1,0 +1,100 @@
+#include "capture_win.h"
+
+#include <optional>
+#include <vector>
+
+#include "capture_rules.h"
+#include "engine_texts.h"
+#include "library_message.h"
+#include "msg_form_win.h"
+#include "window_walk_win.h"
+
+namespace vistlib {
+namespace {
+
+vistrel::Rect ToRect(const RECT& r) { return vistrel::Rect{r.left, r.top, r.right, r.bottom}; }
+
+std::optional<vistrel::Rect> RectOf(HWND window) {
+  RECT rect{};
+  if (window == nullptr || !GetWindowRect(window, &rect)) return std::nullopt;
+  return ToRect(rect);
+}
+
+// The system palette as a logical palette, read through the message window's
+// context; none on a display without one.
+Palette SystemPalette(HWND window) {
+  WindowDc dc(window);
+  if (!dc) return Palette();
+  int count = GetDeviceCaps(dc.get(), SIZEPALETTE);
+  if (count <= 0) return Palette();
+  std::vector<BYTE> storage(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+  auto* logical = reinterpret_cast<LOGPALETTE*>(storage.data());
+  logical->palVersion = 0x300;
+  logical->palNumEntries = static_cast<WORD>(count);
+  GetSystemPaletteEntries(dc.get(), 0, count, logical->palPalEntry);
+  return Palette(CreatePalette(logical));
+}
+
+// The cursor as it is now, with its top-left corner at the pointer (where
+// the pointer is, not where its hot spot points).
+void DrawCursor(HDC dc) {
+  CURSORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetCursorInfo(&info) || info.hCursor == nullptr || !(info.flags & CURSOR_SHOWING)) return;
+  Icon copy(CopyIcon(info.hCursor));
+  if (!copy) return;
+  DrawIconEx(dc, info.ptScreenPos.x, info.ptScreenPos.y, copy.get(), 0, 0, 0, nullptr, DI_NORMAL);
+}
+
+}  // namespace
+
+void TakeCapture(EngineState& engine, bool drawCursor) {
+  // Reset: every index reads "No Info" until the walk names it.
+  engine.Table.Reset();
+
+  WindowDc screen(nullptr);
+  HWND msgForm = engine.MsgForm->Handle();
+  ShowWindow(msgForm, SW_HIDE);
+
+  HWND desktop = GetDesktopWindow();
+  HWND foreground = GetForegroundWindow();
+  engine.ForegroundWindow = foreground;
+  vistrel::Rect desktopRect = RectOf(desktop).value_or(vistrel::Rect{});
+  std::optional<vistrel::Rect> foregroundRect;
+  if (foreground != nullptr) foregroundRect = RectOf(foreground).value_or(vistrel::Rect{});
+  engine.ActiveWindowRect =
+      ChooseActiveWindowRect(foregroundRect, desktopRect, engine.ActiveWindowRect);
+
+  WindowTableBuild build =
+      BuildWindowTable(WalkTopLevelWindows(msgForm), reinterpret_cast<uintptr_t>(desktop));
+  engine.Table = std::move(build.table);
+
+  Palette palette = SystemPalette(msgForm);
+
+  int width = GetSystemMetrics(SM_CXSCREEN);
+  int height = GetSystemMetrics(SM_CYSCREEN);
+  Picture capture;
+  bool copied = false;
+  if (screen) {
+    capture.bitmap.reset(CreateCompatibleBitmap(screen.get(), width, height));
+    MemoryDc memory(CreateCompatibleDC(screen.get()));
+    if (capture.bitmap && memory) {
+      SelectGuard select(memory.get(), capture.bitmap.get());
+      copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY) != FALSE;
+      if (copied && drawCursor) DrawCursor(memory.get());
+    }
+  }
+  if (!copied) capture = Picture();
+  capture.palette = std::move(palette);
+  engine.CaptureBitmap = std::move(capture);
+
+  engine.EditorImage = CopyPicture(engine.CaptureBitmap);
+  if (Hooks().captureLoaded) Hooks().captureLoaded(engine);
+
+  // Messages come after the copy: a box shown before it could end up in the
+  // picture, or leave a hole the windows beneath have not repainted yet.
+  if (!copied || engine.EditorImage.Empty()) ShowMessage(kCaptureMemoryText);
+  if (build.tooMany) ShowMessage(kTooManyWindowsText);
+}
+
+}  // namespace vistlib

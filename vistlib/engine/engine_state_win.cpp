@@ -1,0 +1,20 @@
+#include "engine_state_win.h"
+
+#include "msg_form_win.h"
+
+namespace vistlib {
+
+EngineState::EngineState() = default;
+EngineState::~EngineState() = default;
+
+EngineState& Engine() {
+  static EngineState state;
+  return state;
+}
+
+EngineHooks& Hooks() {
+  static EngineHooks hooks;
+  return hooks;
+}
+
+}  // namespace vistlib

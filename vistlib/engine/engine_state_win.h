@@ -1,0 +1,68 @@
+#pragma once
+// The engine state that lives between the library's calls, one per process.
+// The other rooms of the library (editor, zip, clipboard viewer) work on it:
+// the editor reads the window table and changes EditorImage, which Transfer
+// puts on the clipboard; it keeps RegionBitmaps and compares table handles
+// with ForegroundWindow.
+//
+// Rooms plug their objects into Init, Quit and each capture through
+// EngineHooks, set once while the library loads (a static registrar in the
+// room's own file), so the engine needs no knowledge of them.
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "gdi_win.h"
+#include "msg_form_win.h"
+#include "rect.h"
+#include "window_table.h"
+
+namespace vistlib {
+
+struct EngineState {
+  EngineState();
+  ~EngineState();
+
+  bool running = false;  // between Init and Quit
+
+  HWND NotifyWindow = nullptr;
+  ATOM HotkeyAtom = 0;
+  std::unique_ptr<TMsgForm> MsgForm;
+
+  // Assigning it to a region bitmap empties that bitmap.
+  Bitmap BlankBitmap;
+  // The last full-screen capture, with the display's depth and palette.
+  Picture CaptureBitmap;
+  // The image the editor holds: a copy of each capture, changed by the
+  // editor's operations; what Transfer hands out.
+  Picture EditorImage;
+  // Pixels under each table entry, kept by the editor; they outlive Quit.
+  std::array<Bitmap, kTableSlots> RegionBitmaps;
+
+  WindowTable Table;
+  vistrel::Rect ActiveWindowRect;  // all zero before the first capture
+  HWND ForegroundWindow = nullptr;
+};
+
+EngineState& Engine();
+
+// Where other rooms attach to the engine's life. Each is optional; each runs
+// on the caller's thread inside the export, with the state already updated.
+struct EngineHooks {
+  // Init, right after the hidden message window exists: the zip component,
+  // which that window owns.
+  std::function<void(EngineState&)> createZipComponent;
+  // Quit, before anything else is freed.
+  std::function<void(EngineState&)> freeZipComponent;
+  // Init, after BlankBitmap: the editor window, created hidden.
+  std::function<void(EngineState&)> createEditor;
+  // Each capture, once EditorImage holds the new capture: the editor sizes
+  // its image to the screen at zoom 1 and shows the new image.
+  std::function<void(EngineState&)> captureLoaded;
+};
+
+EngineHooks& Hooks();
+
+}  // namespace vistlib

@@ -1,0 +1,103 @@
+#include "msg_form_win.h"
+
+#include <stdexcept>
+
+#include "engine_state_win.h"
+#include "engine_texts.h"
+#include "library_message.h"
+#include "module_win.h"
+
+namespace vistlib {
+namespace {
+
+constexpr char kClassName[] = "TMsgForm";
+
+void RegisterClassOnce() {
+  WNDCLASSA existing{};
+  if (GetClassInfoA(ModuleInstance(), kClassName, &existing)) return;
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;  // replaced per window below
+  windowClass.hInstance = ModuleInstance();
+  windowClass.lpszClassName = kClassName;
+  if (!RegisterClassA(&windowClass)) throw std::runtime_error("window class");
+}
+
+}  // namespace
+
+TMsgForm::TMsgForm() {
+  RegisterClassOnce();
+  // A plain top-level window, never shown: the capture's walk starts from
+  // its place among the top-level windows, so it must not be message-only.
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                            nullptr, ModuleInstance(), nullptr);
+  if (window_ == nullptr) throw std::runtime_error("message window");
+  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TMsgForm::Procedure));
+}
+
+TMsgForm::~TMsgForm() {
+  ReleaseHotkey();
+  if (window_ != nullptr && IsWindow(window_)) {
+    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void TMsgForm::RegisterHotkey(HWND notifyWindow) {
+  EngineState& engine = Engine();
+  engine.NotifyWindow = notifyWindow;
+  engine.HotkeyAtom = GlobalAddAtomA(kHotkeyAtomName);
+  if (engine.HotkeyAtom == 0) ShowMessage(kAtomErrorText);
+  // Tried even without the atom, so both messages can appear.
+  registered_ = RegisterHotKey(window_, engine.HotkeyAtom, 0, kPrintScreenKey) != FALSE;
+  if (!registered_) ShowMessage(kHotkeyErrorText);
+}
+
+void TMsgForm::ReleaseHotkey() {
+  EngineState& engine = Engine();
+  if (registered_) {
+    UnregisterHotKey(window_, engine.HotkeyAtom);
+    registered_ = false;
+  }
+  if (engine.HotkeyAtom != 0) {
+    GlobalDeleteAtom(engine.HotkeyAtom);
+    engine.HotkeyAtom = 0;
+  }
+}
+
+void TMsgForm::WMHotKey(WPARAM id) {
+  EngineState& engine = Engine();
+  if (id != engine.HotkeyAtom) return;
+  // Synchronous: the program captures inside this call, on this thread.
+  SendMessageA(engine.NotifyWindow, WM_MOUSEMOVE, static_cast<WPARAM>(kCaptureCommandW),
+               static_cast<LPARAM>(kCaptureCommandL));
+}
+
+void TMsgForm::FormClose() { ReleaseHotkey(); }
+
+LRESULT CALLBACK TMsgForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* form = reinterpret_cast<TMsgForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  // Nothing may unwind through the system's frames.
+  try {
+    return form->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+LRESULT TMsgForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_HOTKEY:
+      WMHotKey(wParam);
+      return 0;
+    case WM_CLOSE:
+      // The form only hides on close; it gives up the hot key all the same.
+      FormClose();
+      ShowWindow(window_, SW_HIDE);
+      return 0;
+  }
+  return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+}  // namespace vistlib
