@@ -1,0 +1,8 @@
+#pragma once
+// Lets pending window messages run once, from inside a handler.
+
+namespace vistrel {
+
+void DoEvents();
+
+}  // namespace vistrel

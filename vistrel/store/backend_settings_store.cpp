@@ -1,0 +1,62 @@
+#include "backend_settings_store.h"
+
+#include <cstring>
+
+#include "registry_module.h"
+
+namespace vistrel {
+
+BackendSettingsStore::BackendSettingsStore(RegistryBackend& registry, std::string application)
+    : registry_(registry), application_(std::move(application)) {}
+
+std::string BackendSettingsStore::SectionPath(std::string_view section) const {
+  std::string path = kSettingsRoot;
+  path += '\\';
+  path += application_;
+  path += '\\';
+  path += section;
+  return path;
+}
+
+std::string BackendSettingsStore::GetSetting(std::string_view section, std::string_view key,
+                                             std::string_view defaultValue) const {
+  // An empty section would address the application's key itself; an empty key
+  // its unnamed value. Neither is a setting.
+  if (section.empty() || key.empty()) return std::string(defaultValue);
+  const auto sectionKey =
+      registry_.Open(Hive::CurrentUser, SectionPath(section), RegistryAccess::Read);
+  if (!sectionKey) return std::string(defaultValue);
+  RegistryValue raw;
+  if (sectionKey->Query(key, raw) != kStatusSuccess) return std::string(defaultValue);
+  switch (raw.type) {
+    case kRegSz:
+    case kRegExpandSz: {
+      // The text ends at its terminating zero (or at the data's end when a
+      // foreign writer left the zero out).
+      const char* chars = reinterpret_cast<const char*>(raw.data.data());
+      const size_t length = raw.data.empty() ? 0 : strnlen(chars, raw.data.size());
+      return std::string(chars, length);
+    }
+    case kRegDword: {
+      RegistryData number;
+      mdlRegistry::QueryValueEx(*sectionKey, key, number);
+      if (const auto* value = std::get_if<int32_t>(&number)) return std::to_string(*value);
+      return std::string(defaultValue);
+    }
+    default:
+      return std::string(defaultValue);
+  }
+}
+
+void BackendSettingsStore::SaveSetting(std::string_view section, std::string_view key,
+                                       std::string_view value) {
+  lastSaveSucceeded_ = false;
+  if (section.empty() || key.empty()) return;
+  const auto sectionKey = registry_.Create(Hive::CurrentUser, SectionPath(section));
+  if (!sectionKey) return;
+  const std::string text(value);
+  lastSaveSucceeded_ =
+      sectionKey->Set(key, kRegSz, text.c_str(), text.size() + 1) == kStatusSuccess;
+}
+
+}  // namespace vistrel

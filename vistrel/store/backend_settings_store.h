@@ -1,0 +1,38 @@
+#pragma once
+// The settings store over a registry-shaped backend: each setting is a REG_SZ
+// value named after its key, in
+//   HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>.
+#include <string>
+
+#include "registry_backend.h"
+#include "settings_store.h"
+
+namespace vistrel {
+
+// The application name every setting of the program is filed under.
+inline constexpr char kSettingsApplication[] = "Tarnwick Vistrel";
+inline constexpr char kSettingsRoot[] = "Software\\VB and VBA Program Settings";
+
+class BackendSettingsStore : public SettingsStore {
+ public:
+  // The backend must outlive the store.
+  BackendSettingsStore(RegistryBackend& registry, std::string application = kSettingsApplication);
+
+  std::string GetSetting(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const override;
+  void SaveSetting(std::string_view section, std::string_view key, std::string_view value) override;
+
+  // Whether the last SaveSetting reached the store (false when the key could
+  // not be created or written).
+  bool LastSaveSucceeded() const { return lastSaveSucceeded_; }
+
+  // The key path of a section, below HKEY_CURRENT_USER.
+  std::string SectionPath(std::string_view section) const;
+
+ private:
+  RegistryBackend& registry_;
+  std::string application_;
+  bool lastSaveSucceeded_ = true;
+};
+
+}  // namespace vistrel
