@@ -47,6 +47,8 @@ void InitEngine(EngineState& engine, HWND notifyWindow) {
   // behind that keeps the hot key.
   QuitEngine(engine);
   engine.Table.WindowNames.clear();
+  engine.ActiveWindowRect = vistrel::Rect{};
+  engine.ForegroundWindow = nullptr;
   engine.MsgForm = std::make_unique<TMsgForm>();
   engine.running = true;
   if (Hooks().createZipComponent) Hooks().createZipComponent(engine);

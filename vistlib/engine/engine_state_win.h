@@ -15,12 +15,11 @@
 #include <memory>
 
 #include "gdi_win.h"
+#include "msg_form_win.h"
 #include "rect.h"
 #include "window_table.h"
 
 namespace vistlib {
-
-class TMsgForm;
 
 struct EngineState {
   EngineState();
