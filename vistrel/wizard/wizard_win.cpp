@@ -613,7 +613,9 @@ void Wizard::DoFx() {
   controls.rotScroll = Control(2, IDC_ROTSCROLL);
   for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, DecimalSeparator()};
-  DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, fxPic);
+  HBITMAP newFxPic = nullptr;
+  DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, &newFxPic);
+  if (newFxPic != nullptr) ReplaceBitmap(fxPic, newFxPic);
 #else
   // Without the effects the output is the working picture as it is.
   ReplaceBitmap(fxPic, CopyWhole(tempPic));
