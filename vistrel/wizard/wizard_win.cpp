@@ -193,7 +193,8 @@ class Wizard final : public WalkHost, public SettingsControls {
   void ApplyAreaChoice(int wahl) override;
   void UpdateCompressOptions() override;
   void LoadScaleSystem() override;
-  void StartWalk() override { walk_.Start(); }
+  void StartWalk() override;
+  void RefreshUnits();
 
   INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -427,6 +428,18 @@ void Wizard::Move(Direction direction) {
   moving_ = true;
   walk_.Move(direction);
   moving_ = false;
+}
+
+void Wizard::StartWalk() {
+  moving_ = true;
+  walk_.Start();
+  moving_ = false;
+}
+
+void Wizard::RefreshUnits() {
+  LoadScaleSystem();
+  UpdateScaleTexts();
+  ShowSelection();
 }
 
 bool Wizard::NotShow(int page) const { return Checked(page, IDC_NOTSHOW); }
@@ -1031,6 +1044,10 @@ void SetCropRect(const TwipsRect& rect) {
 
 void ShowSelection() {
   if (theWizard) theWizard->ShowSelection();
+}
+
+void RefreshUnits() {
+  if (theWizard) theWizard->RefreshUnits();
 }
 
 bool IsWizardDialogMessage(MSG* message) {
