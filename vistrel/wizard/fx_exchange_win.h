@@ -50,9 +50,13 @@ char UserDecimalSeparator();
 // The screen's twips per pixel in x (1440 / logical pixels per inch).
 double ScreenTwipsPerPixelX();
 
-// DoFx: turns TempPic into FxPic. On return `fxPic` holds the new picture (the
-// previous one is deleted) or, when nothing could be read back, stays as it was.
+// DoFx: turns TempPic into FxPic and returns the component's result (0 when it
+// was not needed). *newFxPic receives the new picture, which the caller owns, or
+// nullptr when nothing could be read back (FxPic keeps its previous picture).
 long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
-             HBITMAP& fxPic);
+             HBITMAP* newFxPic);
+
+// The caption of the program's plain message boxes.
+inline constexpr char kProgramTitle[] = "Tarnwick Vistrel";
 
 }  // namespace vistrel

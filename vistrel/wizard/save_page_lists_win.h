@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace vistrel {
 
@@ -40,6 +41,7 @@ class DriveFolderLists {
   HWND drive_ = nullptr;
   HWND dirlist_ = nullptr;
   std::string path_;
+  std::vector<std::string> entries_;  // full path of each folder list item
 };
 
 }  // namespace vistrel

@@ -45,9 +45,9 @@ std::optional<ScaleTexts> ScaleTextYKeyUp(std::string_view scaleTextY, const Sca
 
 std::string RotScrollText(int value) { return std::to_string(value); }
 
-RotTextChange RotTextChanged(std::string_view rotText, char decimalSeparator) {
+RotTextRewrite RotTextChanged(std::string_view rotText, char decimalSeparator) {
   double value = Val(rotText);
-  RotTextChange change;
+  RotTextRewrite change;
   change.text = GeneralDecimalText(value, decimalSeparator);
   double rounded = RoundHalfEven(value);
   if (std::isfinite(rounded) && rounded >= kRotScrollMin && rounded <= kRotScrollMax) {

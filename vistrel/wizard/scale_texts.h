@@ -38,12 +38,12 @@ inline constexpr int kRotScrollMax = 180;
 // A change of rotScroll: the text RotText receives.
 std::string RotScrollText(int value);
 
-struct RotTextChange {
+struct RotTextRewrite {
   std::string text;                // RotText rewritten with its own Val
   std::optional<int> scrollValue;  // rotScroll's new value; none when out of range
 };
 
 // A change of RotText: "45abc" becomes "45", "abc" becomes "0".
-RotTextChange RotTextChanged(std::string_view rotText, char decimalSeparator = '.');
+RotTextRewrite RotTextChanged(std::string_view rotText, char decimalSeparator = '.');
 
 }  // namespace vistrel

@@ -193,7 +193,8 @@ class Wizard final : public WalkHost, public SettingsControls {
   void ApplyAreaChoice(int wahl) override;
   void UpdateCompressOptions() override;
   void LoadScaleSystem() override;
-  void StartWalk() override { walk_.Start(); }
+  void StartWalk() override;
+  void RefreshUnits();
 
   INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -429,6 +430,18 @@ void Wizard::Move(Direction direction) {
   moving_ = false;
 }
 
+void Wizard::StartWalk() {
+  moving_ = true;
+  walk_.Start();
+  moving_ = false;
+}
+
+void Wizard::RefreshUnits() {
+  LoadScaleSystem();
+  UpdateScaleTexts();
+  ShowSelection();
+}
+
 bool Wizard::NotShow(int page) const { return Checked(page, IDC_NOTSHOW); }
 
 bool Wizard::Automate(int index) const {
@@ -613,7 +626,9 @@ void Wizard::DoFx() {
   controls.rotScroll = Control(2, IDC_ROTSCROLL);
   for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, DecimalSeparator()};
-  DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, fxPic);
+  HBITMAP newFxPic = nullptr;
+  DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, &newFxPic);
+  if (newFxPic != nullptr) ReplaceBitmap(fxPic, newFxPic);
 #else
   // Without the effects the output is the working picture as it is.
   ReplaceBitmap(fxPic, CopyWhole(tempPic));
@@ -1029,6 +1044,10 @@ void SetCropRect(const TwipsRect& rect) {
 
 void ShowSelection() {
   if (theWizard) theWizard->ShowSelection();
+}
+
+void RefreshUnits() {
+  if (theWizard) theWizard->RefreshUnits();
 }
 
 bool IsWizardDialogMessage(MSG* message) {

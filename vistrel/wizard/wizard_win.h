@@ -57,6 +57,9 @@ void SetCropStyle(int style);
 TwipsRect CropRect();
 void SetCropRect(const TwipsRect& rect);
 void ShowSelection();
+// After the unit was changed elsewhere (the setup dialog): the unit caption,
+// the size boxes and the selection text follow the stored "ScaleSystem".
+void RefreshUnits();
 
 // For the shell's message loop: keyboard navigation (Tab, Alt+letter) in the
 // wizard's pages. True when the message was handled.

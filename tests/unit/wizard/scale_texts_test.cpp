@@ -53,14 +53,14 @@ TEST(ScaleTexts, EmptyCropNeverDividesByZero) {
 }
 
 TEST(RotationBoxes, RotTextIsRewrittenWithItsOwnValue) {
-  RotTextChange typed = RotTextChanged("45abc");
+  RotTextRewrite typed = RotTextChanged("45abc");
   EXPECT_EQ(typed.text, "45");
   EXPECT_EQ(typed.scrollValue, 45);
-  RotTextChange letters = RotTextChanged("abc");
+  RotTextRewrite letters = RotTextChanged("abc");
   EXPECT_EQ(letters.text, "0");
   EXPECT_EQ(letters.scrollValue, 0);
   // Rounded half to even for the spin bar; the text keeps the fraction.
-  RotTextChange fraction = RotTextChanged(" 12.5", ',');
+  RotTextRewrite fraction = RotTextChanged(" 12.5", ',');
   EXPECT_EQ(fraction.text, "12,5");
   EXPECT_EQ(fraction.scrollValue, 12);
   EXPECT_EQ(RotTextChanged("-180").scrollValue, -180);

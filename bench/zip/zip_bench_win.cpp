@@ -1,0 +1,37 @@
+// zip_bench.exe <file> <archive> <runs>: times AddToZip of one file into a new
+// archive, as the program calls it (vistlib.dll loaded by name, ZIPDLL.DLL
+// loaded for each run). Prints one line per run: seconds and archive size.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "vistlib.h"
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::printf("usage: zip_bench <file> <archive> <runs>\n");
+    return 2;
+  }
+  HMODULE library = LoadLibraryA("vistlib.dll");
+  if (library == nullptr) return 2;
+  auto addToZip = reinterpret_cast<vistlib::AddToZipFn>(
+      reinterpret_cast<void*>(GetProcAddress(library, "AddToZip")));
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  const int runs = std::atoi(argv[3]);
+  for (int i = 0; i < runs; ++i) {
+    DeleteFileA(argv[2]);
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    addToZip(argv[1], argv[2]);
+    QueryPerformanceCounter(&end);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(argv[2], GetFileExInfoStandard, &data);
+    std::printf("%.6f %lu\n", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart,
+                data.nFileSizeLow);
+    std::fflush(stdout);
+  }
+  FreeLibrary(library);
+  return 0;
+}

@@ -1,0 +1,246 @@
+// The packer on real files in a temporary folder, checked by reading the
+// archive back with libzip.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "packer.h"
+
+namespace zipdll {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TestFileSystem : public PackerFileSystem {
+ public:
+  std::set<std::string> hidden;       // names listed as hidden
+  std::vector<std::string> phantoms;  // names listed but not on disk
+  std::optional<std::vector<DirItem>> List(const std::string& folder) override {
+    std::error_code ec;
+    std::vector<DirItem> items;
+    for (const auto& e : fs::directory_iterator(folder.empty() ? "." : folder, ec)) {
+      DirItem item;
+      item.name = e.path().filename().string();
+      item.directory = e.is_directory();
+      item.hidden = hidden.count(item.name) > 0;
+      item.size = item.directory ? 0 : e.file_size();
+      item.modified = std::chrono::system_clock::to_time_t(
+          std::chrono::file_clock::to_sys(e.last_write_time()));
+      items.push_back(item);
+    }
+    if (ec) return std::nullopt;
+    for (const std::string& name : phantoms) items.push_back({name, false, false, false, 10, 0});
+    return items;
+  }
+  bool Remove(const std::string& path) override { return fs::remove(path); }
+  bool SetModified(const std::string&, std::time_t) override { return true; }
+  zip_source_t* ArchiveSource(const std::string& path, zip_error_t* error) override {
+    return zip_source_file_create(path.c_str(), 0, -1, error);
+  }
+};
+
+class RecordingReport : public PackerReport {
+ public:
+  std::vector<std::string> events;
+  int stopAtStart = -1;  // index of the Start call that asks to stop
+  std::size_t starts = 0;
+  bool Start(const std::string& name, uint64_t size) override {
+    events.push_back("start " + name + " " + std::to_string(size));
+    return static_cast<int>(starts++) != stopAtStart;
+  }
+  bool Progress(uint64_t) override { return true; }
+  bool End() override {
+    events.push_back("end");
+    return true;
+  }
+  bool Message(int32_t code, const std::string& text) override {
+    events.push_back("message " + std::to_string(code) + " " + text);
+    return true;
+  }
+};
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Entry {
+  std::string data;
+  uint16_t method;
+};
+
+std::map<std::string, Entry> Contents(const fs::path& archivePath) {
+  std::map<std::string, Entry> result;
+  int error = 0;
+  zip_t* archive = zip_open(archivePath.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+  if (archive == nullptr) return result;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st);
+    std::string data(st.size, '\0');
+    zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+    EXPECT_EQ(zip_fread(file, data.data(), data.size()), static_cast<zip_int64_t>(data.size()));
+    zip_fclose(file);
+    result[st.name] = {data, st.comp_method};
+  }
+  zip_close(archive);
+  return result;
+}
+
+class PackerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() /
+           ("vistrel_packer_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root);
+    fs::create_directories(root / "in" / "sub");
+    Write("in/a.bmp", std::string(5000, 'A') + "end");
+    Write("in/b.txt", "bee");
+    Write("in/sub/c.bmp", "sea");
+  }
+  void TearDown() override { fs::remove_all(root); }
+  void Write(const std::string& rel, const std::string& data) {
+    std::ofstream(root / rel, std::ios::binary) << data;
+  }
+  std::string P(const std::string& rel) const { return (root / rel).string(); }
+  int32_t Run(std::vector<std::string> specs, auto configure) {
+    PackRequest request;
+    request.archive = P("out.zip");
+    for (auto& s : specs) request.specs.push_back(P(s));
+    configure(request);
+    return RunPacker(request, files, report);
+  }
+  int32_t Run(std::vector<std::string> specs) {
+    return Run(std::move(specs), [](PackRequest&) {});
+  }
+
+  fs::path root;
+  TestFileSystem files;
+  RecordingReport report;
+};
+
+TEST_F(PackerTest, NewArchiveHoldsTheFileWithoutItsFolderDeflated) {
+  EXPECT_EQ(Run({"in/a.bmp"}), 1);
+  const auto contents = Contents(root / "out.zip");
+  ASSERT_EQ(contents.size(), 1u);
+  EXPECT_EQ(contents.at("a.bmp").data, std::string(5000, 'A') + "end");
+  EXPECT_EQ(contents.at("a.bmp").method, ZIP_CM_DEFLATE);
+  EXPECT_EQ(report.events.front(), "start a.bmp 5003");
+  EXPECT_EQ(report.events.back(), "end");
+}
+
+TEST_F(PackerTest, SecondRunAddsAndSameNameReplaces) {
+  EXPECT_EQ(Run({"in/a.bmp"}), 1);
+  EXPECT_EQ(Run({"in/b.txt"}), 1);
+  Write("in/a.bmp", "new");
+  EXPECT_EQ(Run({"in/a.bmp"}), 1);
+  const auto contents = Contents(root / "out.zip");
+  ASSERT_EQ(contents.size(), 2u);
+  EXPECT_EQ(contents.at("a.bmp").data, "new");
+  EXPECT_EQ(contents.at("b.txt").data, "bee");
+}
+
+TEST_F(PackerTest, WildcardsRecursionFolderNamesAndLevelZero) {
+  EXPECT_EQ(Run({"in/*.BMP"}, [](PackRequest& r) {
+              r.recurse = true;
+              r.junkDirNames = false;
+              r.level = 0;
+            }),
+            2);
+  const auto contents = Contents(root / "out.zip");
+  ASSERT_EQ(contents.size(), 2u);
+  const std::string prefix = fs::path(P("in")).relative_path().generic_string();
+  EXPECT_EQ(contents.at(prefix + "/a.bmp").method, ZIP_CM_STORE);
+  EXPECT_EQ(contents.at(prefix + "/sub/c.bmp").data, "sea");
+}
+
+TEST_F(PackerTest, HiddenFilesOnlyWhenAsked) {
+  files.hidden = {"b.txt"};
+  EXPECT_EQ(Run({"in/*.txt"}), 0);
+  EXPECT_FALSE(fs::exists(root / "out.zip"));  // nothing to add, no empty archive
+  EXPECT_EQ(Run({"in/*.txt"}, [](PackRequest& r) { r.systemFiles = true; }), 1);
+}
+
+TEST_F(PackerTest, FreshenReplacesOnlyExistingEntriesAndMoveDeletesSources) {
+  EXPECT_EQ(Run({"in/a.bmp"}), 1);
+  EXPECT_EQ(Run({"in/*.*"}, [](PackRequest& r) { r.freshen = true; }), 0);  // nothing newer
+  fs::last_write_time(P("in/a.bmp"), fs::last_write_time(P("in/a.bmp")) + std::chrono::hours(1));
+  EXPECT_EQ(Run({"in/*.*"}, [](PackRequest& r) {
+              r.freshen = true;
+              r.move = true;
+            }),
+            1);
+  EXPECT_EQ(Contents(root / "out.zip").size(), 1u);
+  EXPECT_FALSE(fs::exists(root / "in/a.bmp"));
+  EXPECT_TRUE(fs::exists(root / "in/b.txt"));
+  EXPECT_EQ(Run({"in/b.txt"}, [](PackRequest& r) { r.update = true; }), 1);
+}
+
+TEST_F(PackerTest, FailureMidwayLeavesThePreviousArchiveAsItWas) {
+  EXPECT_EQ(Run({"in/a.bmp"}), 1);
+  const std::string before = ReadAll(root / "out.zip");
+  files.phantoms = {"zz_gone.bmp"};  // listed, but cannot be opened when packed
+  EXPECT_EQ(Run({"in/*.bmp"}), 0);
+  EXPECT_EQ(ReadAll(root / "out.zip"), before);
+  files.phantoms.clear();
+  report.starts = 0;
+  report.stopAtStart = 1;  // the caller asks to stop at the second file
+  EXPECT_EQ(Run({"in/a.bmp", "in/b.txt"}), 0);
+  EXPECT_EQ(ReadAll(root / "out.zip"), before);
+  for (const auto& e : fs::directory_iterator(root)) {
+    EXPECT_TRUE(e.path().filename() == "in" || e.path().filename() == "out.zip") << e.path();
+  }
+}
+
+TEST_F(PackerTest, UnmatchedNamesAndBrokenArchivesAreReported) {
+  EXPECT_EQ(Run({"in/none.*"}), 0);
+  EXPECT_EQ(report.events.back(), "message 0 name not matched: " + P("in/none.*"));
+  Write("out.zip", "this is no zip archive at all, just text long enough");
+  const std::string before = ReadAll(root / "out.zip");
+  EXPECT_EQ(Run({"in/a.bmp"}), 0);
+  EXPECT_EQ(ReadAll(root / "out.zip"), before);
+  EXPECT_NE(report.events.back().find("message 1 cannot open"), std::string::npos);
+}
+
+TEST(PackerNames, WildcardsAndDosNames) {
+  EXPECT_TRUE(WildcardMatch("*.bmp", "Shot.BMP"));
+  EXPECT_TRUE(WildcardMatch("*.*", "README"));
+  EXPECT_TRUE(WildcardMatch("a?c*", "abcdef"));
+  EXPECT_FALSE(WildcardMatch("*.bmp", "a.bmpx"));
+  EXPECT_FALSE(WildcardMatch("a?c", "ac"));
+  EXPECT_EQ(DosName("long folder/screenshot 01.jpeg"), "LONGFOLD/SCREENSH.JPE");
+}
+
+TEST(PackerBlock, OnlyBlocksWithTheRightVersionAndCheckAreRead) {
+  auto block = std::make_unique<vistlib::zip::ParamBlock>();
+  char archive[256] = "C:\\a.zip";
+  char spec[256] = "C:\\a.bmp";
+  char password[81] = "";
+  block->version = 140;
+  block->check = 7;
+  block->archivePath = archive;
+  block->password = password;
+  block->specs[0] = spec;
+  block->specCount = 1;
+  block->level = 9;
+  block->junkDirNames = -1;
+  block->update = -1;
+  block->freshen = -1;
+  const std::optional<PackRequest> request = DecodeBlock(*block);
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->specs, std::vector<std::string>{"C:\\a.bmp"});
+  EXPECT_TRUE(request->junkDirNames);
+  EXPECT_FALSE(request->freshen);
+  block->check = 8;
+  EXPECT_FALSE(DecodeBlock(*block));
+  block->check = 7;
+  block->specCount = 5000;
+  EXPECT_FALSE(DecodeBlock(*block));
+}
+
+}  // namespace
+}  // namespace zipdll

@@ -1,0 +1,155 @@
+// Transfer: the editor's image reaches the clipboard as CF_BITMAP (with
+// CF_PALETTE when it has a palette), replacing whatever was there.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <thread>
+
+#include "clipboard_transfer_win.h"
+#include "engine_state_win.h"
+#include "engine_test_support_win.h"
+#include "engine_texts.h"
+#include "vistlib.h"
+
+namespace {
+
+using enginetest::MessageRecorder;
+using enginetest::NotifyWindow;
+using enginetest::Pixels;
+
+class TransferTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Init(reinterpret_cast<vistlib::WindowHandle>(notify.get())); }
+  void TearDown() override { Quit(); }
+
+  static void PutText(const char* text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    memcpy(GlobalLock(memory), text, strlen(text) + 1);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+  }
+  static Pixels ClipboardPixels() {
+    Pixels pixels;
+    if (!OpenClipboard(nullptr)) return pixels;
+    pixels = enginetest::ReadPixels(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+    CloseClipboard();
+    return pixels;
+  }
+
+  MessageRecorder messages;
+  NotifyWindow notify;
+};
+
+TEST_F(TransferTest, PutsACopyOfTheCaptureOnTheClipboard) {
+  enginetest::PaintedWindow window("transfer", {100, 100, 300, 300}, RGB(250, 128, 1));
+  enginetest::Drain(notify.get());
+  PutText("old");
+  Cheese("0");
+  Transfer();
+  EXPECT_TRUE(messages.Messages().empty());
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+  // A true-colour display has no palette, so none is handed out.
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_PALETTE));
+  Pixels clip = ClipboardPixels();
+  Pixels capture = enginetest::ReadPixels(vistlib::Engine().CaptureBitmap.bitmap.get());
+  EXPECT_EQ(clip.width, capture.width);
+  EXPECT_EQ(clip.height, capture.height);
+  EXPECT_TRUE(clip.argb == capture.argb);
+  EXPECT_EQ(clip.At(200, 200), enginetest::Rgb(250, 128, 1));
+  // The engine keeps its own image: a second Transfer still works.
+  Transfer();
+  EXPECT_TRUE(ClipboardPixels().argb == capture.argb);
+}
+
+TEST_F(TransferTest, PutsTheEditorsCurrentImageNotTheCapture) {
+  Cheese("0");
+  // What the editor's crop leaves behind: a smaller image of its own.
+  HDC screen = GetDC(nullptr);
+  HBITMAP cropped = CreateCompatibleBitmap(screen, 40, 30);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, cropped);
+  RECT all{0, 0, 40, 30};
+  HBRUSH brush = CreateSolidBrush(RGB(7, 8, 9));
+  FillRect(memory, &all, brush);
+  DeleteObject(brush);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  vistlib::Engine().EditorImage.bitmap.reset(cropped);
+
+  Transfer();
+  Pixels clip = ClipboardPixels();
+  EXPECT_EQ(clip.width, 40);
+  EXPECT_EQ(clip.height, 30);
+  EXPECT_EQ(clip.At(39, 29), enginetest::Rgb(7, 8, 9));
+}
+
+TEST_F(TransferTest, ImageWithAPaletteAlsoGivesACopyOfThePalette) {
+  Cheese("0");
+  struct {
+    LOGPALETTE header;
+    PALETTEENTRY more[2];
+  } logical{};
+  logical.header.palVersion = 0x300;
+  logical.header.palNumEntries = 3;
+  PALETTEENTRY* entries = logical.header.palPalEntry;
+  entries[0] = {10, 20, 30, 0};
+  entries[1] = {40, 50, 60, 0};
+  entries[2] = {70, 80, 90, 0};
+  vistlib::Engine().EditorImage.palette.reset(CreatePalette(&logical.header));
+  Transfer();
+  ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+  ASSERT_TRUE(IsClipboardFormatAvailable(CF_PALETTE));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  auto palette = static_cast<HPALETTE>(GetClipboardData(CF_PALETTE));
+  PALETTEENTRY read[3]{};
+  UINT count = palette ? GetPaletteEntries(palette, 0, 3, read) : 0;
+  CloseClipboard();
+  EXPECT_NE(palette, vistlib::Engine().EditorImage.palette.get());
+  ASSERT_EQ(count, 3u);
+  EXPECT_EQ(read[2].peRed, 70);
+  EXPECT_EQ(read[2].peBlue, 90);
+}
+
+TEST_F(TransferTest, NoImageYetLeavesTheClipboardEmptyRatherThanStale) {
+  // As in a library just loaded: the editor holds no image.
+  vistlib::Engine().EditorImage = vistlib::Picture();
+  PutText("stale");
+  Transfer();
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+}
+
+TEST_F(TransferTest, WaitsForAClipboardHeldBrieflyAndReportsOneHeldForLong) {
+  Cheese("0");
+  auto holdFor = [](DWORD ms, HANDLE opened) {
+    return std::thread([ms, opened] {
+      bool open = OpenClipboard(nullptr);
+      SetEvent(opened);
+      Sleep(ms);
+      if (open) CloseClipboard();
+    });
+  };
+  HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread brief = holdFor(150, opened);
+  WaitForSingleObject(opened, 5000);
+  Transfer();
+  brief.join();
+  EXPECT_TRUE(messages.Messages().empty());
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+
+  ResetEvent(opened);
+  std::thread longer = holdFor(2500, opened);
+  WaitForSingleObject(opened, 5000);
+  Transfer();
+  longer.join();
+  CloseHandle(opened);
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0], vistlib::kNoClipboardText);
+}
+
+}  // namespace
