@@ -1,43 +1,28 @@
-// Start-up: the hidden main window that receives vistlib's notifications.
+// The program's entry: COM for the conversion component, Mainform's start-up,
+// and the message loop it idles in.
 #include <windows.h>
+#include <objbase.h>
+#include <commctrl.h>
 
-#include "vistlib_client_win.h"
-
-namespace {
-
-constexpr char kMainClass[] = "VistrelMainform";
-
-LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CLOSE:
-      vistrel::VistlibClient::Instance().Quit();
-      DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
+#include "mainform_win.h"
+#include "startup_texts.h"
+#include "wizard_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = MainProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kMainClass;
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  if (!RegisterClassA(&windowClass)) return 1;
-  HWND mainform = CreateWindowExA(0, kMainClass, "Tarnwick Vistrel", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  100, 100, nullptr, nullptr, instance, nullptr);
-  if (mainform == nullptr) return 1;
-  vistrel::VistlibClient::Instance().Init(mainform);
-
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  OleInitialize(nullptr);
+  vistrel::Mainform& mainform = vistrel::Mainform::Instance();
+  if (!mainform.Load(instance, vistrel::ArgumentsOf(GetCommandLineA()))) {
+    OleUninitialize();
+    return 0;
+  }
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (vistrel::wizard::IsWizardDialogMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return 0;
+  // Only the quit procedure ends the program; a stray WM_QUIT does it the same way.
+  mainform.Quit();
 }

@@ -1,0 +1,130 @@
+"""Helpers for the effects-and-saving end-to-end tests: the stored wizard
+settings, a test picture on the screen, the capture key, the page-control
+driver and image comparisons with ImageMagick."""
+import os
+import subprocess
+import time
+from pathlib import Path
+
+from harness import DRIVER, driver, wait_until
+
+OUTPUT_DRIVER = DRIVER.parent / "output_driver.exe"
+SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Tarnwick Vistrel"
+WIZARD = "Vistrel Wizard"
+
+
+def reg_add(section, key, value):
+    subprocess.run(["wine", "reg", "add", f"{SETTINGS}\\{section}", "/v", str(key), "/t", "REG_SZ",
+                    "/d", str(value), "/f"], check=True, capture_output=True,
+                   stdin=subprocess.DEVNULL)
+
+
+def wine_path(path):
+    """The Windows spelling of a Linux path (Wine maps / to drive Z:)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def straight_through(folder, fmt=0, rotate="0", scale="100", effects=(0, 0, 0), zip_=0, exe=0,
+                     name="Vistrel"):
+    """Every page hidden and only the save automatic: a capture runs straight to the file."""
+    for page in range(7):
+        reg_add("Show", page, 1)
+    for box in range(9):
+        reg_add("Automate", box, 1 if box == 1 else 0)
+    reg_add("Automate", "UseCropOrEdit", 1)
+    reg_add("Automate", "CropStyle", 1)  # full screen
+    values = {"FileFormat": fmt, "Path": wine_path(folder), "Name": name, "Rotate": rotate,
+              "Scaleing": scale, "Effect0": effects[0], "Effect1": effects[1],
+              "Effect2": effects[2], "SaveAsZip": zip_, "SaveAsExe": exe, "EndAfterShot": 0,
+              "ScaleSystem": 0}
+    for key, value in values.items():
+        reg_add("Divers", key, value)
+
+
+def show_every_page(folder, fmt=0):
+    straight_through(folder, fmt)
+    for page in range(7):
+        reg_add("Show", page, 0)
+    reg_add("Automate", 1, 0)
+
+
+def make_pattern(path, width=400, height=300):
+    """A picture with colours, edges and a gradient, so that turns and mirrors show."""
+    subprocess.run(["convert", "-size", f"{width}x{height}", "gradient:#ff2000-#0030ff",
+                    "(", "-size", f"{width // 2}x{height // 3}", "xc:#20e040", ")",
+                    "-geometry", "+10+10", "-composite",
+                    "(", "-size", f"{width // 5}x{height // 2}", "xc:#f0f000", ")",
+                    "-geometry", f"+{width - width // 4}+{height // 3}", "-composite",
+                    f"PNG24:{path}"], check=True)
+
+
+class PatternOnScreen:
+    """The picture shown by ImageMagick's viewer at a fixed place on the display."""
+
+    def __init__(self, path, x, y):
+        self.process = subprocess.Popen(["display", "-geometry", f"+{x}+{y}", "-title",
+                                         "vpattern", str(path)], stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until(lambda: subprocess.run(["xdotool", "search", "--name", "vpattern"],
+                                          capture_output=True).returncode == 0,
+                   what="the pattern window")
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+def capture():
+    """The Print Screen key, as a user presses it."""
+    subprocess.run(["xdotool", "mousemove", "5", "5"], check=True)
+    subprocess.run(["xdotool", "key", "Print"], check=True)
+
+
+def wait_complete(path, timeout=60):
+    """Waits for a file that exists and keeps its size (the writer is done with it)."""
+    path = Path(path)
+    last = [-1]
+
+    def settled():
+        if not path.exists():
+            return False
+        size = path.stat().st_size
+        done = size > 0 and size == last[0]
+        last[0] = size
+        return done
+
+    wait_until(settled, timeout=timeout, interval=0.3, what=f"{path.name} to be written")
+    return path
+
+
+def page_driver(*args):
+    run = subprocess.run(["wine", str(OUTPUT_DRIVER), *map(str, args)], capture_output=True,
+                         text=True, timeout=60, stdin=subprocess.DEVNULL)
+    return run.returncode, run.stdout.strip()
+
+
+def identify(path):
+    out = subprocess.run(["identify", "-format", "%w %h %m\n", str(path)], check=True,
+                         capture_output=True, text=True).stdout.split("\n")[0].split()
+    return int(out[0]), int(out[1]), out[2]
+
+
+def region(path, width, height, x, y, out):
+    subprocess.run(["convert", str(path) + "[0]", "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                    "-alpha", "off", f"PNG24:{out}"], check=True)
+    return out
+
+
+def metric(a, b, kind):
+    """ImageMagick's compare metric between two pictures of the same size."""
+    run = subprocess.run(["compare", "-metric", kind, str(a) + "[0]", str(b) + "[0]", "null:"],
+                         capture_output=True, text=True)
+    text = run.stderr.strip().split()[0]
+    return float("inf") if text == "inf" else float(text)
+
+
+def wait_main_window():
+    code, _ = driver("wait", "VistrelMainform", "-", 30000)
+    assert code == 0, "the main window did not appear"
+    wait_until(lambda: driver("gone", "#32770", "Tarnwick Vistrel", 100)[0] == 0,
+               timeout=30, what="start-up messages to close")

@@ -1,0 +1,126 @@
+#include "effects_command.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vistrel {
+namespace {
+
+constexpr UnitScale kPixels15{15, 15.0, '.'};
+
+EffectsBoxes Boxes(std::string rot, std::string scaleX, bool vertical = false,
+                   bool horizontal = false, bool invert = false, std::string perc = "100") {
+  EffectsBoxes boxes;
+  boxes.rotText = std::move(rot);
+  boxes.scaleTextX = std::move(scaleX);
+  boxes.verticalMirror = vertical;
+  boxes.horizontalMirror = horizontal;
+  boxes.invert = invert;
+  boxes.percText = std::move(perc);
+  return boxes;
+}
+
+TEST(EffectsCommand, WorkedExampleHasOneSpaceAfterEachFlag) {
+  EXPECT_EQ(EffectsCommand(Boxes("90", "800", false, false, true), kPixels15),
+            "source=clipboard, dest=clipboard,inv=1 ,rot=90,rescale=800pix");
+}
+
+TEST(EffectsCommand, EveryBoxCombinationKeepsTheFixedOrder) {
+  for (int mask = 0; mask < 8; ++mask) {
+    bool vertical = mask & 1, horizontal = mask & 2, invert = mask & 4;
+    std::string expected = "source=clipboard, dest=clipboard";
+    if (invert) expected += ",inv=1 ";
+    if (vertical) expected += ",mirror=2 ";
+    if (horizontal) expected += ",mirror=1 ";
+    expected += ",rot=0,rescale=400pix";
+    EXPECT_EQ(EffectsCommand(Boxes("0", "400", vertical, horizontal, invert), kPixels15), expected)
+        << "mask " << mask;
+  }
+}
+
+TEST(EffectsCommand, NegativeAnglesGet360AddedOnce) {
+  struct Case {
+    const char* rot;
+    const char* sent;
+  };
+  for (Case c : std::vector<Case>{{"-500", "-140"}, {"-90", "270"}, {"0", "0"}, {"90", "90"},
+                                  {"450", "450"}, {"45abc", "45"}, {"abc", "0"}, {"-0.5", "359.5"}}) {
+    std::string command = EffectsCommand(Boxes(c.rot, "800"), kPixels15);
+    EXPECT_NE(command.find(std::string(",rot=") + c.sent + ",rescale="), std::string::npos)
+        << c.rot << " -> " << command;
+  }
+}
+
+TEST(EffectsCommand, WidthIsConvertedFromTheUnitToPixels) {
+  // Pixel unit on a 15-twips-per-pixel screen: 800 stays 800.
+  EXPECT_NE(EffectsCommand(Boxes("0", "800"), kPixels15).find(",rescale=800pix"),
+            std::string::npos);
+  // Inches: 5.5 in at 1440 twips per inch on 15 twips per pixel is 528 pixels.
+  EXPECT_NE(EffectsCommand(Boxes("0", "5.5"), {1440, 15.0, '.'}).find(",rescale=528pix"),
+            std::string::npos);
+  // Millimetres at 57 twips: 140.35 mm -> 533.33 pixels, not whole.
+  EXPECT_NE(EffectsCommand(Boxes("0", "140.35"), {57, 15.0, '.'}).find(",rescale=533.33pix"),
+            std::string::npos);
+  // A locale with a decimal comma writes the fraction with a comma.
+  EXPECT_NE(EffectsCommand(Boxes("-0.5", "1"), {1, 3.0, ','})
+                .find(",rot=359,5,rescale=0,333333333333333pix"),
+            std::string::npos);
+}
+
+TEST(EffectsChanged, OnlyRealEffectsNeedTheComponent) {
+  EXPECT_FALSE(EffectsChanged(Boxes("0", "800")));
+  EXPECT_FALSE(EffectsChanged(Boxes("0abc", "800", false, false, false, " 100")));
+  EXPECT_TRUE(EffectsChanged(Boxes("0", "800", true)));
+  EXPECT_TRUE(EffectsChanged(Boxes("0", "800", false, true)));
+  EXPECT_TRUE(EffectsChanged(Boxes("0", "800", false, false, true)));
+  EXPECT_TRUE(EffectsChanged(Boxes("-90", "800")));
+  EXPECT_TRUE(EffectsChanged(Boxes("360", "800"))) << "a full turn is still sent";
+  EXPECT_TRUE(EffectsChanged(Boxes("0", "400", false, false, false, "50")));
+  // -360 becomes 0 after the +360 step: no rotation to do.
+  EXPECT_FALSE(EffectsChanged(Boxes("-360", "800")));
+}
+
+class RecordingFxPorts : public FxPorts {
+ public:
+  long result = 0;
+  std::vector<std::string> calls;
+  void ShowHourglass() override { calls.push_back("hourglass"); }
+  void RestorePointer() override { calls.push_back("restore"); }
+  long ConvertTempPic(const std::string& command) override {
+    calls.push_back("convert " + command);
+    return result;
+  }
+  void KeepTempPic() override { calls.push_back("keep"); }
+  void ShowMessage(const std::string& text) override { calls.push_back("message " + text); }
+};
+
+TEST(DoFx, NothingChangedKeepsTempPicWithoutTheComponent) {
+  RecordingFxPorts ports;
+  EXPECT_EQ(DoFx(Boxes("0", "800"), kPixels15, ports), 0);
+  EXPECT_EQ(ports.calls, (std::vector<std::string>{"hourglass", "keep", "restore"}));
+}
+
+TEST(DoFx, HalfSizeSendsNoFlagsAndTheHalvedWidth) {
+  RecordingFxPorts ports;
+  DoFx(Boxes("0", "400", false, false, false, "50"), kPixels15, ports);
+  EXPECT_EQ(ports.calls,
+            (std::vector<std::string>{
+                "hourglass", "convert source=clipboard, dest=clipboard,rot=0,rescale=400pix",
+                "restore"}));
+}
+
+TEST(DoFx, ComponentErrorIsShownWithAddressNumberAndCommandBeforeThePointerReturns) {
+  RecordingFxPorts ports;
+  ports.result = 4711;
+  EXPECT_EQ(DoFx(Boxes("90", "800"), kPixels15, ports), 4711);
+  ASSERT_EQ(ports.calls.size(), 4u);
+  EXPECT_EQ(ports.calls[2],
+            std::string("message DoFx-Error while converting. Please send this number to ") +
+                kProblemReportAddress + " 4711source=clipboard, dest=clipboard,rot=90,rescale=800pix");
+  EXPECT_EQ(ports.calls[3], "restore");
+}
+
+}  // namespace
+}  // namespace vistrel

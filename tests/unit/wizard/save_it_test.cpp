@@ -1,0 +1,174 @@
+#include "save_it.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "effects_command.h"
+
+namespace vistrel {
+namespace {
+
+// A file system in memory, a component and library that record what they are asked.
+class FakeSavePorts : public SavePorts {
+ public:
+  std::set<std::string> files;
+  std::vector<std::string> calls;
+  long componentResult = 0;
+  bool bitmapWritable = true;
+
+  bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+  bool WriteBitmap(const std::string& path) override {
+    calls.push_back("bmp " + path);
+    if (bitmapWritable) files.insert(path);
+    return bitmapWritable;
+  }
+  long ConvertFxPic(const std::string& command) override {
+    calls.push_back("convert " + command);
+    const std::string prefix = "source=clipboard, dest=";
+    // Like the real component, a failed conversion may leave a partial file behind.
+    files.insert(command.substr(prefix.size()));
+    return componentResult;
+  }
+  void AddToZip(const std::string& file, const std::string& archive) override {
+    calls.push_back("zip " + file + " -> " + archive);
+    files.insert(archive);
+  }
+  void MakeExe(const std::string& archive) override {
+    calls.push_back("exe " + archive);
+    files.erase(archive);
+    files.insert(archive.substr(0, archive.size() - 3) + "exe");
+  }
+  void DoEvents() override { calls.push_back("events"); }
+  void DeleteFile(const std::string& path) override {
+    calls.push_back("delete " + path);
+    files.erase(path);
+  }
+  std::string TempFolder() override { return "C:\\Users\\me\\Temp\\"; }
+  LocalTime Now() override { return {1999, 3, 7, 9, 5, 12}; }
+  void ShowMessage(const std::string& text) override { calls.push_back("message " + text); }
+  void ShowHourglass() override { calls.push_back("hourglass"); }
+  void RestorePointer() override { calls.push_back("restore"); }
+};
+
+SaveTarget Target(int format, bool zip = false, bool exe = false) {
+  SaveTarget target;
+  target.folder = "C:\\Pics";
+  target.formatEntry = kFileFormats[format];
+  target.compressSave = zip;
+  target.compileZipSave = exe;
+  return target;
+}
+
+TEST(SaveIt, BitmapIsWrittenDirectlyAndTheNextNameIsNumbered) {
+  FakeSavePorts ports;
+  std::string last;
+  SaveOutcome first = SaveIt(Target(0), ports, last);
+  EXPECT_TRUE(first.saved);
+  EXPECT_EQ(last, "C:\\Pics\\Vistrel.bmp");
+  EXPECT_EQ(first.saveName, "C:\\Pics\\Vistrel1.bmp");
+  EXPECT_EQ(ports.calls,
+            (std::vector<std::string>{"hourglass", "bmp C:\\Pics\\Vistrel.bmp", "restore"}));
+  SaveIt(Target(0), ports, last);
+  EXPECT_EQ(last, "C:\\Pics\\Vistrel1.bmp");
+}
+
+TEST(SaveIt, OtherFormatsGoThroughTheComponentToTheFile) {
+  FakeSavePorts ports;
+  std::string last;
+  SaveOutcome outcome = SaveIt(Target(3), ports, last);
+  EXPECT_TRUE(outcome.saved);
+  EXPECT_EQ(ports.calls, (std::vector<std::string>{
+                             "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.png",
+                             "restore"}));
+  EXPECT_EQ(outcome.saveName, "C:\\Pics\\Vistrel1.png");
+}
+
+TEST(SaveIt, EachFailureResultHasItsMessageAfterThePointerReturns) {
+  struct Case {
+    long result;
+    std::string message;
+  };
+  const std::string command = "source=clipboard, dest=C:\\Pics\\Vistrel.jpg";
+  for (const Case& c : std::vector<Case>{
+           {33203, "Format not yet supported in this screen resolution / color depth."},
+           {33211, "Could not write to that disk / path."},
+           {7, std::string("SaveIt-Error while converting. Please send this number to ") +
+                   kProblemReportAddress + " 7" + command}}) {
+    FakeSavePorts ports;
+    ports.componentResult = c.result;
+    std::string last;
+    SaveOutcome outcome = SaveIt(Target(1), ports, last);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_TRUE(outcome.saveName.empty()) << "SaveName is not refreshed after a failure";
+    ASSERT_EQ(ports.calls.size(), 4u);
+    EXPECT_EQ(ports.calls[2], "restore");
+    EXPECT_EQ(ports.calls[3], "message " + c.message);
+  }
+}
+
+TEST(SaveIt, UnwritableBitmapIsReportedNotClaimedAsSaved) {
+  FakeSavePorts ports;
+  ports.bitmapWritable = false;
+  std::string last;
+  SaveOutcome outcome = SaveIt(Target(0), ports, last);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_EQ(ports.calls.back(), "message Could not write to that disk / path.");
+}
+
+TEST(SaveIt, ArchiveModePacksTheTemporaryPictureAndRemovesIt) {
+  FakeSavePorts ports;
+  std::string last;
+  SaveOutcome outcome = SaveIt(Target(1, true), ports, last);
+  const std::string temp = "C:\\Users\\me\\Temp\\1999_3_7_9_5_12.jpg";
+  EXPECT_EQ(ports.calls,
+            (std::vector<std::string>{"hourglass", "convert source=clipboard, dest=" + temp,
+                                      "zip " + temp + " -> C:\\Pics\\Vistrel.zip", "events",
+                                      "delete " + temp, "restore"}));
+  EXPECT_EQ(last, "C:\\Pics\\Vistrel.zip");
+  EXPECT_EQ(ports.files, (std::set<std::string>{"C:\\Pics\\Vistrel.zip"}));
+  EXPECT_EQ(outcome.saveName, "C:\\Pics\\Vistrel.zip");
+}
+
+TEST(SaveIt, SelfExtractingArchiveOfABitmap) {
+  FakeSavePorts ports;
+  std::string last;
+  SaveIt(Target(0, true, true), ports, last);
+  const std::string temp = "C:\\Users\\me\\Temp\\1999_3_7_9_5_12.bmp";
+  EXPECT_EQ(ports.calls,
+            (std::vector<std::string>{"hourglass", "bmp " + temp,
+                                      "zip " + temp + " -> C:\\Pics\\Vistrel.zip", "events",
+                                      "exe C:\\Pics\\Vistrel.zip", "events", "delete " + temp,
+                                      "restore"}));
+  EXPECT_EQ(last, "C:\\Pics\\Vistrel.exe");
+}
+
+TEST(SaveIt, ArchiveNameChangesOnlyTheExtension) {
+  FakeSavePorts ports;
+  std::string last;
+  SaveTarget target = Target(1, true, true);
+  target.folder = "D:\\zip";
+  target.baseName = "zip";
+  SaveIt(target, ports, last);
+  EXPECT_EQ(last, "D:\\zip\\zip.exe");
+}
+
+TEST(SaveIt, FailedArchiveSaveLeavesNoTemporaryFile) {
+  FakeSavePorts ports;
+  ports.componentResult = 33211;
+  std::string last;
+  SaveIt(Target(1, true), ports, last);
+  EXPECT_TRUE(ports.files.empty());
+  for (const std::string& call : ports.calls) EXPECT_NE(call.rfind("zip ", 0), 0u) << call;
+}
+
+TEST(SaveIt, TemporaryNameHasNoLeadingZeros) {
+  EXPECT_EQ(TemporaryPictureName("T:\\", {2026, 12, 8, 0, 40, 3}, ".png"),
+            "T:\\2026_12_8_0_40_3.png");
+}
+
+}  // namespace
+}  // namespace vistrel

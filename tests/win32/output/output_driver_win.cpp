@@ -1,0 +1,84 @@
+// Drives the wizard's page controls for the end-to-end tests: controls are
+// found among all descendants of a top-level window, by caption or by ID.
+//   output_driver click <window title> <caption>        BM_CLICK on a visible button
+//   output_driver check <window title> <caption> <0|1>  click a box until it has that state
+//   output_driver settext <window title> <id> <text>     type a text (then a key release)
+//   output_driver select <window title> <id> <index>     choose a list entry (with its change)
+//   output_driver gettext <window title> <id>            prints the control's text
+//   output_driver shown <window title> <caption>         exit 0 when a visible control has it
+// Exit code 0 on success, 1 when the window or control is missing.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct Search {
+  std::string caption;
+  int id = -1;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
+  Search& search = *reinterpret_cast<Search*>(parameter);
+  if (search.id >= 0) {
+    if (GetDlgCtrlID(window) == search.id && IsWindowVisible(window)) search.found = window;
+  } else {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (search.caption == text && IsWindowVisible(window)) search.found = window;
+  }
+  return search.found == nullptr;
+}
+
+HWND Control(const char* title, const std::string& caption, int id) {
+  HWND top = FindWindowA(nullptr, title);
+  if (!top) return nullptr;
+  Search search{caption, id, nullptr};
+  EnumChildWindows(top, Visit, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) return 2;
+  std::string verb = argv[1];
+  if (verb == "click" || verb == "shown") {
+    HWND button = Control(argv[2], argv[3], -1);
+    if (!button) return 1;
+    if (verb == "click") PostMessageA(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == "check" && argc == 5) {
+    HWND box = Control(argv[2], argv[3], -1);
+    if (!box) return 1;
+    LRESULT want = std::atoi(argv[4]) ? BST_CHECKED : BST_UNCHECKED;
+    if (SendMessageA(box, BM_GETCHECK, 0, 0) != want) SendMessageA(box, BM_CLICK, 0, 0);
+    return SendMessageA(box, BM_GETCHECK, 0, 0) == want ? 0 : 1;
+  }
+  HWND control = Control(argv[2], "", std::atoi(argv[3]));
+  if (!control) return 1;
+  if (verb == "settext" && argc == 5) {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    SendMessageA(control, WM_KEYDOWN, VK_END, 0x014F0001);
+    SendMessageA(control, WM_KEYUP, VK_END, static_cast<LPARAM>(0xC14F0001u));
+    return 0;
+  }
+  if (verb == "select" && argc == 5) {
+    SendMessageA(control, CB_SETCURSEL, std::atoi(argv[4]), 0);
+    SendMessageA(GetParent(control), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(control), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(control));
+    return 0;
+  }
+  if (verb == "gettext") {
+    char text[1024] = {};
+    GetWindowTextA(control, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+  }
+  return 2;
+}

@@ -1,0 +1,438 @@
+#include "mainform_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "color_warning.h"
+#include "conversion_client_win.h"
+#include "number_text.h"
+#include "program_settings_win.h"
+#include "pump_win.h"
+#include "shell_forms_win.h"
+#include "shell_ids.h"
+#include "shell_selector_win.h"
+#include "shell_state.h"
+#include "splash_win.h"
+#include "startup_texts.h"
+#include "vistlib_client_win.h"
+#include "wizard_win.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr char kMainClass[] = "VistrelMainform";
+constexpr char kPichookClass[] = "VistrelPichook";
+constexpr char kSingleInstanceMutex[] = "Tarnwick.Vistrel.SingleInstance";
+constexpr char kSelectorCaption[] = "Autocropping Selector";
+
+// Restores the saved mouse pointer on every way out of the capture.
+class HourglassPointer {
+ public:
+  HourglassPointer() : saved_(GetCursor()) { SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
+  ~HourglassPointer() { SetCursor(saved_); }
+  HourglassPointer(const HourglassPointer&) = delete;
+  HourglassPointer& operator=(const HourglassPointer&) = delete;
+
+ private:
+  HCURSOR saved_;
+};
+
+int Message(const std::string& text, UINT style, const char* caption = kAppTitle) {
+  return MessageBoxA(nullptr, text.c_str(), caption, style | MB_SETFOREGROUND);
+}
+
+}  // namespace
+
+// The process's named mutex, held until the process ends.
+static HANDLE singleInstance = nullptr;
+
+Mainform& Mainform::Instance() {
+  static Mainform form;
+  return form;
+}
+
+HWND MainformWindow() { return Mainform::Instance().Window(); }
+void EnableEditMenuItem(bool enabled) { Mainform::Instance().EnableEdit(enabled); }
+void QuitProgram() { Mainform::Instance().Quit(); }
+int RunAreaSelector(HWND owner, HBITMAP wholePic, int cropStyle) {
+  return Mainform::Instance().ShowSelectorModal(owner, AreaModeForCropStyle(cropStyle), wholePic);
+}
+
+bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
+  instance_ = instance;
+  arguments_ = arguments;
+
+  // 1. One instance only; the second one says so under a blank caption.
+  singleInstance = CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
+  if (singleInstance && GetLastError() == ERROR_ALREADY_EXISTS) {
+    const std::string keptTitle = kAppTitle;
+    MessageBoxA(nullptr, AlreadyRunningText(keptTitle).c_str(), " ", MB_OK);
+    return false;
+  }
+
+  if (!CreateWindows()) return false;
+  // 2. The tray icon.
+  tray_.Add(pichook_);
+  // 3. Mainform stays hidden; the menu exists only to pop up.
+  CreateTrayMenu();
+  // 4. Twips per pixel at 1440 twips to the logical inch.
+  {
+    HDC dc = GetDC(window_);
+    TwipsPerPixelX = 1440.0f / static_cast<float>(GetDeviceCaps(dc, LOGPIXELSX));
+    TwipsPerPixelY = 1440.0f / static_cast<float>(GetDeviceCaps(dc, LOGPIXELSY));
+    ReleaseDC(window_, dc);
+  }
+  // 5. The selector's view and zoom list.
+  CreateSelectorControls();
+  // 6.
+  EnableEdit(false);
+  // 7. From here on Print Screen reaches Form_MouseMove.
+  VistlibClient::Instance().Init(window_);
+  // 8. Without the conversion component only bitmaps can be saved.
+  if (!TheConversionComponent().Create()) {
+    Message(
+        "The image conversion component (TiffDLL.ClsTiffDLL) could not be started. Screen "
+        "shots can be saved as .bmp files only.",
+        MB_OK | MB_ICONEXCLAMATION);
+  }
+  // 9, 10. The colour-depth warning.
+  {
+    HDC dc = GetDC(window_);
+    const double colorCount = ColorCount(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
+    ReleaseDC(window_, dc);
+    SettingsStore& settings = ProgramSettings();
+    if (PrepareColorWarning(settings, colorCount)) {
+      int answer = Message(ColorWarningMessage(colorCount, kAppTitle), 0x33);
+      WarningAnswer choice = answer == IDYES  ? WarningAnswer::Yes
+                             : answer == IDNO ? WarningAnswer::No
+                                              : WarningAnswer::Cancel;
+      if (AnswerColorWarning(settings, colorCount, choice, IsSafeColor(arguments_))) Quit();
+    }
+  }
+  // 11. The start-up window; the first-use tip follows its timer.
+  SplashScreen::Show(instance_, [this] { AfterSplash(); });
+  // 12.
+  CenterForm(window_);
+  // 13. The wizard, loaded hidden.
+  wizard::ShellHooks hooks;
+  hooks.quitProgram = [] { QuitProgram(); };
+  hooks.enableEditMenu = [](bool enabled) { EnableEditMenuItem(enabled); };
+  hooks.runAreaSelector = [](HWND owner, HBITMAP wholePic, int cropStyle) {
+    return RunAreaSelector(owner, wholePic, cropStyle);
+  };
+  hooks.applyAreaChoice = [](int wahl) { Mainform::Instance().ApplyAreaChoice(wahl); };
+  WizardPreloading = true;
+  bool wizardLoaded = wizard::PreloadWizard(instance_, hooks);
+  WizardPreloading = false;
+  if (!wizardLoaded) {
+    Message("The wizard window could not be created.", MB_OK | MB_ICONSTOP);
+    Quit();
+  }
+  return true;
+}
+
+void Mainform::AfterSplash() {
+  SettingsStore& settings = ProgramSettings();
+  if (SettingIsTrue(settings.GetSetting("Divers", "NewbieTip", "True"))) {
+    DialogOpen = true;
+    int answer = Message(NewbieTipText(), MB_YESNO | MB_ICONINFORMATION);
+    DialogOpen = false;
+    if (answer == IDNO) settings.SaveSetting("Divers", "NewbieTip", "False");
+  }
+  // "setup" on the command line opens the setup dialog here, once that
+  // dialog is part of the program.
+}
+
+bool Mainform::CreateWindows() {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = Proc;
+  windowClass.hInstance = instance_;
+  windowClass.lpszClassName = kMainClass;
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  windowClass.hIcon = DrawCameraIcon(false);
+  if (!RegisterClassA(&windowClass)) return false;
+
+  WNDCLASSA hookClass{};
+  hookClass.lpfnWndProc = PichookProc;
+  hookClass.hInstance = instance_;
+  hookClass.lpszClassName = kPichookClass;
+  RegisterClassA(&hookClass);
+
+  const int screenW = GetSystemMetrics(SM_CXSCREEN);
+  const int screenH = GetSystemMetrics(SM_CYSCREEN);
+  const int width = std::max(780, std::min(screenW - 80, 1100));
+  const int height = std::max(560, std::min(screenH - 80, 800));
+  window_ = CreateWindowExA(0, kMainClass, kSelectorCaption,
+                            WS_OVERLAPPEDWINDOW, 0, 0, std::min(width, screenW),
+                            std::min(height, screenH), nullptr, nullptr, instance_, nullptr);
+  if (!window_) return false;
+  pichook_ = CreateWindowExA(0, kPichookClass, "", WS_CHILD, 0, 0, 0, 0, window_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kPichook)),
+                             instance_, nullptr);
+  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+  return pichook_ != nullptr;
+}
+
+void Mainform::CreateTrayMenu() {
+  trayMenu_ = CreatePopupMenu();
+  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuVistrel, "&Make Vistrel  Prtscr");
+  AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuEdit, "&Edit");
+  // The setup dialog is not part of the program yet: shown, not usable.
+  AppendMenuA(trayMenu_, MF_STRING | MF_GRAYED, ids::kMenuSetup, "&Setup");
+  AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuBeenden, "&End");
+  SetMenuDefaultItem(trayMenu_, ids::kMenuVistrel, FALSE);
+}
+
+void Mainform::EnableEdit(bool enabled) {
+  if (trayMenu_) {
+    EnableMenuItem(trayMenu_, ids::kMenuEdit, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+LRESULT CALLBACK Mainform::PichookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (message == kTrayCallbackMessage) {
+      // The icon's mouse event arrives where a mouse move has its x coordinate.
+      Instance().PichookMouseMove(static_cast<int>(lParam & 0xFFFF));
+      return 0;
+    }
+  } catch (...) {
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Mainform::PichookMouseMove(int event) {
+  ReentrancyFlag::Hold hold(trayFlag_);
+  if (!hold) return;
+  switch (TrayEventAction(event)) {
+    case TrayAction::Capture:
+      TakeCapture();
+      break;
+    case TrayAction::PopUpMenu:
+      PopUpMenu();
+      break;
+    case TrayAction::None:
+      break;
+  }
+}
+
+void Mainform::PopUpMenu() {
+  POINT at{};
+  GetCursorPos(&at);
+  // Without the foreground the menu would stay open when the user clicks elsewhere.
+  SetForegroundWindow(window_);
+  TrackPopupMenu(trayMenu_, TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+  PostMessageA(window_, WM_NULL, 0, 0);
+}
+
+void Mainform::EditClick() {
+  if (HaveCapture) {
+    wizard::ShowWizard();
+    EnableEdit(false);
+  } else {
+    TakeCapture();
+  }
+}
+
+void Mainform::TakeCapture() {
+  // A capture command let through by this capture's own message pumping.
+  if (capturing_) return;
+  // 1.
+  wizard::ResetCurrentPage();
+  // 2.
+  if (DialogOpen) {
+    Message(CaptureRefusedText(), MB_OK);
+    return;
+  }
+  capturing_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{capturing_};
+
+  SettingsStore& settings = ProgramSettings();
+  // 3. The program's own windows stay out of the picture.
+  if (!IsShootYourself(arguments_)) {
+    wizard::HideWizard();
+  }
+  // 4.
+  ClearScreenPicture();
+  InvalidateRect(projektion_, nullptr, TRUE);
+  DoEvents();
+  // 5.
+  screenWidth_ = GetSystemMetrics(SM_CXSCREEN);
+  screenHeight_ = GetSystemMetrics(SM_CYSCREEN);
+  FullScreenTwips = {0, 0, RoundToInt32(screenWidth_ * double(TwipsPerPixelX)).value_or(0),
+                     RoundToInt32(screenHeight_ * double(TwipsPerPixelY)).value_or(0)};
+  // 6.
+  const bool showCursor = SettingIsTrue(settings.GetSetting("Divers", "ShowCursor", "True"));
+  VistlibClient::Instance().Cheese(showCursor ? "1" : "0");
+  {
+    // 7.
+    HourglassPointer hourglass;
+    // 8.
+    tray_.SetBusy(true);
+    // 9.
+    HaveCapture = true;
+    EnableEdit(false);
+    // 10, 11.
+    Rect active = VistlibClient::Instance().GiveActiveWindow();
+    const double tx = TwipsPerPixelX;
+    const double ty = TwipsPerPixelY;
+    ActiveWindowTwips = {RoundToInt32(active.left * tx).value_or(0),
+                         RoundToInt32(active.top * ty).value_or(0),
+                         RoundToInt32(active.right * tx - active.left * tx).value_or(0),
+                         RoundToInt32(active.bottom * ty - active.top * ty).value_or(0)};
+    // 12. The remembered area choice; text that names no option counts as the full screen.
+    double wahl = Val(settings.GetSetting("Divers", "Wahl", "0"));
+    int mode = (wahl == 1 || wahl == 2) ? static_cast<int>(wahl) : 0;
+    ApplyAreaChoice(mode);
+    // 13.
+    wizard::ResetCurrentPage();
+    // 14.
+    tray_.SetBusy(false);
+    // 15.
+    DoEvents();
+    // 16-18.
+    VistlibClient::Instance().Transfer();
+    wizard::LoadWholePicFromClipboard();
+    // 19. (the hourglass ends here)
+  }
+  // 20, 21.
+  wizard::OpenWizard();
+  wizard::ShowSelection();
+  wizard::ShowWizard();
+  EnableEdit(false);
+  ShowWindow(window_, SW_HIDE);
+}
+
+void Mainform::Quit() {
+  Quitting = true;
+  EndRequested = true;
+  tray_.Remove();
+  VistlibClient::Instance().Quit();
+  TheConversionComponent().Release();
+  QueryUnload(CloseReason::Code);
+  ExitProcess(0);
+}
+
+void Mainform::QueryUnload(CloseReason reason) {
+  switch (DecideClose(reason, Quitting, EndRequested)) {
+    case CloseAction::EndProcess:
+      ExitProcess(0);
+    case CloseAction::Quit:
+      Quit();
+    case CloseAction::HandOverToWizard:
+      HandOverToWizard();
+      return;
+  }
+}
+
+void Mainform::HandOverToWizard() {
+  wizard::SetCropStyle(CropStyleForAreaMode(areaMode_));
+  wizard::ShowSelection();
+  selectorOpen_ = false;
+  ShowWindow(window_, SW_HIDE);
+  wizard::ShowWizard();
+  EnableEdit(false);
+}
+
+LRESULT CALLBACK Mainform::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Mainform& form = Instance();
+  if (form.window_ == nullptr) form.window_ = window;
+  try {
+    return form.Handle(message, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    tray_.Readd();
+    return 0;
+  }
+  switch (message) {
+    case WM_MOUSEMOVE:
+      // vistlib's Print Screen command; real mouse moves over the selector are ignored.
+      if (IsCaptureCommand(static_cast<int64_t>(lParam))) TakeCapture();
+      return 0;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case ids::kMenuVistrel:
+          TakeCapture();
+          return 0;
+        case ids::kMenuEdit:
+          EditClick();
+          return 0;
+        case ids::kMenuBeenden:
+          Quit();
+        case ids::kOk:
+          QueryUnload(CloseReason::Code);
+          return 0;
+        case ids::kAuswahl0:
+        case ids::kAuswahl0 + 1:
+        case ids::kAuswahl0 + 2:
+          if (HIWORD(wParam) == BN_CLICKED) AuswahlClick(LOWORD(wParam) - ids::kAuswahl0);
+          return 0;
+        case ids::kZoom:
+          if (HIWORD(wParam) == CBN_SELCHANGE) {
+            // The list's choice is not in the edit field yet when this arrives.
+            int index = static_cast<int>(SendMessageA(zoom_, CB_GETCURSEL, 0, 0));
+            if (index >= 0) {
+              char text[32] = "";
+              if (SendMessageA(zoom_, CB_GETLBTEXTLEN, index, 0) < LRESULT(sizeof text)) {
+                SendMessageA(zoom_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+              }
+              SetZoomText(text);
+            }
+            ZoomChange();
+          } else if (HIWORD(wParam) == CBN_KILLFOCUS) {
+            if (ZoomText() != previousZoom_) ZoomChange();
+          }
+          return 0;
+        case IDOK:  // Enter in the zoom box
+          if (GetFocus() && GetParent(GetFocus()) == zoom_) ZoomChange();
+          return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) {
+        QueryUnload(CloseReason::CloseBox);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // A WM_CLOSE that did not come through the close box comes from another program.
+      QueryUnload(CloseReason::TaskManager);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) QueryUnload(CloseReason::WindowsEnds);
+      return 0;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) FormResize();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize = {640, 360};
+      return 0;
+    }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      OnScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+      return 0;
+    case WM_DESTROY:
+      return 0;
+  }
+  return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,104 @@
+#pragma once
+// Mainform: the hidden main window. It owns the tray icon and its menu,
+// receives vistlib's capture command, runs the capture, and is shown only as
+// the capture area selector.
+#include <windows.h>
+
+#include <string>
+
+#include "close_request.h"
+#include "selector_view.h"
+#include "tray_dispatch.h"
+#include "tray_icon_win.h"
+
+namespace vistrel {
+
+class Mainform {
+ public:
+  static Mainform& Instance();
+
+  // Start-up from the tray icon to the preloaded wizard.
+  bool Load(HINSTANCE instance, const std::string& arguments);
+  HWND Window() const { return window_; }
+
+  void TakeCapture();
+  [[noreturn]] void Quit();
+  void EnableEdit(bool enabled);
+  // The selector, modal over `owner`, as the wizard opens it; the crop style
+  // handed to the wizard.
+  int ShowSelectorModal(HWND owner, int auswahl, HBITMAP wholePic);
+  // Selects the area option and applies it to the capture.
+  void ApplyAreaChoice(int mode);
+
+ private:
+  Mainform() = default;
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ProjektionProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK PichookProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleProjektion(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
+
+  bool CreateWindows();
+  void CreateSelectorControls();
+  void CreateTrayMenu();
+  void AfterSplash();
+
+  // Tray and menu
+  void PichookMouseMove(int event);
+  void PopUpMenu();
+  void EditClick();
+
+  // Close requests
+  void QueryUnload(CloseReason reason);
+  void HandOverToWizard();
+
+  // Selector
+  void AuswahlClick(int mode);
+  void ZoomChange();
+  void ZoomScrollChange(int value);
+  void FormResize();
+  SelectorGeometry Geometry() const;
+  Scroll ScrollValues() const;
+  void SetScrollRange(HWND bar, const ScrollRange& range);
+  void OnScroll(HWND bar, int code);
+  void PaintProjektion(HWND view);
+  std::string ZoomText() const;
+  void SetZoomText(const std::string& text);
+  void ClearScreenPicture();
+
+  HINSTANCE instance_ = nullptr;
+  std::string arguments_;
+  HWND window_ = nullptr;
+  HWND pichook_ = nullptr;
+  HMENU trayMenu_ = nullptr;
+  TrayIcon tray_;
+  UINT taskbarCreated_ = 0;
+  ReentrancyFlag trayFlag_;
+  bool capturing_ = false;
+  bool sysCloseRequested_ = false;
+
+  // Selector controls and state
+  HFONT font_ = nullptr;
+  HWND topFrame_ = nullptr;
+  HWND auswahl_[3] = {};
+  HWND ok_ = nullptr;
+  HWND zoomFrame_ = nullptr;
+  HWND zoom_ = nullptr;
+  HWND zoomScroll_ = nullptr;
+  HWND projektion_ = nullptr;
+  HWND hScroll_ = nullptr;
+  HWND vScroll_ = nullptr;
+  HBITMAP screenPicture_ = nullptr;  // the capture at 1:1
+  int screenWidth_ = 0;               // ScreenPicture's size in pixels
+  int screenHeight_ = 0;
+  int areaMode_ = 0;
+  bool viewRendered_ = false;
+  bool shapeVisible_ = false;
+  ShapeRect shape_;  // view twips
+  StretchCopy stretch_;
+  SelectionDrag drag_;
+  std::string previousZoom_ = "100";
+  bool selectorOpen_ = false;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,29 @@
+#pragma once
+// Control and menu identifiers of the shell's windows.
+
+namespace vistrel::ids {
+
+// Area selector (the main window)
+inline constexpr int kAuswahl0 = 1001;  // ..1003
+inline constexpr int kOk = 1010;
+inline constexpr int kZoom = 1011;
+inline constexpr int kZoomScroll = 1012;
+inline constexpr int kProjektion = 1013;
+inline constexpr int kHScroll = 1014;
+inline constexpr int kVscroll = 1015;
+inline constexpr int kTopFrame = 1016;
+inline constexpr int kZoomFrame = 1017;
+inline constexpr int kPichook = 1020;
+
+// Tray menu
+inline constexpr int kMenuVistrel = 1101;
+inline constexpr int kMenuEdit = 1102;
+inline constexpr int kMenuSetup = 1103;
+inline constexpr int kMenuBeenden = 1104;
+
+// Start-up window
+inline constexpr int kSplashAutostart = 1201;
+inline constexpr int kSplashVersion = 1202;
+inline constexpr int kSplashTimer = 1203;
+
+}  // namespace vistrel::ids

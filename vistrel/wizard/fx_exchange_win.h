@@ -1,0 +1,62 @@
+#pragma once
+// Pictures to and from the conversion component through the clipboard, the
+// hourglass around long work, and DoFx on the real clipboard.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "effects_command.h"
+
+namespace vistrel {
+
+// ConvertImage(command) of the conversion component. The product binds the
+// shared component instance; tests may bind their own.
+using ConvertImageFn = std::function<long(const std::string& command)>;
+void SetConvertImage(ConvertImageFn convert);
+long CallConvertImage(const std::string& command);
+
+// Remembers the pointer and shows the hourglass; puts the pointer back when
+// destroyed or on Restore.
+class Hourglass {
+ public:
+  Hourglass();
+  ~Hourglass();
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+  void Show();
+  void Restore();
+
+ private:
+  HCURSOR previous_ = nullptr;
+  bool shown_ = false;
+};
+
+// Lets pending window events run.
+void DoEvents();
+
+// Puts a copy of the bitmap on the clipboard as CF_BITMAP; empties it first when asked.
+bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst);
+
+// A copy of the clipboard's bitmap (the caller owns it), or nullptr when there is none.
+HBITMAP CopyBitmapFromClipboard(HWND owner);
+
+// A device-dependent copy of a bitmap (the caller owns it), or nullptr.
+HBITMAP CopyBitmap(HBITMAP bitmap);
+
+// The user's decimal separator.
+char UserDecimalSeparator();
+
+// The screen's twips per pixel in x (1440 / logical pixels per inch).
+double ScreenTwipsPerPixelX();
+
+// DoFx: turns TempPic into FxPic and returns the component's result (0 when it
+// was not needed). *newFxPic receives the new picture, which the caller owns, or
+// nullptr when nothing could be read back (FxPic keeps its previous picture).
+long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
+             HBITMAP* newFxPic);
+
+// The caption of the program's plain message boxes.
+inline constexpr char kProgramTitle[] = "Tarnwick Vistrel";
+
+}  // namespace vistrel

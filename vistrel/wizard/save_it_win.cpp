@@ -1,0 +1,143 @@
+#include "save_it_win.h"
+
+#include <vector>
+
+#include "bmp_file.h"
+#include "fx_exchange_win.h"
+#include "vistlib_client_win.h"
+
+namespace vistrel {
+
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() { Close(); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  bool Close() {
+    if (!valid()) return true;
+    bool closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// The bitmap's pixels as 24-bit bottom-up rows.
+bool BitmapRows(HBITMAP bitmap, int32_t& width, int32_t& height, std::vector<uint8_t>& rows) {
+  BITMAP info{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 ||
+      info.bmHeight <= 0) {
+    return false;
+  }
+  width = info.bmWidth;
+  height = info.bmHeight;
+  rows.assign(size_t{BmpRowStride24(width)} * static_cast<size_t>(height), 0);
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = width;
+  header.bmiHeader.biHeight = height;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 24;
+  header.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), rows.data(), &header,
+                        DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return lines == height;
+}
+
+class SavePortsWin : public SavePorts {
+ public:
+  SavePortsWin(HWND owner, HBITMAP fxPic) : owner_(owner), fxPic_(fxPic) {}
+
+  bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
+  bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
+  long ConvertFxPic(const std::string& command) override {
+    // Emptied first, so that no older picture in another format is read instead.
+    PutBitmapOnClipboard(owner_, fxPic_, true);
+    return CallConvertImage(command);
+  }
+  void AddToZip(const std::string& file, const std::string& archive) override {
+    VistlibClient::Instance().AddToZip(file, archive);
+  }
+  void MakeExe(const std::string& archive) override { VistlibClient::Instance().MakeExe(archive); }
+  void DoEvents() override { vistrel::DoEvents(); }
+  void DeleteFile(const std::string& path) override { DeleteFileA(path.c_str()); }
+  std::string TempFolder() override {
+    char buffer[MAX_PATH + 1] = {};
+    DWORD length = GetTempPathA(sizeof buffer, buffer);
+    std::string folder = length > 0 && length < sizeof buffer ? std::string(buffer, length) : "";
+    if (folder.empty()) folder = ".\\";
+    if (folder.back() != '\\') folder += '\\';
+    return folder;
+  }
+  LocalTime Now() override {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  }
+  void ShowMessage(const std::string& text) override {
+    MessageBoxA(owner_, text.c_str(), kProgramTitle, MB_OK);
+  }
+  void ShowHourglass() override { hourglass_.Show(); }
+  void RestorePointer() override { hourglass_.Restore(); }
+
+ private:
+  HWND owner_;
+  HBITMAP fxPic_;
+  Hourglass hourglass_;
+};
+
+}  // namespace
+
+bool FileCanBeRead(const std::string& path) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.valid();
+}
+
+std::string AutoFileNameWin(const SaveTarget& target) {
+  return AutoFileName(target, FileCanBeRead);
+}
+
+bool WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
+  int32_t width = 0, height = 0;
+  std::vector<uint8_t> rows;
+  if (!BitmapRows(bitmap, width, height, rows)) return false;
+  std::vector<uint8_t> bytes = BmpFile24(width, height, rows);
+  if (bytes.empty()) return false;
+
+  // Written under a temporary name and renamed, so a failed write leaves nothing half done.
+  std::string partial = path + ".part";
+  bool written = false;
+  {
+    FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    DWORD done = 0;
+    written = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
+                        nullptr) &&
+              done == bytes.size();
+    written = file.Close() && written;
+  }
+  if (written && MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return true;
+  }
+  DeleteFileA(partial.c_str());
+  return false;
+}
+
+SaveOutcome SaveItWin(HWND owner, const SaveTarget& target, HBITMAP fxPic,
+                      std::string& lastSavedFile) {
+  SavePortsWin ports(owner, fxPic);
+  return SaveIt(target, ports, lastSavedFile);
+}
+
+}  // namespace vistrel

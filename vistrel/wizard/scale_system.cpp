@@ -1,0 +1,32 @@
+#include "scale_system.h"
+
+#include "number_text.h"
+
+namespace vistrel::wizard {
+
+ScaleSystem LoadScaleSystem(const SettingsStore& store, double twipsPerPixelX,
+                            const ScaleSystem& previous,
+                            const std::function<void(const std::string&)>& message) {
+  const std::string stored = store.GetSetting("Divers", "ScaleSystem", "0");
+  const double value = Val(stored);
+  ScaleSystem scale;
+  if (value == 0) {
+    // A display reporting nothing sensible still needs a divisor that is not 0.
+    const auto perPixel = RoundToInt16(twipsPerPixelX);
+    scale = {"Pixel", perPixel && *perPixel > 0 ? *perPixel : int16_t{15}};
+  } else if (value == 1) {
+    scale = {"Inch", 1440};
+  } else if (value == 2) {
+    scale = {"Millimeter", 57};
+  } else if (value == 3) {
+    scale = {"Centimeter", 567};
+  } else if (value == 4) {
+    scale = {"Twip", 1};
+  } else {
+    if (message) message("Unknown Scale Mode " + stored);
+    return previous;
+  }
+  return scale;
+}
+
+}  // namespace vistrel::wizard
