@@ -194,3 +194,74 @@ def test_with_every_page_hidden_a_capture_runs_through_and_the_program_ends(prog
     double_click_icon()
     assert vistrel.wait_exit(30) == 0
     wait_until(lambda: tray_icon() is None, 10, what="the icon to go")
+
+
+def test_print_screen_while_the_first_use_tip_is_open_is_refused(program):
+    vistrel = program()
+    wait_until(lambda: tray_icon(), 30, what="the tray icon")
+    assert driver("wait", "VistrelSplashScreen", "-", 20000)[0] == 0
+    wait_until(lambda: visible("#32770", "Tarnwick Vistrel"), 20, what="the first-use tip")
+    press_print_screen()
+    # The refusal comes up over the tip; the newest box is found first.
+    def refusal():
+        code, text = driver("msgbox", "Tarnwick Vistrel", 1, 2000)
+        return text if code == 0 and text.startswith("Cannot make") else None
+    text = wait_until(refusal, 20, interval=0.5, what="the refusal message")
+    assert text.startswith("Cannot make screenshots while one of the program's windows is open.")
+    assert "Setup" in text
+    assert not wizard_shown()
+    # Yes keeps the tip for the next start.
+    code, tip = driver("msgbox", "Tarnwick Vistrel", 6, 10000)
+    assert code == 0 and tip.startswith("To make a screen-shot")
+    wait_until(lambda: not visible("#32770", "Tarnwick Vistrel"), 10, what="the tip to close")
+    assert get_setting("Divers", "NewbieTip") is None
+    # Once the tip is gone captures work again.
+    press_print_screen()
+    wait_until(wizard_shown, 30, what="the wizard after the tip")
+    assert vistrel.running()
+
+
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+
+
+def autostart_value():
+    out = reg("query", RUN_KEY, "/v", "Tarnwick Vistrel").stdout
+    match = re.search(r"Tarnwick Vistrel\s+REG_SZ\s*(.*?)\s*$", out, re.M)
+    return match.group(1) if match else None
+
+
+def splash_checkbox():
+    """Screen position of the start-up window's autostart box."""
+    wid = wait_until(lambda: (subprocess.run(["xdotool", "search", "--name", "^Tarnwick Vistrel$"],
+                                             capture_output=True, text=True).stdout.split()
+                              or [None])[0], 20, what="the start-up window's X window")
+    geo = subprocess.run(["xdotool", "getwindowgeometry", wid], capture_output=True,
+                         text=True).stdout
+    x, y = map(int, re.search(r"Position: (-?\d+),(-?\d+)", geo).groups())
+    height = int(re.search(r"Geometry: \d+x(\d+)", geo).group(1))
+    return x + 24, y + height - 20
+
+
+def test_the_autostart_box_writes_and_deletes_the_run_value(program):
+    reg("delete", RUN_KEY, "/v", "Tarnwick Vistrel", "/f")
+    set_setting("Divers", "NewbieTip", "False")
+    try:
+        first = program()
+        assert driver("wait", "VistrelSplashScreen", "-", 30000)[0] == 0
+        x, y = splash_checkbox()
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        wait_until(lambda: not visible("VistrelSplashScreen"), 15, what="the start-up window")
+        value = wait_until(autostart_value, 10, what="the Run value")
+        assert value.lower().endswith("\\vistrel.exe")
+        first.stop()
+
+        # The next start finds the box set; clearing it deletes the value.
+        program()
+        assert driver("wait", "VistrelSplashScreen", "-", 30000)[0] == 0
+        screenshot("shell-splash-autostart")
+        x, y = splash_checkbox()
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        wait_until(lambda: not visible("VistrelSplashScreen"), 15, what="the start-up window")
+        wait_until(lambda: autostart_value() is None, 10, what="the Run value to go")
+    finally:
+        reg("delete", RUN_KEY, "/v", "Tarnwick Vistrel", "/f")
