@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "conversion_client_win.h"
+
 namespace vistrel {
 
 namespace {
@@ -62,7 +64,7 @@ class FxPortsWin : public FxPorts {
   void RestorePointer() override { hourglass_.Restore(); }
   long ConvertTempPic(const std::string& command) override {
     PutBitmapOnClipboard(owner_, tempPic_, true);
-    DoEvents();
+    LetPendingEventsRun();
     long result = CallConvertImage(command);
     Replace(CopyBitmapFromClipboard(owner_));
     return result;
@@ -91,8 +93,9 @@ void SetConvertImage(ConvertImageFn convert) { ConvertImageBinding() = std::move
 
 long CallConvertImage(const std::string& command) {
   const ConvertImageFn& convert = ConvertImageBinding();
-  if (!convert) return -1;  // no component: reported to the user as an error number
   try {
+    // A component that could not be created answers with an error number.
+    if (!convert) return TheConversionComponent().ConvertImage(command);
     return convert(command);
   } catch (...) {
     return -1;
@@ -115,7 +118,7 @@ void Hourglass::Restore() {
   shown_ = false;
 }
 
-void DoEvents() {
+void LetPendingEventsRun() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -195,6 +198,17 @@ long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITM
   FxPortsWin ports(owner, tempPic);
   long result = DoFx(boxes, unit, ports);
   *newFxPic = ports.TakeResult();
+  return result;
+}
+
+long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
+             HBITMAP& fxPic) {
+  HBITMAP picture = nullptr;
+  long result = DoFxWin(owner, boxes, unit, tempPic, &picture);
+  if (picture) {
+    if (fxPic && fxPic != tempPic) DeleteObject(fxPic);
+    fxPic = picture;
+  }
   return result;
 }
 
