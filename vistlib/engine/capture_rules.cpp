@@ -5,8 +5,7 @@
 namespace vistlib {
 
 vistrel::Rect ChooseActiveWindowRect(const std::optional<vistrel::Rect>& foreground,
-                                     const vistrel::Rect& desktop,
-                                     const vistrel::Rect& previous) {
+                                     const vistrel::Rect& desktop, const vistrel::Rect& previous) {
   vistrel::Rect chosen = foreground.value_or(previous);
   if (chosen.right == 0 || chosen.bottom == 0) return desktop;
   return chosen;

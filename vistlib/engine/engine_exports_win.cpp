@@ -13,6 +13,13 @@
 #include "msg_form_win.h"
 #include "vistlib.h"
 
+// The buffer of GiveActiveWindow is a RECT as the caller knows it, and the
+// shipped 32-bit library takes a 32-bit window handle.
+static_assert(sizeof(vistrel::Rect) == sizeof(RECT));
+#if !defined(_WIN64)
+static_assert(sizeof(vistlib::WindowHandle) == 4 && sizeof(HWND) == 4);
+#endif
+
 namespace vistlib {
 namespace {
 
@@ -38,7 +45,7 @@ void QuitEngine(EngineState& engine) {
   engine.CaptureBitmap = Picture();
   // Destroying the message window unregisters the hot key and deletes the atom.
   engine.MsgForm.reset();
-  engine.Table.WindowNames.clear();
+  engine.Table = WindowTable{};
   engine.NotifyWindow = nullptr;
 }
 
@@ -46,7 +53,9 @@ void InitEngine(EngineState& engine, HWND notifyWindow) {
   // A second Init starts over instead of leaving a second message window
   // behind that keeps the hot key.
   QuitEngine(engine);
-  engine.Table.WindowNames.clear();
+  // Every index reads "No Info" until the first capture, so a reader of the
+  // table never finds it without names.
+  engine.Table.Reset();
   engine.ActiveWindowRect = vistrel::Rect{};
   engine.ForegroundWindow = nullptr;
   engine.MsgForm = std::make_unique<TMsgForm>();
@@ -68,9 +77,8 @@ void InitEngine(EngineState& engine, HWND notifyWindow) {
 extern "C" {
 
 void __stdcall Init(vistlib::WindowHandle notifyWindow) {
-  vistlib::Guarded([&] {
-    vistlib::InitEngine(vistlib::Engine(), reinterpret_cast<HWND>(notifyWindow));
-  });
+  vistlib::Guarded(
+      [&] { vistlib::InitEngine(vistlib::Engine(), reinterpret_cast<HWND>(notifyWindow)); });
 }
 
 void __stdcall Quit() {

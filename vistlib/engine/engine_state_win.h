@@ -6,8 +6,16 @@
 // with ForegroundWindow.
 //
 // Rooms plug their objects into Init, Quit and each capture through
-// EngineHooks, set once while the library loads (a static registrar in the
-// room's own file), so the engine needs no knowledge of them.
+// EngineHooks, set once while the library loads, so the engine needs no
+// knowledge of them. A room's Win32 object library is linked whole, so a
+// registrar in one of its files is enough:
+//
+//   namespace {
+//   const bool registered = [] {
+//     vistlib::Hooks().createEditor = [](vistlib::EngineState& engine) { ... };
+//     return true;
+//   }();
+//   }
 #include <windows.h>
 
 #include <array>

@@ -19,7 +19,8 @@ void RegisterClassOnce() {
   windowClass.lpfnWndProc = DefWindowProcA;  // replaced per window below
   windowClass.hInstance = ModuleInstance();
   windowClass.lpszClassName = kClassName;
-  if (!RegisterClassA(&windowClass)) throw std::runtime_error("window class");
+  if (!RegisterClassA(&windowClass))
+    throw std::runtime_error("Unable to register the window class for the PrintScreen hotkey.");
 }
 
 }  // namespace
@@ -30,7 +31,8 @@ TMsgForm::TMsgForm() {
   // its place among the top-level windows, so it must not be message-only.
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr,
                             nullptr, ModuleInstance(), nullptr);
-  if (window_ == nullptr) throw std::runtime_error("message window");
+  if (window_ == nullptr)
+    throw std::runtime_error("Unable to create the window for the PrintScreen hotkey.");
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TMsgForm::Procedure));
 }

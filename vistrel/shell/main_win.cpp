@@ -6,6 +6,7 @@
 
 #include "mainform_win.h"
 #include "startup_texts.h"
+#include "wizard_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -18,6 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (vistrel::wizard::IsWizardDialogMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

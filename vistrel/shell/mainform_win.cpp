@@ -57,8 +57,8 @@ Mainform& Mainform::Instance() {
 HWND MainformWindow() { return Mainform::Instance().Window(); }
 void EnableEditMenuItem(bool enabled) { Mainform::Instance().EnableEdit(enabled); }
 void QuitProgram() { Mainform::Instance().Quit(); }
-void ShowSelectorModal(int auswahl, HBITMAP wholePic) {
-  Mainform::Instance().ShowSelectorModal(auswahl, wholePic);
+int RunAreaSelector(HWND owner, HBITMAP wholePic, int cropStyle) {
+  return Mainform::Instance().ShowSelectorModal(owner, AreaModeForCropStyle(cropStyle), wholePic);
 }
 
 bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
@@ -120,8 +120,8 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
   wizard::ShellHooks hooks;
   hooks.quitProgram = [] { QuitProgram(); };
   hooks.enableEditMenu = [](bool enabled) { EnableEditMenuItem(enabled); };
-  hooks.showSelectorModal = [](int auswahl, HBITMAP wholePic) {
-    vistrel::ShowSelectorModal(auswahl, wholePic);
+  hooks.runAreaSelector = [](HWND owner, HBITMAP wholePic, int cropStyle) {
+    return RunAreaSelector(owner, wholePic, cropStyle);
   };
   hooks.applyAreaChoice = [](int wahl) { Mainform::Instance().ApplyAreaChoice(wahl); };
   WizardPreloading = true;
@@ -167,7 +167,7 @@ bool Mainform::CreateWindows() {
   const int width = std::max(780, std::min(screenW - 80, 1100));
   const int height = std::max(560, std::min(screenH - 80, 800));
   window_ = CreateWindowExA(0, kMainClass, kSelectorCaption,
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, std::min(width, screenW),
+                            WS_OVERLAPPEDWINDOW, 0, 0, std::min(width, screenW),
                             std::min(height, screenH), nullptr, nullptr, instance_, nullptr);
   if (!window_) return false;
   pichook_ = CreateWindowExA(0, kPichookClass, "", WS_CHILD, 0, 0, 0, 0, window_,

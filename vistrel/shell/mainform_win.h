@@ -24,8 +24,9 @@ class Mainform {
   void TakeCapture();
   [[noreturn]] void Quit();
   void EnableEdit(bool enabled);
-  // The selector, modal, as the wizard opens it.
-  void ShowSelectorModal(int auswahl, HBITMAP wholePic);
+  // The selector, modal over `owner`, as the wizard opens it; the crop style
+  // handed to the wizard.
+  int ShowSelectorModal(HWND owner, int auswahl, HBITMAP wholePic);
   // Selects the area option and applies it to the capture.
   void ApplyAreaChoice(int mode);
 

@@ -276,7 +276,7 @@ void Mainform::ClearScreenPicture() {
   shapeVisible_ = false;
 }
 
-void Mainform::ShowSelectorModal(int auswahl, HBITMAP wholePic) {
+int Mainform::ShowSelectorModal(HWND owner, int auswahl, HBITMAP wholePic) {
   ClearScreenPicture();
   if (wholePic) {
     screenPicture_ = static_cast<HBITMAP>(CopyImage(wholePic, IMAGE_BITMAP, 0, 0, 0));
@@ -292,7 +292,7 @@ void Mainform::ShowSelectorModal(int auswahl, HBITMAP wholePic) {
   SetScrollPos(vScroll_, SB_CTL, ScrollPos(vScroll_), TRUE);
   ZoomChange();
 
-  HWND wizardWindow = wizard::WizardWindow();
+  HWND wizardWindow = owner ? owner : wizard::WizardWindow();
   if (wizardWindow) EnableWindow(wizardWindow, FALSE);
   selectorOpen_ = true;
   ShowWindow(window_, SW_SHOWNORMAL);
@@ -314,6 +314,7 @@ void Mainform::ShowSelectorModal(int auswahl, HBITMAP wholePic) {
     EnableWindow(wizardWindow, TRUE);
     SetForegroundWindow(wizardWindow);
   }
+  return CropStyleForAreaMode(areaMode_);
 }
 
 LRESULT CALLBACK Mainform::ProjektionProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,5 @@
 #include "shell_forms_win.h"
 
-#include "pump_win.h"
-
 namespace vistrel {
 
 void CenterForm(HWND window) {
@@ -17,19 +15,6 @@ void CenterForm(HWND window) {
 
 void SetTopmost(HWND window, bool on) {
   SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-}
-
-void DoEvents() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      // Leave it for the main loop.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
 }
 
 }  // namespace vistrel

@@ -1,36 +1,1064 @@
-// Placeholder bodies so the program links while the window is being built.
+// The wizard window: seven page panels in one window, the walk between them
+// and the values the pages remember. The page logic is the portable walk and
+// settings code; this file moves values between them and the controls.
 #include "wizard_win.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "crop_preparation.h"
+#include "number_text.h"
+#include "output_settings.h"
+#include "printer_choice_win.h"
+#include "program_settings_win.h"
+#include "scale_system.h"
+#include "selection_text.h"
+#include "shell_state.h"
+#include "vistlib_client_win.h"
+#include "wizard_res.h"
+#include "wizard_walk.h"
+#include "auto_file_name.h"
+#if VISTREL_HAVE_EFFECTS_BOXES
+#include "effects_page_boxes_win.h"
+#endif
+#if VISTREL_HAVE_FX_EXCHANGE
+#include "fx_exchange_win.h"
+#endif
+#if VISTREL_HAVE_SAVE_IT
+#include "save_it_win.h"
+#endif
+#if VISTREL_HAVE_SAVE_LISTS
+#include "save_page_lists_win.h"
+#endif
 
 namespace vistrel::wizard {
 
 namespace {
-ShellHooks hooks;
-HBITMAP wholePic = nullptr;
-int cropStyle = 0;
-TwipsRect cropRect;
-}  // namespace
 
-bool PreloadWizard(HINSTANCE, const ShellHooks& shellHooks) {
-  hooks = shellHooks;
+// The page that holds each "Auto click" box.
+constexpr std::array<int, kAutomateCount> kAutomatePage = {1, 3, 6, 3, 3, 4, 4, 2, 5};
+
+// Where the page panels sit in the window, in dialog units.
+constexpr RECT kPageArea = {101, 28, 101 + 272, 28 + 185};
+
+HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
+
+void PumpEvents() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!IsWizardDialogMessage(&message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+}
+
+char DecimalSeparator() {
+  char buffer[8] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof buffer) > 0 &&
+      buffer[0] != '\0')
+    return buffer[0];
+  return '.';
+}
+
+std::string WindowText(HWND control) {
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  GetWindowTextA(control, text.data(), length + 1);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path, length);
+  const size_t slash = folder.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
+SIZE BitmapSize(HBITMAP bitmap) {
+  BITMAP info{};
+  if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) == 0) return {0, 0};
+  return {info.bmWidth, std::abs(info.bmHeight)};
+}
+
+int32_t ToTwips(double pixels, double twipsPerPixel) {
+  return RoundToInt32(pixels * twipsPerPixel).value_or(0);
+}
+
+int ToPixels(int32_t twips, double twipsPerPixel) {
+  if (twipsPerPixel <= 0) return 0;
+  return RoundToInt32(twips / twipsPerPixel).value_or(0);
+}
+
+// A new bitmap of `width` x `height` pixels holding the part of `source` at
+// (`left`, `top`); what lies outside the source stays white. Null for an
+// empty size.
+HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
+  if (width <= 0 || height <= 0) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP result = CreateCompatibleBitmap(screen, width, height);
+  HDC target = CreateCompatibleDC(screen);
+  HDC from = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  if (result == nullptr || target == nullptr || from == nullptr) {
+    if (target) DeleteDC(target);
+    if (from) DeleteDC(from);
+    if (result) DeleteObject(result);
+    return nullptr;
+  }
+  HGDIOBJ oldTarget = SelectObject(target, result);
+  RECT all = {0, 0, width, height};
+  FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (source != nullptr) {
+    HGDIOBJ oldFrom = SelectObject(from, source);
+    BitBlt(target, 0, 0, width, height, from, left, top, SRCCOPY);
+    SelectObject(from, oldFrom);
+  }
+  SelectObject(target, oldTarget);
+  DeleteDC(target);
+  DeleteDC(from);
+  return result;
+}
+
+HBITMAP CopyWhole(HBITMAP source) {
+  const SIZE size = BitmapSize(source);
+  return CopyRegion(source, 0, 0, size.cx, size.cy);
+}
+
+HBITMAP ClipboardBitmapCopy(HWND owner) {
+  if (!OpenClipboard(owner)) return nullptr;
+  HBITMAP copy = nullptr;
+  if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)))
+    copy = static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
+  CloseClipboard();
+  return copy;
+}
+
+void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
+  if (slot != nullptr && slot != value) DeleteObject(slot);
+  slot = value;
+}
+
+class Wizard final : public WalkHost, public SettingsControls {
+ public:
+  explicit Wizard(const ShellHooks& hooks) : hooks_(hooks) {}
+  ~Wizard() override;
+
+  bool Create(HINSTANCE instance);
+  HWND Window() const { return window_; }
+  HWND Page(int page) const { return pages_[page]; }
+
+  // Shell entry points.
+  void OpenWizard();
+  void Show();
+  void CloseWizard();
+  void ShowSelection();
+  void SetCropStyle(int style);
+  int CropStyle() const;
+  bool LoadWholePicFromClipboard();
+  void ResetCurrentPage() { walk_.SetCurrentPage(0); }
+
+  TwipsRect cropRect;
+  HBITMAP wholePic = nullptr;
+  HBITMAP tempPic = nullptr;
+  HBITMAP fxPic = nullptr;
+
+  // WalkHost
+  bool NotShow(int page) const override;
+  bool Automate(int index) const override;
+  bool EndAfterShot() const override;
+  void Run(WalkAction action) override;
+  void HideFrameAndLogo() override;
+  void ShowFrameAndLogo() override;
+  void SetButtons(bool backEnabled, bool closeVisible, std::string_view nextCaption) override;
+  void SetTitle(std::string_view title) override;
+  void LoadLogo(int page) override;
+  void ShowPage(int page) override;
+
+  // SettingsControls
+  std::string Value(Field field, int index) const override;
+  bool Apply(Field field, int index, std::string_view text) override;
+  void AddRecipient(std::string_view address) override;
+  std::string CurrentDirectory() const override;
+  void ApplyAreaChoice(int wahl) override;
+  void UpdateCompressOptions() override;
+  void LoadScaleSystem() override;
+  void StartWalk() override;
+  void RefreshUnits();
+
+  INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  HWND Control(int page, int id) const { return GetDlgItem(pages_[page], id); }
+  bool Checked(int page, int id) const {
+    return IsDlgButtonChecked(pages_[page], id) == BST_CHECKED;
+  }
+  void SetChecked(int page, int id, bool on) {
+    CheckDlgButton(pages_[page], id, on ? BST_CHECKED : BST_UNCHECKED);
+  }
+  void Enable(int page, int id, bool on) { EnableWindow(Control(page, id), on); }
+  void Message(const std::string& text, UINT icon = 0);
+
+  void Move(Direction direction);
+  void OnCommand(int page, int id, int code, HWND control);
+  void OnUseCropOrEdit(bool editor);
+  void OnSelectArea();
+  void OnCopiesChange();
+  void RefreshSaveName();
+  void PrepareCrop();
+  void DoFx();
+  void EditCapture();
+  void Save();
+  void DrawLogo(const DRAWITEMSTRUCT& item);
+  void UpdateScaleTexts();
+
+  ShellHooks hooks_;
+  HWND window_ = nullptr;
+  std::array<HWND, kPageCount> pages_{};
+  HFONT titleFont_ = nullptr;
+  HBITMAP logo_ = nullptr;
+  int shownPage_ = 0;
+  bool frameVisible_ = true;
+  bool moving_ = false;
+  std::string folder_;
+  ScaleSystem scale_;
+  PrinterChoice printer_;
+  WizardWalk walk_{*this};
+  OutputSettings settings_{ProgramSettings(), *this};
+#if VISTREL_HAVE_SAVE_LISTS
+  DriveFolderLists lists_;
+#endif
+  std::string lastSavedFile_;
+};
+
+std::unique_ptr<Wizard> theWizard;
+
+INT_PTR CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrA(window, DWLP_USER, lParam);
+      return TRUE;
+    }
+    auto* wizard = reinterpret_cast<Wizard*>(GetWindowLongPtrA(window, DWLP_USER));
+    return wizard ? wizard->WindowMessage(message, wParam, lParam) : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrA(page, DWLP_USER, lParam);
+      return TRUE;
+    }
+    auto* wizard = reinterpret_cast<Wizard*>(GetWindowLongPtrA(page, DWLP_USER));
+    return wizard ? wizard->PageMessage(page, message, wParam, lParam) : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+Wizard::~Wizard() {
+  if (window_) DestroyWindow(window_);
+  if (titleFont_) DeleteObject(titleFont_);
+  ReplaceBitmap(logo_, nullptr);
+  ReplaceBitmap(fxPic, nullptr);
+  ReplaceBitmap(tempPic, nullptr);
+  ReplaceBitmap(wholePic, nullptr);
+}
+
+bool Wizard::Create(HINSTANCE instance) {
+  window_ = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardProc,
+                               reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) return false;
+
+  // A larger bold face for the page title.
+  LOGFONTA face{};
+  if (auto font = reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)))
+    GetObjectA(font, sizeof face, &face);
+  face.lfHeight = face.lfHeight ? face.lfHeight * 3 / 2 : -16;
+  face.lfWeight = FW_BOLD;
+  titleFont_ = CreateFontIndirectA(&face);
+  SendDlgItemMessageA(window_, IDC_TITEL, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), 0);
+
+  RECT area = kPageArea;
+  MapDialogRect(window_, &area);
+  for (int page = 0; page < kPageCount; ++page) {
+    pages_[page] = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZPAGE0 + page), window_,
+                                      PageProc, reinterpret_cast<LPARAM>(this));
+    if (pages_[page] == nullptr) return false;
+    // Every panel at the place of page 0, the frame as tall as the tallest.
+    SetWindowPos(pages_[page], HWND_TOP, area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_NOACTIVATE);
+  }
+  // The "Do not show" box at the same place on every page.
+  RECT box;
+  GetWindowRect(Control(0, IDC_NOTSHOW), &box);
+  MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&box), 2);
+  for (int page = 1; page < kPageCount; ++page)
+    SetWindowPos(Control(page, IDC_NOTSHOW), nullptr, box.left, box.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  // Controls whose work is not in this program yet stay disabled.
+  Enable(2, IDC_PREVIEWCLICK, false);
+  Enable(4, IDC_COPYTOCLIPCOMMAND, false);
+  Enable(4, IDC_VIEWCLIPBOARD, false);
+  Enable(3, IDC_PRIVOPENSAVED, false);
+  Enable(3, IDC_PRIVSHOWEXPLORER, false);
+  Enable(5, IDC_SENDMAILBTTN, false);
+  Enable(6, IDC_PRIVDRUCKEN, false);
+  EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
+#if !VISTREL_HAVE_EFFECTS_BOXES
+  for (int id : {IDC_PERCTEXT0, IDC_SCALETEXTX, IDC_SCALETEXTY, IDC_ROTTEXT, IDC_ROTSCROLL,
+                 IDC_EFFECT0, IDC_EFFECT1, IDC_EFFECT2})
+    Enable(2, id, false);
+#else
+  InitRotScroll(Control(2, IDC_ROTSCROLL));
+#endif
+#if !VISTREL_HAVE_SAVE_IT
+  Enable(3, IDC_PRIVSAVEIT, false);
+#endif
+#if VISTREL_HAVE_SAVE_LISTS
+  lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
+#else
+  Enable(3, IDC_DRIVE, false);
+  Enable(3, IDC_DIRLIST, false);
+#endif
+
+  SendMessageA(Control(6, IDC_COPIESSPIN), UDM_SETRANGE32, 1, 999);
+  SetDlgItemTextA(pages_[6], IDC_COPIES, "1");
+  SendMessageA(Control(2, IDC_ROTSCROLL), UDM_SETRANGE32, static_cast<WPARAM>(-180), 180);
+
+  // The format list with the stored entry.
+  const int format = settings_.StoredFileFormat();
+#if VISTREL_HAVE_SAVE_LISTS
+  FillFileFormatList(Control(3, IDC_FILEFORMAT), format);
+#else
+  for (const auto& entry : kFileFormats)
+    SendMessageA(Control(3, IDC_FILEFORMAT), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(std::string(entry).c_str()));
+  SendMessageA(Control(3, IDC_FILEFORMAT), CB_SETCURSEL, format, 0);
+#endif
+  folder_ = CurrentDirectory();
+  SetChecked(1, IDC_USECROPOREDIT1, true);
+  SetChecked(1, IDC_CROPSTYLE0, true);
+  OnUseCropOrEdit(false);
+
+  // Centred on the screen.
+  RECT frame;
+  GetWindowRect(window_, &frame);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(pages_[0], SW_SHOW);
   return true;
 }
-HWND WizardWindow() { return nullptr; }
-void ResetCurrentPage() {}
-bool LoadWholePicFromClipboard() { return wholePic != nullptr; }
-void OpenWizard() {}
-void ShowWizard() {}
-void HideWizard() {}
-bool WizardVisible() { return false; }
-void CloseWizard() {
-  if (hooks.enableEditMenu) hooks.enableEditMenu(true);
+
+void Wizard::Message(const std::string& text, UINT icon) {
+  MessageBoxA(IsWindowVisible(window_) ? window_ : nullptr, text.c_str(), kAppTitle, MB_OK | icon);
 }
-int CropStyle() { return cropStyle; }
-void SetCropStyle(int style) { cropStyle = style; }
-TwipsRect CropRect() { return cropRect; }
-void SetCropRect(const TwipsRect& rect) { cropRect = rect; }
-void ShowSelection() {}
-HBITMAP WholePic() { return wholePic; }
-HBITMAP TempPic() { return wholePic; }
-HBITMAP FxPic() { return wholePic; }
+
+// ---- shell entry points ----
+
+void Wizard::OpenWizard() {
+  // The recipients are read again each time; the list starts empty so that
+  // they are not listed twice.
+  SendMessageA(Control(5, IDC_MAILTO), CB_RESETCONTENT, 0, 0);
+  settings_.OpenWizard();
+}
+
+void Wizard::Show() {
+  ShowWindow(window_, SW_SHOWNORMAL);
+  SetForegroundWindow(window_);
+}
+
+void Wizard::CloseWizard() {
+  settings_.SaveWizardSettings();
+  ShowWindow(window_, SW_HIDE);
+  if (hooks_.hideOutputPreview) hooks_.hideOutputPreview();
+  if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
+}
+
+int Wizard::CropStyle() const {
+  for (int style = 0; style < 3; ++style)
+    if (Checked(1, IDC_CROPSTYLE0 + style)) return style;
+  return -1;
+}
+
+void Wizard::SetCropStyle(int style) {
+  if (style < 0 || style > 2) return;
+  for (int other = 0; other < 3; ++other) SetChecked(1, IDC_CROPSTYLE0 + other, other == style);
+  ShowSelection();
+}
+
+void Wizard::ShowSelection() {
+  const TwipsRect rect =
+      CropStyleRect(CropStyle(), ActiveWindowTwips, FullScreenTwips, SelectionTwips);
+  LoadScaleSystem();
+  SetDlgItemTextA(pages_[1], IDC_SELECTIONDISP,
+                  SelectionDisplayText(rect.width, rect.height, scale_.twipsPerUnit,
+                                       scale_.unitName, DecimalSeparator())
+                      .c_str());
+}
+
+bool Wizard::LoadWholePicFromClipboard() {
+  ReplaceBitmap(wholePic, ClipboardBitmapCopy(window_));
+  ReplaceBitmap(tempPic, CopyWhole(wholePic));
+  return wholePic != nullptr;
+}
+
+// ---- the walk ----
+
+void Wizard::Move(Direction direction) {
+  // A click that arrives while hidden pages flash by waits for the walk.
+  if (moving_) return;
+  moving_ = true;
+  walk_.Move(direction);
+  moving_ = false;
+}
+
+void Wizard::StartWalk() {
+  moving_ = true;
+  walk_.Start();
+  moving_ = false;
+}
+
+void Wizard::RefreshUnits() {
+  LoadScaleSystem();
+  UpdateScaleTexts();
+  ShowSelection();
+}
+
+bool Wizard::NotShow(int page) const { return Checked(page, IDC_NOTSHOW); }
+
+bool Wizard::Automate(int index) const {
+  return Checked(kAutomatePage[index], IDC_AUTOMATE0 + index);
+}
+
+bool Wizard::EndAfterShot() const {
+  return Val(ProgramSettings().GetSetting("Divers", "EndAfterShot", "0")) == 1;
+}
+
+void Wizard::HideFrameAndLogo() {
+  frameVisible_ = false;
+  ShowWindow(pages_[shownPage_], SW_HIDE);
+  ShowWindow(GetDlgItem(window_, IDC_LOGO), SW_HIDE);
+  PumpEvents();
+}
+
+void Wizard::ShowFrameAndLogo() {
+  frameVisible_ = true;
+  ShowWindow(pages_[shownPage_], SW_SHOW);
+  ShowWindow(GetDlgItem(window_, IDC_LOGO), SW_SHOW);
+}
+
+void Wizard::SetButtons(bool backEnabled, bool closeVisible, std::string_view nextCaption) {
+  EnableWindow(GetDlgItem(window_, IDC_MOVER0), backEnabled);
+  ShowWindow(GetDlgItem(window_, IDC_PRIVCLOSE), closeVisible ? SW_SHOW : SW_HIDE);
+  SetDlgItemTextA(window_, IDC_MOVER1, std::string(nextCaption).c_str());
+}
+
+void Wizard::SetTitle(std::string_view title) {
+  SetDlgItemTextA(window_, IDC_TITEL, std::string(title).c_str());
+}
+
+void Wizard::LoadLogo(int page) {
+  const std::string path = ProgramFolder() + "\\" + std::to_string(page + 1) + ".dat";
+  auto picture = static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (picture == nullptr) return;  // the previous picture stays
+  ReplaceBitmap(logo_, picture);
+  InvalidateRect(GetDlgItem(window_, IDC_LOGO), nullptr, TRUE);
+}
+
+void Wizard::ShowPage(int page) {
+  for (int other = 0; other < kPageCount; ++other)
+    if (other != page) ShowWindow(pages_[other], SW_HIDE);
+  shownPage_ = page;
+  if (frameVisible_) ShowWindow(pages_[page], SW_SHOW);
+}
+
+void Wizard::Run(WalkAction action) {
+  switch (action) {
+    case WalkAction::SaveSettings:
+      settings_.SaveWizardSettings();
+      break;
+    case WalkAction::HidePreview:
+      if (hooks_.hideOutputPreview) hooks_.hideOutputPreview();
+      break;
+    case WalkAction::UpdateScaleTexts:
+      UpdateScaleTexts();
+      break;
+    case WalkAction::OpenEditor:
+      EditCapture();
+      break;
+    case WalkAction::CropPreparation:
+      PrepareCrop();
+      break;
+    case WalkAction::FixTwipsPerPixel: {
+      HDC screen = GetDC(nullptr);
+      if (TwipsPerPixelX == 0) TwipsPerPixelX = 1440.0f / GetDeviceCaps(screen, LOGPIXELSX);
+      if (TwipsPerPixelY == 0) TwipsPerPixelY = 1440.0f / GetDeviceCaps(screen, LOGPIXELSY);
+      ReleaseDC(nullptr, screen);
+      break;
+    }
+    case WalkAction::ZeroSizeCheck:
+      if (IsZeroSize(cropRect)) Message(kZeroSizeMessage, MB_ICONSTOP);
+      break;
+    case WalkAction::DoFx:
+      DoFx();
+      break;
+    case WalkAction::RefreshSaveName:
+      RefreshSaveName();
+      break;
+    case WalkAction::EmptyClipboard:
+      if (OpenClipboard(window_)) {
+        EmptyClipboard();
+        CloseClipboard();
+      }
+      break;
+    case WalkAction::Save:
+      Save();
+      break;
+    case WalkAction::PrinterDescription:
+      SetDlgItemTextA(pages_[6], IDC_PRINTERDISP, printer_.Describe().c_str());
+      break;
+    case WalkAction::EnableTricktimer:
+      SetTimer(window_, IDT_TRICKTIMER, 500, nullptr);
+      break;
+    case WalkAction::HideWizard:
+      ShowWindow(window_, SW_HIDE);
+      break;
+    case WalkAction::EnableEditMenu:
+      if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
+      break;
+    case WalkAction::QuitProgram:
+      if (hooks_.quitProgram) hooks_.quitProgram();
+      break;
+    // Outputs whose work is not in this program yet: their boxes are kept
+    // but nothing runs.
+    case WalkAction::OutputPreview:
+    case WalkAction::FileBrowser:
+    case WalkAction::OpenLastSaved:
+    case WalkAction::CopyToClipboard:
+    case WalkAction::ViewClipboard:
+    case WalkAction::SendMail:
+    case WalkAction::Print:
+      break;
+  }
+}
+
+// ---- page work ----
+
+void Wizard::UpdateScaleTexts() {
+#if VISTREL_HAVE_EFFECTS_BOXES
+  EffectsControls controls;
+  controls.percText = Control(2, IDC_PERCTEXT0);
+  controls.scaleTextX = Control(2, IDC_SCALETEXTX);
+  controls.scaleTextY = Control(2, IDC_SCALETEXTY);
+  controls.rotText = Control(2, IDC_ROTTEXT);
+  controls.rotScroll = Control(2, IDC_ROTSCROLL);
+  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
+  ScaleContext crop{static_cast<double>(cropRect.width), static_cast<double>(cropRect.height),
+                    scale_.twipsPerUnit, DecimalSeparator()};
+  UpdateScaleTextsWin(controls, crop);
+#endif
+}
+
+void Wizard::PrepareCrop() {
+  CropInputs in;
+  in.useEditor = Checked(1, IDC_USECROPOREDIT0);
+  in.cropStyle = CropStyle();
+  const SIZE temp = BitmapSize(tempPic), whole = BitmapSize(wholePic);
+  in.tempWidth = ToTwips(temp.cx, TwipsPerPixelX);
+  in.tempHeight = ToTwips(temp.cy, TwipsPerPixelY);
+  in.wholeWidth = ToTwips(whole.cx, TwipsPerPixelX);
+  in.wholeHeight = ToTwips(whole.cy, TwipsPerPixelY);
+  in.activeWindow = ActiveWindowTwips;
+  in.fullScreen = FullScreenTwips;
+  in.selection = SelectionTwips;
+  const CropPlan plan = PlanCrop(in);
+  switch (plan.source) {
+    case CropPlan::Source::Nothing:
+      return;
+    case CropPlan::Source::Keep:
+      break;
+    case CropPlan::Source::Whole:
+      ReplaceBitmap(tempPic, CopyWhole(wholePic));
+      break;
+    case CropPlan::Source::Region:
+      ReplaceBitmap(tempPic, nullptr);
+      if (plan.zeroBeforePaint) {
+        Message(kZeroSizeMessage, MB_ICONSTOP);
+      } else {
+        const TwipsRect& r = plan.cropRect;
+        ReplaceBitmap(tempPic, CopyRegion(wholePic, ToPixels(r.left, TwipsPerPixelX),
+                                          ToPixels(r.top, TwipsPerPixelY),
+                                          ToPixels(r.width, TwipsPerPixelX),
+                                          ToPixels(r.height, TwipsPerPixelY)));
+      }
+      break;
+  }
+  cropRect = plan.cropRect;
+  UpdateScaleTexts();
+}
+
+void Wizard::DoFx() {
+#if VISTREL_HAVE_FX_EXCHANGE && VISTREL_HAVE_EFFECTS_BOXES
+  EffectsControls controls;
+  controls.percText = Control(2, IDC_PERCTEXT0);
+  controls.scaleTextX = Control(2, IDC_SCALETEXTX);
+  controls.scaleTextY = Control(2, IDC_SCALETEXTY);
+  controls.rotText = Control(2, IDC_ROTTEXT);
+  controls.rotScroll = Control(2, IDC_ROTSCROLL);
+  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
+  UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, DecimalSeparator()};
+  HBITMAP newFxPic = nullptr;
+  DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, &newFxPic);
+  if (newFxPic != nullptr) ReplaceBitmap(fxPic, newFxPic);
+#else
+  // Without the effects the output is the working picture as it is.
+  ReplaceBitmap(fxPic, CopyWhole(tempPic));
+#endif
+}
+
+void Wizard::EditCapture() {
+  auto& vistlib = VistlibClient::Instance();
+  const std::string unit = scale_.unitName;
+  vistlib.VisEdit(std::to_string(scale_.twipsPerUnit), GeneralDecimalText(TwipsPerPixelX), unit);
+  scale_.unitName = unit;
+  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  PumpEvents();
+  vistlib.Transfer();
+  PumpEvents();
+  ReplaceBitmap(tempPic, ClipboardBitmapCopy(window_));
+  const SIZE size = BitmapSize(tempPic);
+  cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
+  cropRect.height = ToTwips(size.cy, TwipsPerPixelY);
+  SetCursor(previous);
+  Show();
+}
+
+void Wizard::RefreshSaveName() {
+#if VISTREL_HAVE_SAVE_IT
+  SaveTarget target;
+  target.folder = Value(Field::Path, 0);
+  target.baseName = Value(Field::Name, 0);
+  target.formatEntry = WindowText(Control(3, IDC_FILEFORMAT));
+  target.compressSave = Checked(3, IDC_COMPRESSSAVE);
+  target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
+  SetDlgItemTextA(pages_[3], IDC_SAVENAME, AutoFileNameWin(target).c_str());
+#endif
+}
+
+void Wizard::Save() {
+#if VISTREL_HAVE_SAVE_IT
+  SaveTarget target;
+  target.folder = Value(Field::Path, 0);
+  target.baseName = Value(Field::Name, 0);
+  target.formatEntry = WindowText(Control(3, IDC_FILEFORMAT));
+  target.compressSave = Checked(3, IDC_COMPRESSSAVE);
+  target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
+  const SaveOutcome outcome = SaveItWin(window_, target, fxPic, lastSavedFile_);
+  if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
+#endif
+}
+
+void Wizard::OnUseCropOrEdit(bool editor) {
+  SetChecked(1, IDC_USECROPOREDIT0, editor);
+  SetChecked(1, IDC_USECROPOREDIT1, !editor);
+  Enable(1, IDC_PRIVGETSELECTIONWINDOW, editor);
+  Enable(1, IDC_AUTOMATE0, editor);
+  for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_SELECTAREA,
+                 IDC_SELECTIONDISP})
+    Enable(1, id, !editor);
+}
+
+void Wizard::OnSelectArea() {
+  if (!hooks_.runAreaSelector) return;
+  DialogOpen = true;
+  const int style = hooks_.runAreaSelector(window_, wholePic, CropStyle());
+  if (style >= 0) SetCropStyle(style);
+  Show();
+  DialogOpen = false;
+}
+
+void Wizard::OnCopiesChange() {
+  const std::string text = WindowText(Control(6, IDC_COPIES));
+  if (text.empty()) return;
+  const double copies = Val(text);
+  if (copies > 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copies");
+  else if (copies == 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copy");
+}
+
+// ---- settings on the controls ----
+
+std::string Wizard::Value(Field field, int index) const {
+  auto box = [&](int page, int id) { return std::string(Checked(page, id) ? "1" : "0"); };
+  switch (field) {
+    case Field::NotShow: return box(index, IDC_NOTSHOW);
+    case Field::Automate: return box(kAutomatePage[index], IDC_AUTOMATE0 + index);
+    case Field::Path:
+#if VISTREL_HAVE_SAVE_LISTS
+      return lists_.Path();
+#else
+      return folder_;
+#endif
+    case Field::Name: return WindowText(Control(3, IDC_VISTRELNAME));
+    case Field::Rotate: return WindowText(Control(2, IDC_ROTTEXT));
+    case Field::Scaleing: return WindowText(Control(2, IDC_PERCTEXT0));
+    case Field::Effect: return box(2, IDC_EFFECT0 + index);
+    case Field::Subject: return WindowText(Control(5, IDC_SUBJECT));
+    case Field::MessageBody: return WindowText(Control(5, IDC_MSGBODY));
+    case Field::MailAsZip: return box(5, IDC_COMPRESSMAIL);
+    case Field::SaveAsZip: return box(3, IDC_COMPRESSSAVE);
+    case Field::MailAsExe: return box(5, IDC_COMPILEZIPMAIL);
+    case Field::SaveAsExe: return box(3, IDC_COMPILEZIPSAVE);
+    case Field::FileFormat:
+      return std::to_string(SendMessageA(Control(3, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0));
+    case Field::UseCropOrEdit: return Checked(1, IDC_USECROPOREDIT0) ? "0" : "1";
+    case Field::CropStyle: {
+      const int style = CropStyle();
+      return style < 0 ? std::string() : std::to_string(style);
+    }
+    case Field::StretchToPage: return box(6, IDC_STRETCHPRINT);
+    case Field::MailTo: return WindowText(Control(5, IDC_MAILTO));
+  }
+  return {};
+}
+
+bool Wizard::Apply(Field field, int index, std::string_view value) {
+  const std::string text(value);
+  const bool on = Val(text) != 0;
+  auto box = [&](int page, int id) {
+    SetChecked(page, id, on);
+    OnCommand(page, id, BN_CLICKED, Control(page, id));
+  };
+  auto edit = [&](int page, int id) { SetDlgItemTextA(pages_[page], id, text.c_str()); };
+  switch (field) {
+    case Field::NotShow: box(index, IDC_NOTSHOW); break;
+    case Field::Automate: box(kAutomatePage[index], IDC_AUTOMATE0 + index); break;
+    case Field::Path: {
+#if VISTREL_HAVE_SAVE_LISTS
+      if (!lists_.SetPath(text)) return false;
+#else
+      const DWORD attributes = GetFileAttributesA(text.c_str());
+      if (text.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+          !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+      folder_ = text;
+#endif
+      RefreshSaveName();
+      break;
+    }
+    case Field::Name: edit(3, IDC_VISTRELNAME); break;
+    case Field::Rotate: edit(2, IDC_ROTTEXT); break;
+    case Field::Scaleing: edit(2, IDC_PERCTEXT0); break;
+    case Field::Effect: box(2, IDC_EFFECT0 + index); break;
+    case Field::Subject: edit(5, IDC_SUBJECT); break;
+    case Field::MessageBody: edit(5, IDC_MSGBODY); break;
+    case Field::MailAsZip: box(5, IDC_COMPRESSMAIL); break;
+    case Field::SaveAsZip: box(3, IDC_COMPRESSSAVE); break;
+    case Field::MailAsExe: box(5, IDC_COMPILEZIPMAIL); break;
+    case Field::SaveAsExe: box(3, IDC_COMPILEZIPSAVE); break;
+    case Field::FileFormat:
+      SendMessageA(Control(3, IDC_FILEFORMAT), CB_SETCURSEL, static_cast<WPARAM>(Val(text)), 0);
+      OnCommand(3, IDC_FILEFORMAT, CBN_SELCHANGE, Control(3, IDC_FILEFORMAT));
+      break;
+    case Field::UseCropOrEdit: OnUseCropOrEdit(text == "0"); break;
+    case Field::CropStyle: SetCropStyle(static_cast<int>(Val(text))); break;
+    case Field::StretchToPage: box(6, IDC_STRETCHPRINT); break;
+    case Field::MailTo: edit(5, IDC_MAILTO); break;
+  }
+  return true;
+}
+
+void Wizard::AddRecipient(std::string_view address) {
+  const std::string text(address);
+  SendMessageA(Control(5, IDC_MAILTO), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string Wizard::CurrentDirectory() const {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
+  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string("C:\\");
+}
+
+void Wizard::ApplyAreaChoice(int wahl) {
+  if (hooks_.applyAreaChoice) hooks_.applyAreaChoice(wahl);
+}
+
+void Wizard::UpdateCompressOptions() {
+#if VISTREL_HAVE_SAVE_LISTS
+  vistrel::UpdateCompressOptions(Control(3, IDC_COMPRESSSAVE), Control(3, IDC_COMPILEZIPSAVE),
+                                 Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL));
+#else
+  Enable(3, IDC_COMPILEZIPSAVE, Checked(3, IDC_COMPRESSSAVE));
+  Enable(5, IDC_COMPILEZIPMAIL, Checked(5, IDC_COMPRESSMAIL));
+#endif
+}
+
+void Wizard::LoadScaleSystem() {
+  scale_ = wizard::LoadScaleSystem(ProgramSettings(), TwipsPerPixelX, scale_,
+                                   [this](const std::string& text) { Message(text); });
+  SetDlgItemTextA(pages_[2], IDC_SCALETITLE0, scale_.unitName.c_str());
+}
+
+// ---- messages ----
+
+void Wizard::DrawLogo(const DRAWITEMSTRUCT& item) {
+  const RECT& box = item.rcItem;
+  FillRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNFACE));
+  const SIZE size = BitmapSize(logo_);
+  if (size.cx == 0 || size.cy == 0) return;
+  // Scaled to fit, keeping its proportions, at the top of the box.
+  const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
+  const double factor = std::min(static_cast<double>(boxWidth) / size.cx,
+                                 static_cast<double>(boxHeight) / size.cy);
+  const int width = static_cast<int>(size.cx * factor), height = static_cast<int>(size.cy * factor);
+  HDC source = CreateCompatibleDC(item.hDC);
+  HGDIOBJ old = SelectObject(source, logo_);
+  SetStretchBltMode(item.hDC, HALFTONE);
+  SetBrushOrgEx(item.hDC, 0, 0, nullptr);
+  StretchBlt(item.hDC, box.left + (boxWidth - width) / 2, box.top, width, height, source, 0, 0,
+             size.cx, size.cy, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+}
+
+INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_MOVER0: Move(Direction::Back); return TRUE;
+        case IDC_MOVER1: Move(Direction::Next); return TRUE;
+        case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
+        case IDCANCEL: CloseWizard(); return TRUE;  // Escape
+        default: return FALSE;
+      }
+    case WM_CLOSE:
+      CloseWizard();
+      return TRUE;
+    case WM_TIMER:
+      if (wParam == IDT_TRICKTIMER) {
+        KillTimer(window_, IDT_TRICKTIMER);
+        for (int i = 0; i < 100; ++i) PumpEvents();
+        CloseWizard();
+      }
+      return TRUE;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != IDC_LOGO) return FALSE;
+      DrawLogo(*item);
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  int index = 0;
+  while (index < kPageCount && pages_[index] != page) ++index;
+  if (index == kPageCount) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(index, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return TRUE;
+    case WM_VSCROLL:
+#if VISTREL_HAVE_EFFECTS_BOXES
+      if (reinterpret_cast<HWND>(lParam) == Control(2, IDC_ROTSCROLL)) {
+        EffectsControls controls;
+        controls.rotText = Control(2, IDC_ROTTEXT);
+        controls.rotScroll = Control(2, IDC_ROTSCROLL);
+        RotScrollChange(controls);
+      }
+#endif
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void Wizard::OnCommand(int page, int id, int code, HWND control) {
+  if (id == IDC_NOTSHOW || (id >= IDC_AUTOMATE0 && id <= IDC_AUTOMATE8)) {
+    if (code == BN_CLICKED) settings_.SaveWizardSettings();
+    return;
+  }
+  switch (id) {
+    case IDC_USECROPOREDIT0:
+    case IDC_USECROPOREDIT1:
+      if (code == BN_CLICKED) OnUseCropOrEdit(id == IDC_USECROPOREDIT0);
+      break;
+    case IDC_CROPSTYLE0:
+    case IDC_CROPSTYLE1:
+    case IDC_CROPSTYLE2:
+      if (code == BN_CLICKED) SetCropStyle(id - IDC_CROPSTYLE0);
+      break;
+    case IDC_SELECTAREA:
+      if (code == BN_CLICKED) OnSelectArea();
+      break;
+    case IDC_PRIVGETSELECTIONWINDOW:
+      if (code == BN_CLICKED) EditCapture();
+      break;
+    case IDC_PRIVSAVEIT:
+      if (code == BN_CLICKED) Save();
+      break;
+    case IDC_PRINTOPTIONS:
+      if (code == BN_CLICKED) {
+        printer_.RunSetupDialog(window_);
+        SetDlgItemTextA(pages_[6], IDC_PRINTERDISP, printer_.Describe().c_str());
+      }
+      break;
+    case IDC_STRETCHPRINT:
+      if (code == BN_CLICKED) settings_.StretchPrintClicked(Checked(6, IDC_STRETCHPRINT));
+      break;
+    case IDC_COPIES:
+      if (code == EN_CHANGE) OnCopiesChange();
+      break;
+    case IDC_FILEFORMAT:
+      if (code == CBN_SELCHANGE) {
+        const auto index = SendMessageA(control, CB_GETCURSEL, 0, 0);
+        if (index >= 0) settings_.FileFormatChanged(static_cast<int>(index));
+        RefreshSaveName();
+      }
+      break;
+    case IDC_COMPRESSSAVE:
+      if (code == BN_CLICKED) {
+        UpdateCompressOptions();
+        RefreshSaveName();
+      }
+      break;
+    case IDC_COMPILEZIPSAVE:
+      if (code == BN_CLICKED) RefreshSaveName();
+      break;
+    case IDC_COMPRESSMAIL:
+      if (code == BN_CLICKED) UpdateCompressOptions();
+      break;
+    case IDC_VISTRELNAME:
+      if (code == EN_CHANGE) RefreshSaveName();
+      break;
+#if VISTREL_HAVE_SAVE_LISTS
+    case IDC_DRIVE:
+      if (code == CBN_SELCHANGE && lists_.OnDriveChange(window_)) RefreshSaveName();
+      break;
+    case IDC_DIRLIST:
+      if (code == LBN_DBLCLK && lists_.OnDirlistDoubleClick()) RefreshSaveName();
+      break;
+#endif
+#if VISTREL_HAVE_EFFECTS_BOXES
+    case IDC_PERCTEXT0:
+    case IDC_SCALETEXTX:
+    case IDC_SCALETEXTY:
+    case IDC_ROTTEXT: {
+      if (code != EN_CHANGE) break;
+      EffectsControls controls;
+      controls.percText = Control(2, IDC_PERCTEXT0);
+      controls.scaleTextX = Control(2, IDC_SCALETEXTX);
+      controls.scaleTextY = Control(2, IDC_SCALETEXTY);
+      controls.rotText = Control(2, IDC_ROTTEXT);
+      controls.rotScroll = Control(2, IDC_ROTSCROLL);
+      for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
+      ScaleContext crop{static_cast<double>(cropRect.width),
+                        static_cast<double>(cropRect.height), scale_.twipsPerUnit,
+                        DecimalSeparator()};
+      if (id == IDC_ROTTEXT) {
+        RotTextChange(controls);
+      } else if (GetFocus() == control) {
+        // Only what the user types; the boxes rewrite each other.
+        if (id == IDC_PERCTEXT0) PercTextKeyUp(controls, crop);
+        if (id == IDC_SCALETEXTX) ScaleTextXKeyUp(controls, crop);
+        if (id == IDC_SCALETEXTY) ScaleTextYKeyUp(controls, crop);
+      }
+      break;
+    }
+#endif
+    default:
+      break;
+  }
+  (void)page;
+}
+
+}  // namespace
+
+// ---- the interface ----
+
+bool PreloadWizard(HINSTANCE instance, const ShellHooks& hooks) {
+  if (theWizard) return true;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  auto wizard = std::make_unique<Wizard>(hooks);
+  if (!wizard->Create(instance ? instance : ModuleInstance())) return false;
+  theWizard = std::move(wizard);
+  return true;
+}
+
+HWND WizardWindow() { return theWizard ? theWizard->Window() : nullptr; }
+
+void ResetCurrentPage() {
+  if (theWizard) theWizard->ResetCurrentPage();
+}
+
+bool LoadWholePicFromClipboard() { return theWizard && theWizard->LoadWholePicFromClipboard(); }
+
+void OpenWizard() {
+  if (theWizard) theWizard->OpenWizard();
+}
+
+void ShowWizard() {
+  if (theWizard) theWizard->Show();
+}
+
+void HideWizard() {
+  if (theWizard) ShowWindow(theWizard->Window(), SW_HIDE);
+}
+
+bool WizardVisible() { return theWizard && IsWindowVisible(theWizard->Window()); }
+
+void CloseWizard() {
+  if (theWizard) theWizard->CloseWizard();
+}
+
+int CropStyle() { return theWizard ? theWizard->CropStyle() : -1; }
+
+void SetCropStyle(int style) {
+  if (theWizard) theWizard->SetCropStyle(style);
+}
+
+TwipsRect CropRect() { return theWizard ? theWizard->cropRect : TwipsRect{}; }
+
+void SetCropRect(const TwipsRect& rect) {
+  if (theWizard) theWizard->cropRect = rect;
+}
+
+void ShowSelection() {
+  if (theWizard) theWizard->ShowSelection();
+}
+
+void RefreshUnits() {
+  if (theWizard) theWizard->RefreshUnits();
+}
+
+bool IsWizardDialogMessage(MSG* message) {
+  if (!theWizard || message == nullptr) return false;
+  HWND window = theWizard->Window();
+  if (message->hwnd != window && !IsChild(window, message->hwnd)) return false;
+  return IsDialogMessageA(window, message) != FALSE;
+}
+
+HBITMAP WholePic() { return theWizard ? theWizard->wholePic : nullptr; }
+HBITMAP TempPic() { return theWizard ? theWizard->tempPic : nullptr; }
+HBITMAP FxPic() { return theWizard ? theWizard->fxPic : nullptr; }
 
 }  // namespace vistrel::wizard

@@ -18,11 +18,12 @@ struct ShellHooks {
   std::function<void()> quitProgram;
   // Enables or disables the tray menu item "&Edit".
   std::function<void(bool enabled)> enableEditMenu;
-  // "Selected area...": shows the area selector modally on `wholePic` with the
-  // option `auswahl` (0 full screen, 1 active window, 2 cursor selection)
-  // chosen. Returns when the selector is closed; the selector hands its choice
-  // back through SetCropStyle/SetCropRect/ShowSelection before that.
-  std::function<void(int auswahl, HBITMAP wholePic)> showSelectorModal;
+  // "Selected area...": shows the area selector modally over `owner` on the
+  // capture `wholePic` (not taken over), its option matching `cropStyle`
+  // (0 active window, 1 full screen, 2 selected area). Returns the crop style
+  // the wizard selects afterwards (-1 keeps the current one). The wizard sets
+  // and clears DialogOpen around it.
+  std::function<int(HWND owner, HBITMAP wholePic, int cropStyle)> runAreaSelector;
   // The "Wahl" setting re-read when the wizard opens: the shell's area choice.
   std::function<void(int wahl)> applyAreaChoice;
   // Hides the output preview window (when there is one).
@@ -56,6 +57,13 @@ void SetCropStyle(int style);
 TwipsRect CropRect();
 void SetCropRect(const TwipsRect& rect);
 void ShowSelection();
+// After the unit was changed elsewhere (the setup dialog): the unit caption,
+// the size boxes and the selection text follow the stored "ScaleSystem".
+void RefreshUnits();
+
+// For the shell's message loop: keyboard navigation (Tab, Alt+letter) in the
+// wizard's pages. True when the message was handled.
+bool IsWizardDialogMessage(MSG* message);
 
 // The three pictures, owned by the wizard (valid until the next capture).
 HBITMAP WholePic();

@@ -194,14 +194,5 @@ TEST(ConvertEncoders, PcxReaderRefusesDamagedFiles) {
   EXPECT_FALSE(DecodeDcxFirstPage(b.data(), b.size()));  // no DCX magic
 }
 
-TEST(ConvertEncoders, EncodeDispatchesByFormat) {
-  Image source = Numbered(4, 4);
-  EXPECT_EQ((*Encode(source, FileFormat::kPng))[1], 'P');
-  EXPECT_EQ((*Encode(source, FileFormat::kJpeg))[0], 0xFF);
-  EXPECT_EQ((*Encode(source, FileFormat::kTiff))[0], (*Encode(source, FileFormat::kTiff))[1]);
-  EXPECT_EQ((*Encode(source, FileFormat::kPcx))[0], 0x0A);
-  EXPECT_EQ((*Encode(source, FileFormat::kDcx))[0], 0xB1);
-}
-
 }  // namespace
 }  // namespace tiffdll

@@ -39,19 +39,6 @@ TEST(MemoryRegistry, KeysAndValuesMatchWithoutRegardToCase) {
   EXPECT_EQ(value.data, Text("y").data);
 }
 
-TEST(MemoryRegistry, HivesAreSeparateAndMissingKeysAreNotFound) {
-  MemoryRegistry registry;
-  ASSERT_TRUE(registry.Create(Hive::LocalMachine, "Software\\Run"));
-  long status = 0;
-  EXPECT_FALSE(registry.Open(Hive::CurrentUser, "Software\\Run", RegistryAccess::Read, &status));
-  EXPECT_EQ(status, kStatusNotFound);
-  EXPECT_TRUE(registry.Open(Hive::LocalMachine, "Software\\Run", RegistryAccess::Read, &status));
-  EXPECT_EQ(status, kStatusSuccess);
-  // Opening never creates.
-  EXPECT_FALSE(registry.Open(Hive::LocalMachine, "Software\\Other", RegistryAccess::All));
-  EXPECT_FALSE(registry.KeyExists(Hive::LocalMachine, "Software\\Other"));
-}
-
 TEST(MemoryRegistry, MalformedPathsAreRefused) {
   MemoryRegistry registry;
   long status = 0;
@@ -85,19 +72,6 @@ TEST(MemoryRegistry, ReadOnlyHiveAllowsReadingOnly) {
   EXPECT_EQ(reader->Delete("v"), kStatusAccessDenied);
   // The other hive is unaffected.
   EXPECT_TRUE(registry.Create(Hive::CurrentUser, "K"));
-}
-
-TEST(MemoryRegistry, DeleteRemovesOnlyTheNamedValue) {
-  MemoryRegistry registry;
-  auto key = registry.Create(Hive::CurrentUser, "K");
-  ASSERT_TRUE(key);
-  key->Set("a", kRegSz, "1", 1);
-  key->Set("b", kRegSz, "2", 1);
-  EXPECT_EQ(key->Delete("A"), kStatusSuccess);
-  EXPECT_EQ(key->Delete("a"), kStatusNotFound);
-  RegistryValue value;
-  EXPECT_EQ(key->Query("a", value), kStatusNotFound);
-  EXPECT_EQ(key->Query("b", value), kStatusSuccess);
 }
 
 }  // namespace

@@ -117,20 +117,6 @@ TEST_F(WalkTest, OpeningShowsTheWelcomePageWithItsTitleThenLogo) {
                                                 "logo 1", "page 0"}));
 }
 
-TEST_F(WalkTest, EveryPageHasItsTitleAndPicture) {
-  const std::vector<std::string> titles = {
-      "You made a screen shot!", "Use Vistrel Editor/Autocropping", "Select Special Effects.",
-      "Saving to File.",         "Copy to Clipboard",              "Email Screen-Shot",
-      "Printing"};
-  walk.Start();
-  for (int page = 0; page < kPageCount; ++page) {
-    ASSERT_EQ(walk.CurrentPage(), page);
-    EXPECT_EQ(host.title, titles[page]);
-    EXPECT_TRUE(host.Logged("logo " + std::to_string(page + 1)));
-    walk.Move(Direction::Next);
-  }
-}
-
 TEST_F(WalkTest, LastShownPageOffersMinimizeAndEndsTheWalk) {
   host.hidden = {5, 6};
   GoTo(4);
@@ -273,13 +259,6 @@ TEST_F(WalkTest, CopyPageTitleComesAfterItsClipboardActions) {
   walk.Move(Direction::Next);
   EXPECT_EQ(host.log, (std::vector<std::string>{"save-settings", "COPY", "VIEWER",
                                                 "title Email Screen-Shot", "logo 6", "page 5"}));
-}
-
-TEST_F(WalkTest, EveryMoveSavesTheSettingsFirst) {
-  walk.Start();
-  walk.Move(Direction::Next);
-  ASSERT_FALSE(host.log.empty());
-  EXPECT_EQ(host.log.front(), "save-settings");
 }
 
 TEST_F(WalkTest, BackTurningRoundBelowPageZeroStopsAtTheNestingLimit) {

@@ -81,17 +81,6 @@ TEST(ConvertClipboardDib, DamagedBlocksAreRefused) {
   EXPECT_FALSE(ImageFromPackedDib(dib.data(), 10));
 }
 
-TEST(ConvertClipboardDib, PackedDibRoundTrip) {
-  Image source = test::TestPicture(7, 5);
-  HGLOBAL memory = PackedDibFromImage(source);
-  ASSERT_NE(memory, nullptr);
-  auto image = ImageFromPackedDib(GlobalLock(memory), GlobalSize(memory));
-  GlobalUnlock(memory);
-  GlobalFree(memory);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(*image, source);
-}
-
 TEST(ConvertClipboardDib, DibOnlyClipboardIsReadAndResultIsABitmap) {
   // An 8-bit DIB with no CF_BITMAP beside it: read through the component's
   // clipboard code, written back, read by a caller as CF_BITMAP.

@@ -1,8 +1,7 @@
 // Cheese on real windows: the table's entries, order and names; the active
 // window; the cursor; the cap; the capture's pixels.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <memory>
@@ -86,8 +85,8 @@ TEST_F(CaptureTest, TableHoldsVisibleWindowsAndTheirControlsInPaintingOrder) {
   EXPECT_EQ(t.WindowNames[at + 2], "top control");
   EXPECT_EQ(t.WindowRects[at + 1], RectOf(bottom));
   EXPECT_EQ(t.WindowRects[at + 2], RectOf(top));
-  for (HWND absent : {hidden, disabled, empty, grandchild, thin.get(), thinChild,
-                      minimised.get()}) {
+  for (HWND absent :
+       {hidden, disabled, empty, grandchild, thin.get(), thinChild, minimised.get()}) {
     EXPECT_EQ(IndexOf(absent), 0);
   }
   // The window above comes later, under its empty title.
@@ -143,8 +142,8 @@ TEST_F(CaptureTest, CursorIsDrawnWithItsTopLeftAtThePointerOnlyForOne) {
   // A black square cursor with its hot spot in the middle: if the hot spot
   // were subtracted, the square would start 16 pixels up and left.
   std::vector<BYTE> andMask(32 * 4, 0x00), xorMask(32 * 4, 0x00);
-  HCURSOR square = CreateCursor(GetModuleHandleA(nullptr), 16, 16, 32, 32, andMask.data(),
-                                xorMask.data());
+  HCURSOR square =
+      CreateCursor(GetModuleHandleA(nullptr), 16, 16, 32, 32, andMask.data(), xorMask.data());
   ASSERT_NE(square, nullptr);
   const uint32_t green = Rgb(0, 160, 0);
   PaintedWindow window("cursor", {600, 400, 900, 700}, RGB(0, 160, 0));

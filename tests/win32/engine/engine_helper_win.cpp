@@ -86,8 +86,9 @@ LRESULT CALLBACK ProbeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
       // Bands of known colours, so a capture can be checked against them.
       RECT client;
       GetClientRect(window, &client);
-      const COLORREF bands[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0),
-                                RGB(0, 0, 0), RGB(255, 255, 255), RGB(18, 52, 86)};
+      const COLORREF bands[] = {RGB(255, 0, 0),   RGB(0, 255, 0), RGB(0, 0, 255),
+                                RGB(255, 255, 0), RGB(0, 0, 0),   RGB(255, 255, 255),
+                                RGB(18, 52, 86)};
       int count = static_cast<int>(sizeof bands / sizeof bands[0]);
       for (int i = 0; i < count; ++i) {
         RECT band = client;
@@ -119,9 +120,9 @@ int Probe() {
   windowClass.lpszClassName = kProbeClass;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, kProbeClass, "Vistrel engine probe",
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 700, 400, nullptr,
-                                nullptr, windowClass.hInstance, nullptr);
+  HWND window =
+      CreateWindowExA(0, kProbeClass, "Vistrel engine probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200,
+                      150, 700, 400, nullptr, nullptr, windowClass.hInstance, nullptr);
   if (window == nullptr) return 5;
   Export<vistlib::InitFn>("Init")(reinterpret_cast<vistlib::WindowHandle>(window));
   std::printf("ready\n");

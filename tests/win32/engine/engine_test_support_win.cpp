@@ -14,7 +14,8 @@ LRESULT CALLBACK PaintedProcedure(HWND window, UINT message, WPARAM wParam, LPAR
   if (message == WM_ERASEBKGND) {
     RECT client;
     GetClientRect(window, &client);
-    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+    HBRUSH brush =
+        CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
     FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
     DeleteObject(brush);
     return 1;
@@ -90,8 +91,7 @@ NotifyWindow::~NotifyWindow() {
   DestroyWindow(window_);
 }
 
-LRESULT CALLBACK NotifyWindow::Procedure(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK NotifyWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<NotifyWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self != nullptr && message == WM_MOUSEMOVE) self->moves.push_back({wParam, lParam});
   if (self != nullptr && message == WM_HOTKEY) self->hotkeys.push_back(wParam);

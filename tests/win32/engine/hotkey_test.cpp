@@ -1,9 +1,8 @@
 // Init, Quit and the Print Screen hot key: the capture command reaches the
 // program's window synchronously, only for the engine's own identifier, and
 // nothing is left registered after Quit.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "engine_state_win.h"
 #include "engine_test_support_win.h"
@@ -68,8 +67,7 @@ TEST_F(HotkeyTest, InitTakesPrintScreenUnderTheAtomAndQuitGivesBothBack) {
 
 TEST_F(HotkeyTest, HotkeyMessageSendsTheCaptureCommandBeforeItReturns) {
   StartEngine();
-  SendMessageA(MsgForm(), WM_HOTKEY, vistlib::Engine().HotkeyAtom,
-               MAKELPARAM(0, VK_SNAPSHOT));
+  SendMessageA(MsgForm(), WM_HOTKEY, vistlib::Engine().HotkeyAtom, MAKELPARAM(0, VK_SNAPSHOT));
   ASSERT_EQ(notify.moves.size(), 1u);
   EXPECT_TRUE(IsCaptureCommand(notify.moves[0]));
   // Read as a mouse position, the command is x = -456.
@@ -148,6 +146,11 @@ TEST_F(HotkeyTest, GiveActiveWindowBeforeAnyCaptureGivesZeros) {
   GiveActiveWindow(&rect);
   EXPECT_EQ(rect, (vistrel::Rect{0, 0, 0, 0}));
   GiveActiveWindow(nullptr);
+  // The table is there, empty, with a name at every index.
+  const vistlib::WindowTable& table = vistlib::Engine().Table;
+  EXPECT_EQ(table.WindowCount, 0);
+  ASSERT_EQ(table.WindowNames.size(), 64u);
+  EXPECT_EQ(table.WindowNames[63], "No Info");
 }
 
 TEST_F(HotkeyTest, ExportsAfterQuitDoNoHarm) {

@@ -1,8 +1,7 @@
 // The engine as the program meets it: vistlib.dll loaded by name, its exports
 // called through GetProcAddress, its messages in real message boxes.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <mutex>
@@ -129,8 +128,7 @@ TEST(LibraryByName, HeldPrintScreenShowsOnePlainMessageBoxWithTheProgramTitle) {
   std::vector<std::string> seen;
   {
     MessageBoxWatcher watcher;
-    Export<vistlib::InitFn>(module, "Init")(
-        reinterpret_cast<vistlib::WindowHandle>(notify.get()));
+    Export<vistlib::InitFn>(module, "Init")(reinterpret_cast<vistlib::WindowHandle>(notify.get()));
     seen = watcher.Seen();
   }
   Export<vistlib::QuitFn>(module, "Quit")();

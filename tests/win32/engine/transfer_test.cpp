@@ -1,8 +1,7 @@
 // Transfer: the editor's image reaches the clipboard as CF_BITMAP (with
 // CF_PALETTE when it has a palette), replacing whatever was there.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <thread>
 

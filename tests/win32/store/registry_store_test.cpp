@@ -81,14 +81,6 @@ TEST_F(RegistrySettingsStoreTest, MissingSettingsGiveDefaultsAndCreateNothing) {
   EXPECT_EQ(store.GetSetting("Divers", "Other", "dflt"), "dflt");
 }
 
-TEST_F(RegistrySettingsStoreTest, ForeignTypesReadAsNumberOrDefault) {
-  ASSERT_EQ(RunReg("add \"" + SectionForReg("Divers") + "\" /v N /t REG_DWORD /d 7 /f"), 0);
-  ASSERT_EQ(RunReg("add \"" + SectionForReg("Divers") + "\" /v B /t REG_BINARY /d 0102 /f"), 0);
-  RegistrySettingsStore store(application_);
-  EXPECT_EQ(store.GetSetting("Divers", "N", "d"), "7");
-  EXPECT_EQ(store.GetSetting("Divers", "B", "d"), "d");
-}
-
 TEST(ProgramSettings, IsOneStoreFiledUnderTheProgramTitle) {
   const std::string section = "Store Test " + RunTag();
   const std::string sectionPath = std::string(kVbRoot) + "\\Tarnwick Vistrel\\" + section;

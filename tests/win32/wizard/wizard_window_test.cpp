@@ -1,0 +1,449 @@
+// The wizard window under Windows: its walk over real controls, the settings
+// in the registry, the clipboard on page 4 and the end of the walk.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "program_settings_win.h"
+#include "shell_state.h"
+#include "wizard_res.h"
+#include "wizard_walk.h"
+#include "wizard_win.h"
+
+namespace vistrel::wizard {
+namespace {
+
+constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Tarnwick Vistrel";
+
+void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// Pumps messages until the condition holds or the deadline passes.
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    Pump();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+
+std::string Text(HWND window) {
+  char buffer[512] = {};
+  GetWindowTextA(window, buffer, sizeof buffer);
+  return buffer;
+}
+
+// Answers the program's message boxes from a second thread and keeps their texts.
+class MessageBoxAnswerer {
+ public:
+  MessageBoxAnswerer() {
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        HWND box = FindWindowA("#32770", kAppTitle);
+        if (box != nullptr && IsWindowVisible(box)) {
+          std::string text;
+          for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char cls[32] = {};
+            GetClassNameA(child, cls, sizeof cls);
+            if (lstrcmpiA(cls, "Static") == 0 && !Text(child).empty()) text = Text(child);
+          }
+          {
+            std::lock_guard<std::mutex> lock(mutex_);
+            texts_.push_back(text);
+          }
+          PostMessageA(box, WM_COMMAND, IDOK, 0);
+          // Wait for this box to go before looking for the next.
+          for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(10);
+        }
+        Sleep(20);
+      }
+    });
+  }
+  ~MessageBoxAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::vector<std::string> Texts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::string> texts_;
+  std::thread thread_;
+};
+
+HBITMAP TestCapture(int width, int height) {
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  for (int y = 0; y < height; y += 16) {
+    RECT band = {0, y, width, y + 16};
+    HBRUSH brush = CreateSolidBrush(RGB((y * 3) % 256, 120, 200));
+    FillRect(dc, &band, brush);
+    DeleteObject(brush);
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
+void PutOnClipboard(HBITMAP bitmap) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(CF_BITMAP, bitmap);
+  CloseClipboard();
+}
+
+SIZE SizeOf(HBITMAP bitmap) {
+  BITMAP info{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return {0, 0};
+  return {info.bmWidth, info.bmHeight};
+}
+
+// Saves the window as it is on the screen, when VISTREL_SHOTS_DIR is set.
+void Shot(const std::string& name) {
+  char folder[MAX_PATH] = {};
+  if (!GetEnvironmentVariableA("VISTREL_SHOTS_DIR", folder, MAX_PATH)) return;
+  HWND window = WizardWindow();
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump();
+  RECT r;
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(dc, old);
+  BITMAPINFOHEADER header{sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<char> pixels(static_cast<size_t>(stride) * h);
+  GetDIBits(dc, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  const std::string path = std::string(folder) + "\\" + name + ".bmp";
+  if (FILE* out = fopen(path.c_str(), "wb")) {
+    fwrite(&file, sizeof file, 1, out);
+    fwrite(&header, sizeof header, 1, out);
+    fwrite(pixels.data(), 1, pixels.size(), out);
+    fclose(out);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+struct HookLog {
+  int quits = 0;
+  std::vector<bool> editMenu;
+  int previewHides = 0;
+  std::vector<int> areaChoices;
+  int selectorRuns = 0;
+  bool dialogOpenInSelector = false;
+  int selectorAnswer = -1;
+};
+HookLog hookLog;
+
+class WizardWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    ShellHooks hooks;
+    hooks.quitProgram = [] { ++hookLog.quits; };
+    hooks.enableEditMenu = [](bool on) { hookLog.editMenu.push_back(on); };
+    hooks.hideOutputPreview = [] { ++hookLog.previewHides; };
+    hooks.applyAreaChoice = [](int wahl) { hookLog.areaChoices.push_back(wahl); };
+    hooks.runAreaSelector = [](HWND, HBITMAP, int) {
+      ++hookLog.selectorRuns;
+      hookLog.dialogOpenInSelector = DialogOpen;
+      return hookLog.selectorAnswer;
+    };
+    ASSERT_TRUE(PreloadWizard(GetModuleHandleA(nullptr), hooks));
+  }
+
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    hookLog = HookLog{};
+    TwipsPerPixelX = 15;
+    TwipsPerPixelY = 15;
+    FullScreenTwips = {0, 0, 640 * 15, 480 * 15};
+    ActiveWindowTwips = {100 * 15, 50 * 15, 200 * 15, 100 * 15};
+    SelectionTwips = {10 * 15, 20 * 15, 30 * 15, 40 * 15};
+    HideWizard();
+    ResetCurrentPage();
+    PutOnClipboard(TestCapture(640, 480));
+    ASSERT_TRUE(LoadWholePicFromClipboard());
+  }
+
+  void TearDown() override {
+    HideWizard();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+  }
+
+  static HWND Window() { return WizardWindow(); }
+  static HWND Button(int id) { return GetDlgItem(Window(), id); }
+  static std::string Title() { return Text(GetDlgItem(Window(), IDC_TITEL)); }
+
+  // The visible page panel and its number (by a control only it has).
+  static int ShownPage() {
+    static const int marker[kPageCount] = {IDC_LABEL1,  IDC_SELECTIONDISP, IDC_PERCTEXT0,
+                                           IDC_FILEFORMAT, IDC_COPYTOCLIPCOMMAND, IDC_MAILTO,
+                                           IDC_COPIES};
+    int shown = -1;
+    for (HWND child = GetWindow(Window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(child)) continue;
+      for (int page = 0; page < kPageCount; ++page)
+        if (GetDlgItem(child, marker[page])) {
+          EXPECT_EQ(shown, -1) << "two pages visible";
+          shown = page;
+        }
+    }
+    return shown;
+  }
+  static HWND PageWindow(int page) {
+    static const int marker[kPageCount] = {IDC_LABEL1,  IDC_SELECTIONDISP, IDC_PERCTEXT0,
+                                           IDC_FILEFORMAT, IDC_COPYTOCLIPCOMMAND, IDC_MAILTO,
+                                           IDC_COPIES};
+    for (HWND child = GetWindow(Window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (GetDlgItem(child, marker[page])) return child;
+    return nullptr;
+  }
+  static HWND PageControl(int page, int id) { return GetDlgItem(PageWindow(page), id); }
+  static void Click(HWND control) {
+    SendMessageA(control, BM_CLICK, 0, 0);
+    Pump();
+  }
+  static void Next() { Click(Button(IDC_MOVER1)); }
+  static void Back() { Click(Button(IDC_MOVER0)); }
+  static std::string Stored(const char* section, const char* key) {
+    return ProgramSettings().GetSetting(section, key, "<none>");
+  }
+  static void Open() {
+    OpenWizard();
+    ShowSelection();
+    ShowWizard();
+    Pump();
+  }
+};
+
+TEST_F(WizardWindowTest, FirstOpeningShowsTheWelcomePageWithDefaults) {
+  Open();
+  EXPECT_EQ(Text(Window()), "Vistrel Wizard");
+  EXPECT_TRUE(IsWindowVisible(Window()));
+  EXPECT_EQ(ShownPage(), 0);
+  EXPECT_EQ(Title(), "You made a screen shot!");
+  EXPECT_FALSE(IsWindowEnabled(Button(IDC_MOVER0)));
+  EXPECT_EQ(Text(Button(IDC_MOVER1)), "&Next >");
+  EXPECT_TRUE(IsWindowVisible(Button(IDC_PRIVCLOSE)));
+  for (int page = 0; page < kPageCount; ++page)
+    EXPECT_EQ(Stored("Show", std::to_string(page).c_str()), "0");
+  EXPECT_EQ(Text(PageControl(3, IDC_VISTRELNAME)), "Vistrel");
+  EXPECT_EQ(Text(PageControl(3, IDC_FILEFORMAT)), "bmp-Windows Bitmap");
+  EXPECT_EQ(Text(PageControl(2, IDC_PERCTEXT0)), "100");
+  EXPECT_EQ(Text(PageControl(2, IDC_ROTTEXT)), "0");
+  EXPECT_EQ(SendMessageA(PageControl(1, IDC_USECROPOREDIT1), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(CropStyle(), 0);
+  EXPECT_EQ(Text(PageControl(1, IDC_SELECTIONDISP)), "Current selection: 200 x 100 Pixel");
+  EXPECT_EQ(Text(PageControl(2, IDC_SCALETITLE0)), "Pixel");
+  Shot("page0");
+}
+
+TEST_F(WizardWindowTest, WalkCropsToTheActiveWindowEmptiesTheClipboardAndEnds) {
+  Open();
+  Next();
+  EXPECT_EQ(ShownPage(), 1);
+  EXPECT_EQ(Title(), "Use Vistrel Editor/Autocropping");
+  EXPECT_TRUE(IsWindowEnabled(Button(IDC_MOVER0)));
+  Shot("page1");
+  Next();
+  EXPECT_EQ(ShownPage(), 2);
+  EXPECT_EQ(Title(), "Select Special Effects.");
+  EXPECT_EQ(CropRect(), ActiveWindowTwips);
+  EXPECT_EQ(SizeOf(TempPic()).cx, 200);
+  EXPECT_EQ(SizeOf(TempPic()).cy, 100);
+  Shot("page2");
+  Next();
+  EXPECT_EQ(Title(), "Saving to File.");
+  EXPECT_EQ(SizeOf(FxPic()).cx, 200) << "without effects the output is the crop";
+  Shot("page3");
+  PutOnClipboard(TestCapture(8, 8));
+  Next();
+  EXPECT_EQ(Title(), "Copy to Clipboard");
+  EXPECT_EQ(CountClipboardFormats(), 0) << "arrival empties the clipboard";
+  Shot("page4");
+  Next();
+  EXPECT_EQ(Title(), "Email Screen-Shot");
+  Shot("page5");
+  Next();
+  EXPECT_EQ(Title(), "Printing");
+  EXPECT_EQ(Text(Button(IDC_MOVER1)), "&Minimize");
+  EXPECT_FALSE(IsWindowVisible(Button(IDC_PRIVCLOSE)));
+  EXPECT_FALSE(Text(PageControl(6, IDC_PRINTERDISP)).empty());
+  Shot("page6");
+  // Back to 4 empties the clipboard again.
+  Back();
+  PutOnClipboard(TestCapture(8, 8));
+  Back();
+  EXPECT_EQ(ShownPage(), 4);
+  EXPECT_EQ(CountClipboardFormats(), 0);
+  Next();
+  Next();
+  Next();
+  EXPECT_FALSE(IsWindowVisible(Window()));
+  ASSERT_FALSE(hookLog.editMenu.empty());
+  EXPECT_TRUE(hookLog.editMenu.back());
+  EXPECT_EQ(hookLog.quits, 0);
+}
+
+TEST_F(WizardWindowTest, BoxesWriteTheirSettingsAtOnce) {
+  Open();
+  Next();
+  Next();
+  Next();
+  Next();
+  Click(PageControl(4, IDC_AUTOMATE5));
+  EXPECT_EQ(Stored("Automate", "5"), "1");
+  Click(PageControl(4, IDC_NOTSHOW));
+  EXPECT_EQ(Stored("Show", "4"), "1");
+  Click(PageControl(6, IDC_STRETCHPRINT));
+  EXPECT_EQ(Stored("Divers", "StretchToPage"), "1");
+  SendMessageA(PageControl(3, IDC_FILEFORMAT), CB_SETCURSEL, 3, 0);
+  SendMessageA(PageWindow(3), WM_COMMAND, MAKEWPARAM(IDC_FILEFORMAT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(PageControl(3, IDC_FILEFORMAT)));
+  EXPECT_EQ(Stored("Divers", "FileFormat"), "3");
+  // The next capture reads them back.
+  CloseWizard();
+  Open();
+  EXPECT_EQ(SendMessageA(PageControl(4, IDC_AUTOMATE5), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(PageControl(3, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0), 3);
+}
+
+TEST_F(WizardWindowTest, EditorChoiceEnablesTheEditorAndKeepsItsBox) {
+  ProgramSettings().SaveSetting("Automate", "0", "1");
+  Open();
+  Next();
+  EXPECT_FALSE(IsWindowEnabled(PageControl(1, IDC_PRIVGETSELECTIONWINDOW)));
+  EXPECT_FALSE(IsWindowEnabled(PageControl(1, IDC_AUTOMATE0)));
+  EXPECT_TRUE(IsWindowEnabled(PageControl(1, IDC_SELECTAREA)));
+  EXPECT_EQ(SendMessageA(PageControl(1, IDC_AUTOMATE0), BM_GETCHECK, 0, 0), BST_CHECKED)
+      << "disabled, not cleared";
+  Click(PageControl(1, IDC_USECROPOREDIT0));
+  EXPECT_TRUE(IsWindowEnabled(PageControl(1, IDC_PRIVGETSELECTIONWINDOW)));
+  EXPECT_TRUE(IsWindowEnabled(PageControl(1, IDC_AUTOMATE0)));
+  for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_SELECTAREA, IDC_SELECTIONDISP})
+    EXPECT_FALSE(IsWindowEnabled(PageControl(1, id)));
+  // Any box click saves; going forward would open the editor.
+  Click(PageControl(1, IDC_NOTSHOW));
+  EXPECT_EQ(Stored("Automate", "UseCropOrEdit"), "0");
+  Click(PageControl(1, IDC_NOTSHOW));
+}
+
+TEST_F(WizardWindowTest, CopiesLabelFollowsTheCount) {
+  Open();
+  HWND copies = PageControl(6, IDC_COPIES);
+  HWND label = PageControl(6, IDC_LABEL8);
+  SetWindowTextA(copies, "3");
+  EXPECT_EQ(Text(label), "Copies");
+  SetWindowTextA(copies, "0");
+  EXPECT_EQ(Text(label), "Copies") << "0 leaves the label";
+  SetWindowTextA(copies, "");
+  EXPECT_EQ(Text(label), "Copies") << "empty leaves the label";
+  SetWindowTextA(copies, "1");
+  EXPECT_EQ(Text(label), "Copy");
+}
+
+TEST_F(WizardWindowTest, SelectedAreaRunsTheSelectorWithCapturesRefused) {
+  hookLog.selectorAnswer = 2;
+  Open();
+  Next();
+  Click(PageControl(1, IDC_SELECTAREA));
+  EXPECT_EQ(hookLog.selectorRuns, 1);
+  EXPECT_TRUE(hookLog.dialogOpenInSelector);
+  EXPECT_FALSE(DialogOpen);
+  EXPECT_EQ(CropStyle(), 2);
+  EXPECT_EQ(Text(PageControl(1, IDC_SELECTIONDISP)), "Current selection: 30 x 40 Pixel");
+  EXPECT_TRUE(IsWindowVisible(Window()));
+}
+
+TEST_F(WizardWindowTest, ZeroSizeSelectionWarnsTwiceOnArrivalAtEffects) {
+  ProgramSettings().SaveSetting("Automate", "CropStyle", "2");
+  SelectionTwips = {300, 300, 0, 600};
+  Open();
+  Next();
+  MessageBoxAnswerer answerer;
+  Next();
+  EXPECT_EQ(ShownPage(), 2);
+  const auto texts = answerer.Texts();
+  EXPECT_EQ(texts, (std::vector<std::string>(
+                       2, "You've set the screen-shot size to zero. Any output will be empty!")));
+  EXPECT_EQ(TempPic(), nullptr);
+}
+
+TEST_F(WizardWindowTest, UnknownScaleModeIsReportedAndThePixelUnitStays) {
+  ProgramSettings().SaveSetting("Divers", "ScaleSystem", "7");
+  MessageBoxAnswerer answerer;
+  Open();
+  const auto texts = answerer.Texts();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.front(), "Unknown Scale Mode 7");
+  EXPECT_EQ(Text(PageControl(2, IDC_SCALETITLE0)), "Pixel");
+}
+
+TEST_F(WizardWindowTest, EveryPageHiddenWithEndAfterShotQuits) {
+  for (int page = 0; page < kPageCount; ++page)
+    ProgramSettings().SaveSetting("Show", std::to_string(page), "1");
+  ProgramSettings().SaveSetting("Divers", "EndAfterShot", "1");
+  OpenWizard();
+  EXPECT_EQ(hookLog.quits, 1);
+  EXPECT_FALSE(IsWindowVisible(Window()));
+}
+
+TEST_F(WizardWindowTest, EveryPageHiddenClosesAboutHalfASecondAfterShowing) {
+  for (int page = 0; page < kPageCount; ++page)
+    ProgramSettings().SaveSetting("Show", std::to_string(page), "1");
+  OpenWizard();
+  EXPECT_EQ(hookLog.quits, 0);
+  hookLog.editMenu.clear();
+  ShowWizard();
+  EXPECT_TRUE(IsWindowVisible(Window()));
+  const auto shown = std::chrono::steady_clock::now();
+  EXPECT_TRUE(WaitFor([] { return !IsWindowVisible(Window()); }));
+  const auto elapsed = std::chrono::steady_clock::now() - shown;
+  EXPECT_GE(elapsed, std::chrono::milliseconds(400));
+  ASSERT_FALSE(hookLog.editMenu.empty());
+  EXPECT_TRUE(hookLog.editMenu.back());
+}
+
+TEST_F(WizardWindowTest, HiddenFirstPagesOpenOnTheEffectsPage) {
+  ProgramSettings().SaveSetting("Show", "0", "1");
+  ProgramSettings().SaveSetting("Show", "1", "1");
+  Open();
+  EXPECT_EQ(ShownPage(), 2);
+  EXPECT_EQ(Title(), "Select Special Effects.");
+  EXPECT_FALSE(IsWindowEnabled(Button(IDC_MOVER0)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(Window(), IDC_LOGO)));
+}
+
+}  // namespace
+}  // namespace vistrel::wizard
