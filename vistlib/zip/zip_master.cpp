@@ -89,15 +89,11 @@ void TZipMaster::Add() {
     }
 
     // A path cut to fit its buffer would name another file: refuse it.
-    for (const std::string* text : {&zipFilename_}) {
-      if (!ParamBlockBuilder::Fits(*text, kPathBufferSize)) {
-        system_.ShowMessage("Error - path longer than 255 characters: " + *text);
-        return;
-      }
-    }
-    for (const std::string& spec : specs) {
-      if (!ParamBlockBuilder::Fits(spec, kPathBufferSize)) {
-        system_.ShowMessage("Error - path longer than 255 characters: " + spec);
+    std::vector<const std::string*> paths{&zipFilename_};
+    for (const std::string& spec : specs) paths.push_back(&spec);
+    for (const std::string* path : paths) {
+      if (!ParamBlockBuilder::Fits(*path, kPathBufferSize)) {
+        system_.ShowMessage("Error - path longer than 255 characters: " + *path);
         return;
       }
     }

@@ -321,4 +321,35 @@ TEST_F(MakeExeExportTest, WithoutTheStubNothingChanges) {
   EXPECT_FALSE(Exists(W("a.exe")));
 }
 
+
+// With the real stub: the executable made by MakeExe unpacks itself, without
+// its dialog, into a folder given on its command line.
+TEST_F(ZipExportsTest, TheExecutableExtractsIdenticalFilesUnattended) {
+  WithPacker();
+  ASSERT_TRUE(CopyFileA((BinFolder() + "\\ZIPSFX.BIN").c_str(), (host_ + "\\ZIPSFX.BIN").c_str(), FALSE));
+  const std::string picture = PictureBytes(400000, 9);
+  WriteFile(W("in\\shot.bmp"), picture);
+  WriteFile(W("in\\note.txt"), "a note\r\n");
+  HostResult run = RunHost({"add", W("in\\shot.bmp"), W("a.zip"), "add", W("in\\note.txt"), W("a.zip"),
+                            "exe", W("a.zip")});
+  EXPECT_TRUE(run.messages.empty()) << run.output;
+  ASSERT_TRUE(Exists(W("a.exe")));
+  EXPECT_EQ(CheckArchive("a.exe"), "None ['note.txt', 'shot.bmp']\n");
+
+  const std::string target = W("out");
+  std::string command = "\"" + W("a.exe") + "\" /d \"" + target + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, work_.c_str(), &si, &pi));
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(ReadAll(target + "\\shot.bmp"), picture);
+  EXPECT_EQ(ReadAll(target + "\\note.txt"), "a note\r\n");
+}
+
 }  // namespace

@@ -58,7 +58,14 @@ int main(int argc, char** argv) {
   }
   auto addToZip = Export<vistlib::AddToZipFn>(library, "AddToZip");
   auto makeExe = Export<vistlib::MakeExeFn>(library, "MakeExe");
-  std::thread watcher(Watch);
+  // "look" as the first argument leaves the boxes up, to look at them.
+  const bool answer = !(argc > 1 && std::strcmp(argv[1], "look") == 0);
+  if (!answer) {
+    ++argv;
+    --argc;
+  }
+  std::thread watcher;
+  if (answer) watcher = std::thread(Watch);
   int status = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string command = argv[i];
@@ -77,7 +84,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   g_stop = true;
-  watcher.join();
+  if (watcher.joinable()) watcher.join();
   FreeLibrary(library);
   return status;
 }
