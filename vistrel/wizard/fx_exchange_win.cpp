@@ -64,7 +64,7 @@ class FxPortsWin : public FxPorts {
   void RestorePointer() override { hourglass_.Restore(); }
   long ConvertTempPic(const std::string& command) override {
     PutBitmapOnClipboard(owner_, tempPic_, true);
-    LetPendingEventsRun();
+    DoEvents();
     long result = CallConvertImage(command);
     Replace(CopyBitmapFromClipboard(owner_));
     return result;
@@ -118,7 +118,7 @@ void Hourglass::Restore() {
   shown_ = false;
 }
 
-void LetPendingEventsRun() {
+void DoEvents() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {

@@ -32,8 +32,8 @@ class Hourglass {
   bool shown_ = false;
 };
 
-// Lets pending window events run.
-void LetPendingEventsRun();
+// Lets pending window events run (the one pump of the whole program).
+void DoEvents();
 
 // Puts a copy of the bitmap on the clipboard as CF_BITMAP; empties it first when asked.
 bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst);

@@ -68,7 +68,7 @@ class SavePortsWin : public SavePorts {
     VistlibClient::Instance().AddToZip(file, archive);
   }
   void MakeExe(const std::string& archive) override { VistlibClient::Instance().MakeExe(archive); }
-  void DoEvents() override { LetPendingEventsRun(); }
+  void DoEvents() override { vistrel::DoEvents(); }
   void DeleteFile(const std::string& path) override { DeleteFileA(path.c_str()); }
   std::string TempFolder() override {
     char buffer[MAX_PATH + 1] = {};
