@@ -37,6 +37,7 @@ def straight_through(folder, fmt=0, rotate="0", scale="100", effects=(0, 0, 0), 
               "Scaleing": scale, "Effect0": effects[0], "Effect1": effects[1],
               "Effect2": effects[2], "SaveAsZip": zip_, "SaveAsExe": exe, "EndAfterShot": 0,
               "ScaleSystem": 0}
+    reg_add("Divers", "NewbieTip", "False")
     for key, value in values.items():
         reg_add("Divers", key, value)
 
@@ -75,8 +76,13 @@ class PatternOnScreen:
 
 
 def capture():
-    """The Print Screen key, as a user presses it."""
-    subprocess.run(["xdotool", "mousemove", "5", "5"], check=True)
+    """The Print Screen key, as a user presses it. The key reaches the hot key
+    only while a Wine window has the X focus: the tray window is this program's."""
+    subprocess.run(["xdotool", "mousemove", "5", "1075"], check=True)
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Wine System Tray"],
+                         capture_output=True, text=True).stdout.split()
+    if ids:
+        subprocess.run(["xdotool", "windowfocus", "--sync", ids[-1]], check=False, timeout=10)
     subprocess.run(["xdotool", "key", "Print"], check=True)
 
 
@@ -124,7 +130,12 @@ def metric(a, b, kind):
 
 
 def wait_main_window():
-    code, _ = driver("wait", "VistrelMainform", "-", 30000)
-    assert code == 0, "the main window did not appear"
-    wait_until(lambda: driver("gone", "#32770", "Tarnwick Vistrel", 100)[0] == 0,
-               timeout=30, what="start-up messages to close")
+    """The program is up: its tray icon is there and the start-up window has gone."""
+    wait_until(lambda: "VistrelMainform" in driver("list")[1], 30, what="the main window")
+    wait_until(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                       "Wine System Tray"], capture_output=True).returncode == 0,
+               30, what="the tray")
+    def splash_gone():
+        return not any("VistrelSplashScreen" in line and line.endswith("visible")
+                       for line in driver("list")[1].splitlines())
+    wait_until(splash_gone, 30, what="the start-up picture to go")

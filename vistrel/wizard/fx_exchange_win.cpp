@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "conversion_client_win.h"
+
 namespace vistrel {
 
 namespace {
@@ -91,8 +93,9 @@ void SetConvertImage(ConvertImageFn convert) { ConvertImageBinding() = std::move
 
 long CallConvertImage(const std::string& command) {
   const ConvertImageFn& convert = ConvertImageBinding();
-  if (!convert) return -1;  // no component: reported to the user as an error number
   try {
+    // A component that could not be created answers with an error number.
+    if (!convert) return TheConversionComponent().ConvertImage(command);
     return convert(command);
   } catch (...) {
     return -1;
@@ -195,6 +198,17 @@ long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITM
   FxPortsWin ports(owner, tempPic);
   long result = DoFx(boxes, unit, ports);
   *newFxPic = ports.TakeResult();
+  return result;
+}
+
+long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
+             HBITMAP& fxPic) {
+  HBITMAP picture = nullptr;
+  long result = DoFxWin(owner, boxes, unit, tempPic, &picture);
+  if (picture) {
+    if (fxPic && fxPic != tempPic) DeleteObject(fxPic);
+    fxPic = picture;
+  }
   return result;
 }
 

@@ -10,8 +10,8 @@
 
 namespace vistrel {
 
-// ConvertImage(command) of the conversion component. The product binds the
-// shared component instance; tests may bind their own.
+// ConvertImage(command) of the conversion component: the program's one
+// instance unless another function is bound (tests bind stand-ins).
 using ConvertImageFn = std::function<long(const std::string& command)>;
 void SetConvertImage(ConvertImageFn convert);
 long CallConvertImage(const std::string& command);
@@ -32,7 +32,7 @@ class Hourglass {
   bool shown_ = false;
 };
 
-// Lets pending window events run.
+// Lets pending window events run (the one pump of the whole program).
 void DoEvents();
 
 // Puts a copy of the bitmap on the clipboard as CF_BITMAP; empties it first when asked.
@@ -55,6 +55,11 @@ double ScreenTwipsPerPixelX();
 // nullptr when nothing could be read back (FxPic keeps its previous picture).
 long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
              HBITMAP* newFxPic);
+
+// The same for a wizard that keeps FxPic in one handle: `fxPic` receives the new
+// picture (the previous one is deleted) or stays as it was.
+long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
+             HBITMAP& fxPic);
 
 // The caption of the program's plain message boxes.
 inline constexpr char kProgramTitle[] = "Tarnwick Vistrel";
