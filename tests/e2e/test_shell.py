@@ -75,7 +75,27 @@ def tray_icon():
     return None
 
 
+def purge_stale_icons():
+    """Icons of programs that were killed stay in Wine's tray until the pointer
+    passes over them; pass over every slot so that ours comes first."""
+    ids = subprocess.run(["xdotool", "search", "--name", TRAY], capture_output=True,
+                         text=True).stdout.split()
+    for wid in ids:
+        geo = subprocess.run(["xdotool", "getwindowgeometry", wid], capture_output=True,
+                             text=True).stdout
+        pos = re.search(r"Position: (-?\d+),(-?\d+)", geo)
+        size = re.search(r"Geometry: (\d+)x(\d+)", geo)
+        if not (pos and size):
+            continue
+        x0, y0, width = int(pos.group(1)), int(pos.group(2)), int(size.group(1))
+        for x in range(x0 + width - 4, x0, -6):
+            subprocess.run(["xdotool", "mousemove", str(x), str(y0 + 10)], check=False)
+            time.sleep(0.01)
+    time.sleep(0.3)
+
+
 def double_click_icon():
+    purge_stale_icons()
     x, y, _ = tray_icon()
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2",
                     "--delay", "60", "1"], check=True)
@@ -86,6 +106,7 @@ MENU_ITEMS = {"make": 11, "edit": 36, "end": 77}
 
 
 def open_tray_menu():
+    purge_stale_icons()
     x, y, _ = tray_icon()
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "3"], check=True)
     wait_until(lambda: visible("#32768"), 10, what="the tray menu")
