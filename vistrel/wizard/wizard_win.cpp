@@ -22,18 +22,10 @@
 #include "wizard_res.h"
 #include "wizard_walk.h"
 #include "auto_file_name.h"
-#if VISTREL_HAVE_EFFECTS_BOXES
 #include "effects_page_boxes_win.h"
-#endif
-#if VISTREL_HAVE_FX_EXCHANGE
 #include "fx_exchange_win.h"
-#endif
-#if VISTREL_HAVE_SAVE_IT
 #include "save_it_win.h"
-#endif
-#if VISTREL_HAVE_SAVE_LISTS
 #include "save_page_lists_win.h"
-#endif
 
 namespace vistrel::wizard {
 
@@ -231,14 +223,11 @@ class Wizard final : public WalkHost, public SettingsControls {
   int shownPage_ = 0;
   bool frameVisible_ = true;
   bool moving_ = false;
-  std::string folder_;
   ScaleSystem scale_;
   PrinterChoice printer_;
   WizardWalk walk_{*this};
   OutputSettings settings_{ProgramSettings(), *this};
-#if VISTREL_HAVE_SAVE_LISTS
   DriveFolderLists lists_;
-#endif
   std::string lastSavedFile_;
 };
 
@@ -320,22 +309,8 @@ bool Wizard::Create(HINSTANCE instance) {
   Enable(5, IDC_SENDMAILBTTN, false);
   Enable(6, IDC_PRIVDRUCKEN, false);
   EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
-#if !VISTREL_HAVE_EFFECTS_BOXES
-  for (int id : {IDC_PERCTEXT0, IDC_SCALETEXTX, IDC_SCALETEXTY, IDC_ROTTEXT, IDC_ROTSCROLL,
-                 IDC_EFFECT0, IDC_EFFECT1, IDC_EFFECT2})
-    Enable(2, id, false);
-#else
   InitRotScroll(Control(2, IDC_ROTSCROLL));
-#endif
-#if !VISTREL_HAVE_SAVE_IT
-  Enable(3, IDC_PRIVSAVEIT, false);
-#endif
-#if VISTREL_HAVE_SAVE_LISTS
   lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
-#else
-  Enable(3, IDC_DRIVE, false);
-  Enable(3, IDC_DIRLIST, false);
-#endif
 
   SendMessageA(Control(6, IDC_COPIESSPIN), UDM_SETRANGE32, 1, 999);
   SetDlgItemTextA(pages_[6], IDC_COPIES, "1");
@@ -343,15 +318,7 @@ bool Wizard::Create(HINSTANCE instance) {
 
   // The format list with the stored entry.
   const int format = settings_.StoredFileFormat();
-#if VISTREL_HAVE_SAVE_LISTS
   FillFileFormatList(Control(3, IDC_FILEFORMAT), format);
-#else
-  for (const auto& entry : kFileFormats)
-    SendMessageA(Control(3, IDC_FILEFORMAT), CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(std::string(entry).c_str()));
-  SendMessageA(Control(3, IDC_FILEFORMAT), CB_SETCURSEL, format, 0);
-#endif
-  folder_ = CurrentDirectory();
   SetChecked(1, IDC_USECROPOREDIT1, true);
   SetChecked(1, IDC_CROPSTYLE0, true);
   OnUseCropOrEdit(false);
@@ -564,7 +531,6 @@ void Wizard::Run(WalkAction action) {
 // ---- page work ----
 
 void Wizard::UpdateScaleTexts() {
-#if VISTREL_HAVE_EFFECTS_BOXES
   EffectsControls controls;
   controls.percText = Control(2, IDC_PERCTEXT0);
   controls.scaleTextX = Control(2, IDC_SCALETEXTX);
@@ -575,7 +541,6 @@ void Wizard::UpdateScaleTexts() {
   ScaleContext crop{static_cast<double>(cropRect.width), static_cast<double>(cropRect.height),
                     scale_.twipsPerUnit, DecimalSeparator()};
   UpdateScaleTextsWin(controls, crop);
-#endif
 }
 
 void Wizard::PrepareCrop() {
@@ -617,7 +582,6 @@ void Wizard::PrepareCrop() {
 }
 
 void Wizard::DoFx() {
-#if VISTREL_HAVE_FX_EXCHANGE && VISTREL_HAVE_EFFECTS_BOXES
   EffectsControls controls;
   controls.percText = Control(2, IDC_PERCTEXT0);
   controls.scaleTextX = Control(2, IDC_SCALETEXTX);
@@ -629,10 +593,6 @@ void Wizard::DoFx() {
   HBITMAP newFxPic = nullptr;
   DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, &newFxPic);
   if (newFxPic != nullptr) ReplaceBitmap(fxPic, newFxPic);
-#else
-  // Without the effects the output is the working picture as it is.
-  ReplaceBitmap(fxPic, CopyWhole(tempPic));
-#endif
 }
 
 void Wizard::EditCapture() {
@@ -653,7 +613,6 @@ void Wizard::EditCapture() {
 }
 
 void Wizard::RefreshSaveName() {
-#if VISTREL_HAVE_SAVE_IT
   SaveTarget target;
   target.folder = Value(Field::Path, 0);
   target.baseName = Value(Field::Name, 0);
@@ -661,11 +620,9 @@ void Wizard::RefreshSaveName() {
   target.compressSave = Checked(3, IDC_COMPRESSSAVE);
   target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
   SetDlgItemTextA(pages_[3], IDC_SAVENAME, AutoFileNameWin(target).c_str());
-#endif
 }
 
 void Wizard::Save() {
-#if VISTREL_HAVE_SAVE_IT
   SaveTarget target;
   target.folder = Value(Field::Path, 0);
   target.baseName = Value(Field::Name, 0);
@@ -674,7 +631,6 @@ void Wizard::Save() {
   target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
   const SaveOutcome outcome = SaveItWin(window_, target, fxPic, lastSavedFile_);
   if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
-#endif
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
@@ -712,11 +668,7 @@ std::string Wizard::Value(Field field, int index) const {
     case Field::NotShow: return box(index, IDC_NOTSHOW);
     case Field::Automate: return box(kAutomatePage[index], IDC_AUTOMATE0 + index);
     case Field::Path:
-#if VISTREL_HAVE_SAVE_LISTS
       return lists_.Path();
-#else
-      return folder_;
-#endif
     case Field::Name: return WindowText(Control(3, IDC_VISTRELNAME));
     case Field::Rotate: return WindowText(Control(2, IDC_ROTTEXT));
     case Field::Scaleing: return WindowText(Control(2, IDC_PERCTEXT0));
@@ -752,15 +704,7 @@ bool Wizard::Apply(Field field, int index, std::string_view value) {
     case Field::NotShow: box(index, IDC_NOTSHOW); break;
     case Field::Automate: box(kAutomatePage[index], IDC_AUTOMATE0 + index); break;
     case Field::Path: {
-#if VISTREL_HAVE_SAVE_LISTS
       if (!lists_.SetPath(text)) return false;
-#else
-      const DWORD attributes = GetFileAttributesA(text.c_str());
-      if (text.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
-          !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-      folder_ = text;
-#endif
       RefreshSaveName();
       break;
     }
@@ -802,13 +746,8 @@ void Wizard::ApplyAreaChoice(int wahl) {
 }
 
 void Wizard::UpdateCompressOptions() {
-#if VISTREL_HAVE_SAVE_LISTS
   vistrel::UpdateCompressOptions(Control(3, IDC_COMPRESSSAVE), Control(3, IDC_COMPILEZIPSAVE),
                                  Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL));
-#else
-  Enable(3, IDC_COMPILEZIPSAVE, Checked(3, IDC_COMPRESSSAVE));
-  Enable(5, IDC_COMPILEZIPMAIL, Checked(5, IDC_COMPRESSMAIL));
-#endif
 }
 
 void Wizard::LoadScaleSystem() {
@@ -878,14 +817,12 @@ INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
       OnCommand(index, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return TRUE;
     case WM_VSCROLL:
-#if VISTREL_HAVE_EFFECTS_BOXES
       if (reinterpret_cast<HWND>(lParam) == Control(2, IDC_ROTSCROLL)) {
         EffectsControls controls;
         controls.rotText = Control(2, IDC_ROTTEXT);
         controls.rotScroll = Control(2, IDC_ROTSCROLL);
         RotScrollChange(controls);
       }
-#endif
       return TRUE;
   }
   return FALSE;
@@ -949,15 +886,12 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
     case IDC_VISTRELNAME:
       if (code == EN_CHANGE) RefreshSaveName();
       break;
-#if VISTREL_HAVE_SAVE_LISTS
     case IDC_DRIVE:
       if (code == CBN_SELCHANGE && lists_.OnDriveChange(window_)) RefreshSaveName();
       break;
     case IDC_DIRLIST:
       if (code == LBN_DBLCLK && lists_.OnDirlistDoubleClick()) RefreshSaveName();
       break;
-#endif
-#if VISTREL_HAVE_EFFECTS_BOXES
     case IDC_PERCTEXT0:
     case IDC_SCALETEXTX:
     case IDC_SCALETEXTY:
@@ -983,7 +917,6 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       }
       break;
     }
-#endif
     default:
       break;
   }
