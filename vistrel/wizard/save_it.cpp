@@ -66,7 +66,7 @@ SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& last
   lastSavedFile = file;
 
   if (outcome.result != 0) {
-    if (archiveMode && ports.FileExists(temporary)) ports.DeleteFile(temporary);
+    if (archiveMode && ports.FileExists(temporary)) ports.RemoveFile(temporary);
     ports.RestorePointer();
     ports.ShowMessage(ConversionErrorText(outcome.result, command));
     return outcome;
@@ -83,7 +83,7 @@ SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& last
       ports.DoEvents();
     }
   }
-  if (archiveMode && ports.FileExists(temporary)) ports.DeleteFile(temporary);
+  if (archiveMode && ports.FileExists(temporary)) ports.RemoveFile(temporary);
 
   outcome.saved = true;
   outcome.saveName = AutoFileName(target, exists);

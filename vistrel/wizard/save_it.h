@@ -27,7 +27,7 @@ class SavePorts {
   virtual void AddToZip(const std::string& file, const std::string& archive) = 0;
   virtual void MakeExe(const std::string& archive) = 0;
   virtual void DoEvents() = 0;
-  virtual void DeleteFile(const std::string& path) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
   // The user's temporary folder, ending in a backslash.
   virtual std::string TempFolder() = 0;
   virtual LocalTime Now() = 0;

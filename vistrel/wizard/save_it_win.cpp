@@ -69,7 +69,7 @@ class SavePortsWin : public SavePorts {
   }
   void MakeExe(const std::string& archive) override { VistlibClient::Instance().MakeExe(archive); }
   void DoEvents() override { vistrel::DoEvents(); }
-  void DeleteFile(const std::string& path) override { DeleteFileA(path.c_str()); }
+  void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
   std::string TempFolder() override {
     char buffer[MAX_PATH + 1] = {};
     DWORD length = GetTempPathA(sizeof buffer, buffer);

@@ -42,7 +42,7 @@ class FakeSavePorts : public SavePorts {
     files.insert(archive.substr(0, archive.size() - 3) + "exe");
   }
   void DoEvents() override { calls.push_back("events"); }
-  void DeleteFile(const std::string& path) override {
+  void RemoveFile(const std::string& path) override {
     calls.push_back("delete " + path);
     files.erase(path);
   }
