@@ -4,6 +4,8 @@
 #include <cstring>
 #include <thread>
 
+#include "clipboard_dib_win.h"
+#include "dib_image.h"
 #include "result_codes.h"
 
 namespace tiffdll {
@@ -125,32 +127,11 @@ std::optional<Image> FromBitmapHandle(HBITMAP bitmap, HPALETTE palette) {
 }  // namespace
 
 std::optional<Image> ImageFromPackedDib(const void* data, size_t size) {
-  if (data == nullptr || size < sizeof(BITMAPINFOHEADER)) return std::nullopt;
-  BITMAPINFOHEADER header;
-  std::memcpy(&header, data, sizeof header);
-  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size) return std::nullopt;
-  const int64_t width = header.biWidth;
-  const int64_t height = header.biHeight < 0 ? -int64_t{header.biHeight} : header.biHeight;
-  if (!SizeAllowed(width, height) || header.biPlanes != 1) return std::nullopt;
-  const unsigned bitCount = header.biBitCount;
-  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
-      bitCount != 32)
-    return std::nullopt;
-
-  // Where the pixels start: header, colour masks, colour table.
-  uint64_t colours = header.biClrUsed;
-  if (colours == 0 && bitCount <= 8) colours = uint64_t{1} << bitCount;
-  uint64_t offset = header.biSize + colours * 4;
-  if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER)) offset += 12;
-  if (offset > size) return std::nullopt;
-  const uint64_t stride = ((width * bitCount + 31) / 32) * 4;
-  uint64_t needed = stride * static_cast<uint64_t>(height);
-  if (header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4) {
-    needed = header.biSizeImage;
-  } else if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) {
-    return std::nullopt;  // JPEG or PNG inside a DIB: not something a clipboard bitmap holds
-  }
-  if (needed > size - offset) return std::nullopt;
+  const std::optional<vistrel::PackedDibLayout> layout = vistrel::ReadPackedDibLayout(data, size);
+  if (!layout || !SizeAllowed(layout->width, layout->height)) return std::nullopt;
+  if (auto plain = ImageFromPlainDib(*layout, data)) return plain;
+  const int64_t width = layout->width, height = layout->height;
+  const size_t offset = layout->bitsOffset;
 
   // GDI draws every depth and layout into a plain 32-bit picture. The
   // header and colour table are copied so that a short colour table in a
@@ -222,22 +203,27 @@ std::optional<Image> ReadClipboardImage(int32_t* error) {
     *error = kClipboardBusy;
     return std::nullopt;
   }
-  if (IsClipboardFormatAvailable(CF_BITMAP)) {
+  auto fromBitmap = [&]() -> std::optional<Image> {
+    if (!IsClipboardFormatAvailable(CF_BITMAP)) return std::nullopt;
     auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     HPALETTE palette = IsClipboardFormatAvailable(CF_PALETTE)
                            ? static_cast<HPALETTE>(GetClipboardData(CF_PALETTE))
                            : nullptr;
-    if (bitmap) {
-      if (auto image = FromBitmapHandle(bitmap, palette)) return image;
-    }
-  }
-  if (IsClipboardFormatAvailable(CF_DIB)) {
-    if (HGLOBAL memory = GetClipboardData(CF_DIB)) {
-      GlobalLockGuard lock(memory);
-      if (lock.Data()) return ImageFromPackedDib(lock.Data(), lock.Size());
-    }
-  }
-  return std::nullopt;
+    return bitmap ? FromBitmapHandle(bitmap, palette) : std::nullopt;
+  };
+  auto fromDib = [&]() -> std::optional<Image> {
+    if (!IsClipboardFormatAvailable(CF_DIB)) return std::nullopt;
+    HGLOBAL memory = GetClipboardData(CF_DIB);
+    if (!memory) return std::nullopt;
+    GlobalLockGuard lock(memory);
+    return lock.Data() ? ImageFromPackedDib(lock.Data(), lock.Size()) : std::nullopt;
+  };
+  // The format the source placed is read first: the other one would be made
+  // from it by Windows, a costly conversion of the whole picture.
+  const bool dibFirst = vistrel::DibWasPlaced();
+  std::optional<Image> image = dibFirst ? fromDib() : fromBitmap();
+  if (!image) image = dibFirst ? fromBitmap() : fromDib();
+  return image;
 }
 
 int32_t WriteClipboardImage(const Image& image) {

@@ -1,6 +1,12 @@
 #include "fx_exchange_win.h"
 
+#include <cstdint>
+#include <cstring>
+#include <optional>
 #include <utility>
+
+#include "clipboard_dib_win.h"
+#include "packed_dib.h"
 
 #include "conversion_client_win.h"
 
@@ -87,6 +93,78 @@ class FxPortsWin : public FxPorts {
   Hourglass hourglass_;
 };
 
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL memory)
+      : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+  ~GlobalLockGuard() {
+    if (data_) GlobalUnlock(memory_);
+  }
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  void* data() const { return data_; }
+  size_t size() const { return data_ ? GlobalSize(memory_) : 0; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
+// The bitmap as a packed 24-bit DIB in movable memory, as the clipboard takes
+// it: a third smaller than the screen's 32-bit pixels, and read by the
+// conversion component without a conversion.
+HGLOBAL PackedDib24(HBITMAP bitmap) {
+  BITMAP facts{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof facts, &facts) || facts.bmWidth <= 0 ||
+      facts.bmHeight <= 0) {
+    return nullptr;
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = facts.bmWidth;
+  info.bmiHeader.biHeight = facts.bmHeight;  // bottom-up, as most readers expect
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  const uint64_t stride = (uint64_t{static_cast<uint32_t>(facts.bmWidth)} * 3 + 3) & ~uint64_t{3};
+  const uint64_t bitsSize = stride * static_cast<uint32_t>(facts.bmHeight);
+  if (bitsSize > 0x7FFFFFFF - sizeof info.bmiHeader) return nullptr;
+  info.bmiHeader.biSizeImage = static_cast<DWORD>(bitsSize);
+
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof info.bmiHeader + static_cast<size_t>(bitsSize));
+  if (!memory) return nullptr;
+  int lines = 0;
+  {
+    GlobalLockGuard lock(memory);
+    if (auto* base = static_cast<uint8_t*>(lock.data())) {
+      std::memcpy(base, &info.bmiHeader, sizeof info.bmiHeader);
+      HDC screen = GetDC(nullptr);
+      lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(facts.bmHeight),
+                        base + sizeof info.bmiHeader, &info, DIB_RGB_COLORS);
+      ReleaseDC(nullptr, screen);
+    }
+  }
+  if (lines != facts.bmHeight) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  return memory;
+}
+
+// A device-dependent bitmap made from a packed DIB, or nullptr for a damaged block.
+HBITMAP BitmapFromPackedDib(HGLOBAL memory) {
+  GlobalLockGuard lock(memory);
+  const std::optional<PackedDibLayout> layout = ReadPackedDibLayout(lock.data(), lock.size());
+  if (!layout) return nullptr;
+  const auto* base = static_cast<const uint8_t*>(lock.data());
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateDIBitmap(screen, reinterpret_cast<const BITMAPINFOHEADER*>(base),
+                                  CBM_INIT, base + layout->bitsOffset,
+                                  reinterpret_cast<const BITMAPINFO*>(base), DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
 }  // namespace
 
 void SetConvertImage(ConvertImageFn convert) { ConvertImageBinding() = std::move(convert); }
@@ -158,22 +236,24 @@ HBITMAP CopyBitmap(HBITMAP bitmap) {
 }
 
 bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst) {
-  HBITMAP copy = CopyBitmap(bitmap);
-  if (!copy) return false;
+  HGLOBAL dib = PackedDib24(bitmap);
+  if (!dib) return false;
   if (!OpenClipboardFor(owner)) {
-    DeleteObject(copy);
+    GlobalFree(dib);
     return false;
   }
   if (emptyFirst) EmptyClipboard();
-  bool placed = SetClipboardData(CF_BITMAP, copy) != nullptr;  // the clipboard owns it now
+  bool placed = SetClipboardData(CF_DIB, dib) != nullptr;  // the clipboard owns it now
   CloseClipboard();
-  if (!placed) DeleteObject(copy);
+  if (!placed) GlobalFree(dib);
   return placed;
 }
 
 HBITMAP CopyBitmapFromClipboard(HWND owner) {
   if (!OpenClipboardFor(owner)) return nullptr;
-  HBITMAP copy = CopyBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+  HBITMAP copy = nullptr;
+  if (DibWasPlaced()) copy = BitmapFromPackedDib(GetClipboardData(CF_DIB));
+  if (!copy) copy = CopyBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
   CloseClipboard();
   return copy;
 }

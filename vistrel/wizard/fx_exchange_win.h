@@ -35,10 +35,12 @@ class Hourglass {
 // Lets pending window events run (the one pump of the whole program).
 void DoEvents();
 
-// Puts a copy of the bitmap on the clipboard as CF_BITMAP; empties it first when asked.
+// Puts a copy of the bitmap on the clipboard as a 24-bit CF_DIB (readers that ask for
+// CF_BITMAP get one made by Windows); empties it first when asked.
 bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst);
 
-// A copy of the clipboard's bitmap (the caller owns it), or nullptr when there is none.
+// A copy of the clipboard's picture as a device-dependent bitmap (the caller owns it),
+// from the format that was placed, or nullptr when there is none.
 HBITMAP CopyBitmapFromClipboard(HWND owner);
 
 // A device-dependent copy of a bitmap (the caller owns it), or nullptr.

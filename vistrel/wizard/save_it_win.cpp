@@ -3,31 +3,13 @@
 #include <vector>
 
 #include "bmp_file.h"
+#include "file_handle_win.h"
 #include "fx_exchange_win.h"
 #include "vistlib_client_win.h"
 
 namespace vistrel {
 
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  bool Close() {
-    if (!valid()) return true;
-    bool closed = CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // The bitmap's pixels as 24-bit bottom-up rows.
 bool BitmapRows(HBITMAP bitmap, int32_t& width, int32_t& height, std::vector<uint8_t>& rows) {
@@ -100,7 +82,7 @@ class SavePortsWin : public SavePorts {
 bool FileCanBeRead(const std::string& path) {
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.valid();
+  return file.Valid();
 }
 
 std::string AutoFileNameWin(const SaveTarget& target) {
@@ -120,9 +102,9 @@ bool WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
   {
     FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+    if (!file.Valid()) return false;
     DWORD done = 0;
-    written = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
+    written = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
                         nullptr) &&
               done == bytes.size();
     written = file.Close() && written;

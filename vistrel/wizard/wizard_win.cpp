@@ -127,15 +127,6 @@ HBITMAP CopyWhole(HBITMAP source) {
   return CopyRegion(source, 0, 0, size.cx, size.cy);
 }
 
-HBITMAP ClipboardBitmapCopy(HWND owner) {
-  if (!OpenClipboard(owner)) return nullptr;
-  HBITMAP copy = nullptr;
-  if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)))
-    copy = static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
-  CloseClipboard();
-  return copy;
-}
-
 void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
   if (slot != nullptr && slot != value) DeleteObject(slot);
   slot = value;
@@ -382,7 +373,7 @@ void Wizard::ShowSelection() {
 }
 
 bool Wizard::LoadWholePicFromClipboard() {
-  ReplaceBitmap(wholePic, ClipboardBitmapCopy(window_));
+  ReplaceBitmap(wholePic, CopyBitmapFromClipboard(window_));
   ReplaceBitmap(tempPic, CopyWhole(wholePic));
   return wholePic != nullptr;
 }
@@ -604,7 +595,7 @@ void Wizard::EditCapture() {
   PumpEvents();
   vistlib.Transfer();
   PumpEvents();
-  ReplaceBitmap(tempPic, ClipboardBitmapCopy(window_));
+  ReplaceBitmap(tempPic, CopyBitmapFromClipboard(window_));
   const SIZE size = BitmapSize(tempPic);
   cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
   cropRect.height = ToTwips(size.cy, TwipsPerPixelY);

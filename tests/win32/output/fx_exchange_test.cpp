@@ -31,6 +31,14 @@ TEST_F(FxExchange, BitmapSurvivesTheClipboardRoundTrip) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) EXPECT_EQ(pixels[y * w + x], PatternPixel(x, y)) << x << "," << y;
   DeleteObject(back);
+
+  // The picture goes over as a DIB; a reader asking for CF_BITMAP gets the same pixels.
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_EQ(EnumClipboardFormats(0), static_cast<UINT>(CF_DIB));
+  HBITMAP made = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(Pixels(made, w, h), pixels);
+  CloseClipboard();
   DeleteObject(source);
 }
 
