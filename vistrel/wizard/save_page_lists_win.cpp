@@ -110,6 +110,25 @@ void DriveFolderLists::SelectDrive(const std::string& folder) {
                0);
 }
 
+// Long folder names can be scrolled to instead of being cut off.
+void DriveFolderLists::ShowWidestEntry() {
+  HDC dc = GetDC(dirlist_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dirlist_, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  const LRESULT count = SendMessageA(dirlist_, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::vector<char> text(static_cast<size_t>(SendMessageA(dirlist_, LB_GETTEXTLEN, i, 0)) + 1);
+    const LRESULT length = SendMessageA(dirlist_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    if (length == LB_ERR) continue;
+    SIZE size{};
+    if (GetTextExtentPoint32A(dc, text.data(), static_cast<int>(length), &size))
+      widest = std::max(widest, size.cx);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(dirlist_, dc);
+  SendMessageA(dirlist_, LB_SETHORIZONTALEXTENT, widest + 6, 0);
+}
+
 bool DriveFolderLists::SetPath(const std::string& folder) {
   std::string full = FullPath(folder);
   if (full.size() < 3 || !IsFolder(full)) return false;
@@ -133,6 +152,7 @@ bool DriveFolderLists::SetPath(const std::string& folder) {
   for (const std::string& name : SubFolders(path_)) {
     add(std::string(chain.size() * 2, ' ') + name, JoinFolder(path_, name));
   }
+  ShowWidestEntry();  // first: the scroll bar it may add takes a row's room
   SendMessageA(dirlist_, LB_SETCURSEL, chain.size() - 1, 0);
   SendMessageA(dirlist_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(dirlist_, nullptr, TRUE);

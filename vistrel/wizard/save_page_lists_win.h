@@ -35,6 +35,7 @@ class DriveFolderLists {
   bool OnDriveChange(HWND owner);
 
  private:
+  void ShowWidestEntry();
   void FillDrives();
   void SelectDrive(const std::string& folder);
 
