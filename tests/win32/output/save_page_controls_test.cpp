@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "effects_page_boxes_win.h"
+#include "fx_exchange_win.h"
+#include "message_box_answerer.h"
 #include "save_page_lists_win.h"
 
 namespace vistrel {
@@ -88,6 +91,37 @@ TEST_F(PageControls, FolderListShowsThePathAndOpensSubFolders) {
   EXPECT_EQ(lists.Path().size(), 3u);
   EXPECT_FALSE(lists.SetPath(root + "\\missing"));
   EXPECT_EQ(lists.Path().size(), 3u) << "a missing folder changes nothing";
+}
+
+TEST_F(PageControls, UnreadableDriveIsReportedAndTheListsStayWhereTheyWere) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  DriveFolderLists lists;
+  HWND drive = Child("COMBOBOX", CBS_DROPDOWNLIST);
+  HWND dirlist = Child("LISTBOX", LBS_NOTIFY);
+  lists.Attach(drive, dirlist);
+  ASSERT_TRUE(lists.SetPath(temp));
+  const std::string before = lists.Path();
+  const LRESULT count = SendMessageA(dirlist, LB_GETCOUNT, 0, 0);
+
+  // A drive letter that no drive answers to, as a removed disk leaves it.
+  const DWORD present = GetLogicalDrives();
+  char letter = 'q';
+  while (letter > 'd' && (present & (1u << (letter - 'a')))) --letter;
+  const std::string entry = std::string(1, letter) + ":";
+  SendMessageA(drive, CB_SETCURSEL,
+               SendMessageA(drive, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str())), 0);
+
+  testing::MessageBoxAnswerer answerer(kProgramTitle);
+  EXPECT_FALSE(lists.OnDriveChange(nullptr));
+  Sleep(300);
+  EXPECT_EQ(answerer.Texts(), std::vector<std::string>{"Drive \"" + entry + "\" not available. "});
+  EXPECT_EQ(lists.Path(), before);
+  EXPECT_EQ(SendMessageA(dirlist, LB_GETCOUNT, 0, 0), count);
+  char shown[8] = {};
+  SendMessageA(drive, CB_GETLBTEXT, SendMessageA(drive, CB_GETCURSEL, 0, 0),
+               reinterpret_cast<LPARAM>(shown));
+  EXPECT_EQ(lstrcmpiA(shown, before.substr(0, 2).c_str()), 0) << shown;
 }
 
 TEST_F(PageControls, RotationBoxAndSpinBarFollowEachOther) {

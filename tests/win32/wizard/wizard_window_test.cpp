@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "message_box_answerer.h"
 #include "program_settings_win.h"
 #include "shell_state.h"
 #include "wizard_res.h"
@@ -20,6 +21,8 @@
 
 namespace vistrel::wizard {
 namespace {
+
+using vistrel::testing::MessageBoxAnswerer;
 
 constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Tarnwick Vistrel";
 
@@ -47,48 +50,6 @@ std::string Text(HWND window) {
   GetWindowTextA(window, buffer, sizeof buffer);
   return buffer;
 }
-
-// Answers the program's message boxes from a second thread and keeps their texts.
-class MessageBoxAnswerer {
- public:
-  MessageBoxAnswerer() {
-    thread_ = std::thread([this] {
-      while (!stop_) {
-        HWND box = FindWindowA("#32770", kAppTitle);
-        if (box != nullptr && IsWindowVisible(box)) {
-          std::string text;
-          for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            char cls[32] = {};
-            GetClassNameA(child, cls, sizeof cls);
-            if (lstrcmpiA(cls, "Static") == 0 && !Text(child).empty()) text = Text(child);
-          }
-          {
-            std::lock_guard<std::mutex> lock(mutex_);
-            texts_.push_back(text);
-          }
-          PostMessageA(box, WM_COMMAND, IDOK, 0);
-          // Wait for this box to go before looking for the next.
-          for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(10);
-        }
-        Sleep(20);
-      }
-    });
-  }
-  ~MessageBoxAnswerer() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<std::string> Texts() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return texts_;
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<std::string> texts_;
-  std::thread thread_;
-};
 
 HBITMAP TestCapture(int width, int height) {
   HDC screen = GetDC(nullptr);
@@ -391,7 +352,7 @@ TEST_F(WizardWindowTest, ZeroSizeSelectionWarnsTwiceOnArrivalAtEffects) {
   SelectionTwips = {300, 300, 0, 600};
   Open();
   Next();
-  MessageBoxAnswerer answerer;
+  MessageBoxAnswerer answerer(kAppTitle);
   Next();
   EXPECT_EQ(ShownPage(), 2);
   const auto texts = answerer.Texts();
@@ -402,7 +363,7 @@ TEST_F(WizardWindowTest, ZeroSizeSelectionWarnsTwiceOnArrivalAtEffects) {
 
 TEST_F(WizardWindowTest, UnknownScaleModeIsReportedAndThePixelUnitStays) {
   ProgramSettings().SaveSetting("Divers", "ScaleSystem", "7");
-  MessageBoxAnswerer answerer;
+  MessageBoxAnswerer answerer(kAppTitle);
   Open();
   const auto texts = answerer.Texts();
   ASSERT_FALSE(texts.empty());
