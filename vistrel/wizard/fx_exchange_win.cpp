@@ -184,9 +184,14 @@ Hourglass::Hourglass() = default;
 
 Hourglass::~Hourglass() { Restore(); }
 
+int Hourglass::shownCount_ = 0;
+
 void Hourglass::Show() {
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  if (!shown_) previous_ = previous;
+  if (!shown_) {
+    previous_ = previous;
+    ++shownCount_;
+  }
   shown_ = true;
 }
 
@@ -194,7 +199,10 @@ void Hourglass::Restore() {
   if (!shown_) return;
   SetCursor(previous_);
   shown_ = false;
+  --shownCount_;
 }
+
+bool Hourglass::AnyShown() { return shownCount_ > 0; }
 
 void DoEvents() {
   MSG message;

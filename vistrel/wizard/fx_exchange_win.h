@@ -26,10 +26,14 @@ class Hourglass {
   Hourglass& operator=(const Hourglass&) = delete;
   void Show();
   void Restore();
+  // True while some hourglass is shown: windows keep it when the pointer moves
+  // over them while pending events run (WM_SETCURSOR would put the arrow back).
+  static bool AnyShown();
 
  private:
   HCURSOR previous_ = nullptr;
   bool shown_ = false;
+  static int shownCount_;
 };
 
 // Lets pending window events run (the one pump of the whole program).

@@ -782,6 +782,11 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       CloseWizard();
       return TRUE;
+    case WM_SETCURSOR:
+      if (!Hourglass::AnyShown()) return FALSE;
+      SetCursor(LoadCursor(nullptr, IDC_WAIT));
+      SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
     case WM_TIMER:
       if (wParam == IDT_TRICKTIMER) {
         KillTimer(window_, IDT_TRICKTIMER);

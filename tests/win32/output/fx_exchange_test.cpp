@@ -105,5 +105,18 @@ TEST_F(FxExchange, MissingComponentIsAnErrorNumberNotSuccess) {
   EXPECT_NE(CallConvertImage("source=clipboard, dest=clipboard"), 0);
 }
 
+TEST(Hourglass, KnownToTheWindowsWhileAnyIsShownAndGoneWhenRestoredOrDestroyed) {
+  EXPECT_FALSE(Hourglass::AnyShown());
+  {
+    Hourglass outer, inner;
+    outer.Show();
+    inner.Show();
+    inner.Show();  // a second Show is no second hourglass
+    inner.Restore();
+    EXPECT_TRUE(Hourglass::AnyShown());
+  }
+  EXPECT_FALSE(Hourglass::AnyShown());
+}
+
 }  // namespace
 }  // namespace vistrel
