@@ -14,9 +14,16 @@ WIZARD = "Vistrel Wizard"
 
 
 def reg_add(section, key, value):
-    subprocess.run(["wine", "reg", "add", f"{SETTINGS}\\{section}", "/v", str(key), "/t", "REG_SZ",
-                    "/d", str(value), "/f"], check=True, capture_output=True,
-                   stdin=subprocess.DEVNULL)
+    # reg.exe has been seen to fail once just after Wine started: try again before giving
+    # up, and say what it printed.
+    command = ["wine", "reg", "add", f"{SETTINGS}\\{section}", "/v", str(key), "/t", "REG_SZ",
+               "/d", str(value), "/f"]
+    for attempt in range(3):
+        run = subprocess.run(command, capture_output=True, text=True, stdin=subprocess.DEVNULL)
+        if run.returncode == 0:
+            return
+        time.sleep(0.5)
+    raise AssertionError(f"reg add {section}\\{key} failed: {run.stdout}{run.stderr}")
 
 
 def wine_path(path):
