@@ -11,6 +11,8 @@
 namespace tiffdll {
 namespace {
 
+using vistrel::GlobalLockGuard;
+
 // Another program may hold the clipboard open for a moment (a clipboard
 // viewer reacting to a change); try again until a deadline.
 class OpenedClipboard {
@@ -44,22 +46,6 @@ class ScreenDc {
 
  private:
   HDC dc_;
-};
-
-class GlobalLockGuard {
- public:
-  explicit GlobalLockGuard(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
-  ~GlobalLockGuard() {
-    if (data_) GlobalUnlock(memory_);
-  }
-  GlobalLockGuard(const GlobalLockGuard&) = delete;
-  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
-  void* Data() const { return data_; }
-  size_t Size() const { return GlobalSize(memory_); }
-
- private:
-  HGLOBAL memory_;
-  void* data_;
 };
 
 // The owner window that EmptyClipboard needs for SetClipboardData to work.

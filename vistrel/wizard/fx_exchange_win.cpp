@@ -93,25 +93,8 @@ class FxPortsWin : public FxPorts {
   Hourglass hourglass_;
 };
 
-class GlobalLockGuard {
- public:
-  explicit GlobalLockGuard(HGLOBAL memory)
-      : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
-  ~GlobalLockGuard() {
-    if (data_) GlobalUnlock(memory_);
-  }
-  GlobalLockGuard(const GlobalLockGuard&) = delete;
-  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
-  void* data() const { return data_; }
-  size_t size() const { return data_ ? GlobalSize(memory_) : 0; }
-
- private:
-  HGLOBAL memory_;
-  void* data_;
-};
-
 // The bitmap as a packed 24-bit DIB in movable memory, as the clipboard takes
-// it: a third smaller than the screen's 32-bit pixels, and read by the
+// it: a quarter smaller than the screen's 32-bit pixels, and read by the
 // conversion component without a conversion.
 HGLOBAL PackedDib24(HBITMAP bitmap) {
   BITMAP facts{};
@@ -136,7 +119,7 @@ HGLOBAL PackedDib24(HBITMAP bitmap) {
   int lines = 0;
   {
     GlobalLockGuard lock(memory);
-    if (auto* base = static_cast<uint8_t*>(lock.data())) {
+    if (auto* base = static_cast<uint8_t*>(lock.Data())) {
       std::memcpy(base, &info.bmiHeader, sizeof info.bmiHeader);
       HDC screen = GetDC(nullptr);
       lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(facts.bmHeight),
@@ -154,9 +137,9 @@ HGLOBAL PackedDib24(HBITMAP bitmap) {
 // A device-dependent bitmap made from a packed DIB, or nullptr for a damaged block.
 HBITMAP BitmapFromPackedDib(HGLOBAL memory) {
   GlobalLockGuard lock(memory);
-  const std::optional<PackedDibLayout> layout = ReadPackedDibLayout(lock.data(), lock.size());
+  const std::optional<PackedDibLayout> layout = ReadPackedDibLayout(lock.Data(), lock.Size());
   if (!layout) return nullptr;
-  const auto* base = static_cast<const uint8_t*>(lock.data());
+  const auto* base = static_cast<const uint8_t*>(lock.Data());
   HDC screen = GetDC(nullptr);
   HBITMAP bitmap = CreateDIBitmap(screen, reinterpret_cast<const BITMAPINFOHEADER*>(base),
                                   CBM_INIT, base + layout->bitsOffset,
