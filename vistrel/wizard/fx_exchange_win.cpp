@@ -93,6 +93,11 @@ class FxPortsWin : public FxPorts {
   Hourglass hourglass_;
 };
 
+bool IsDialog(HWND window) {
+  char name[16] = {};
+  return GetClassNameA(window, name, sizeof name) > 0 && lstrcmpA(name, "#32770") == 0;
+}
+
 // The bitmap as a packed 24-bit DIB in movable memory, as the clipboard takes
 // it: a quarter smaller than the screen's 32-bit pixels, and read by the
 // conversion component without a conversion.
@@ -195,6 +200,9 @@ void DoEvents() {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
+    // Keys in a dialog move between its controls, as in the main loop.
+    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (root && IsDialog(root) && IsDialogMessageA(root, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -39,20 +39,6 @@ constexpr RECT kPageArea = {101, 28, 101 + 272, 28 + 185};
 
 HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
 
-void PumpEvents() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (!IsWizardDialogMessage(&message)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-  }
-}
-
 char DecimalSeparator() {
   char buffer[8] = {};
   if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof buffer) > 0 &&
@@ -414,7 +400,7 @@ void Wizard::HideFrameAndLogo() {
   frameVisible_ = false;
   ShowWindow(pages_[shownPage_], SW_HIDE);
   ShowWindow(GetDlgItem(window_, IDC_LOGO), SW_HIDE);
-  PumpEvents();
+  DoEvents();
 }
 
 void Wizard::ShowFrameAndLogo() {
@@ -592,9 +578,9 @@ void Wizard::EditCapture() {
   vistlib.VisEdit(std::to_string(scale_.twipsPerUnit), GeneralDecimalText(TwipsPerPixelX), unit);
   scale_.unitName = unit;
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  PumpEvents();
+  DoEvents();
   vistlib.Transfer();
-  PumpEvents();
+  DoEvents();
   ReplaceBitmap(tempPic, CopyBitmapFromClipboard(window_));
   const SIZE size = BitmapSize(tempPic);
   cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
@@ -790,7 +776,7 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == IDT_TRICKTIMER) {
         KillTimer(window_, IDT_TRICKTIMER);
-        for (int i = 0; i < 100; ++i) PumpEvents();
+        for (int i = 0; i < 100; ++i) DoEvents();
         CloseWizard();
       }
       return TRUE;
