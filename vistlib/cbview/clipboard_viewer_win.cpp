@@ -234,9 +234,9 @@ void TClipboardViewer::UpdateScrollBars() {
   for (int pass = 0; pass < 2; ++pass) {
     RECT client;
     GetClientRect(window_, &client);
-    SCROLLINFO across{sizeof across, SIF_RANGE | SIF_PAGE, 0, std::max(0, size.cx - 1),
+    SCROLLINFO across{sizeof across, SIF_RANGE | SIF_PAGE, 0, std::max<int>(0, size.cx - 1),
                       static_cast<UINT>(client.right), 0, 0};
-    SCROLLINFO down{sizeof down, SIF_RANGE | SIF_PAGE, 0, std::max(0, size.cy - 1),
+    SCROLLINFO down{sizeof down, SIF_RANGE | SIF_PAGE, 0, std::max<int>(0, size.cy - 1),
                     static_cast<UINT>(client.bottom), 0, 0};
     SetScrollInfo(window_, SB_HORZ, &across, TRUE);
     SetScrollInfo(window_, SB_VERT, &down, TRUE);
