@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kPanelHeight = 41;
 constexpr int kButtonWidth = 177, kButtonHeight = 25, kButtonMargin = 8;
-constexpr int kDefaultWidth = 696, kDefaultHeight = 480;
+constexpr int kDefaultLeft = 269, kDefaultTop = 121, kDefaultWidth = 696, kDefaultHeight = 480;
 
 class RegistryKey {
  public:
@@ -61,7 +61,7 @@ TCBViewer::TCBViewer() {
   if (!RegisterWindowClass<TCBViewer>(kCBViewerClassName, 0, COLOR_BTNFACE))
     throw std::runtime_error("The clipboard viewer's window class could not be registered.");
   CreateWindowExA(0, kCBViewerClassName, kCBViewerCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                  CW_USEDEFAULT, CW_USEDEFAULT, kDefaultWidth, kDefaultHeight, GetActiveWindow(),
+                  kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight, GetActiveWindow(),
                   nullptr, ModuleInstance(), this);
   if (window_ == nullptr) throw std::runtime_error("The clipboard viewer could not be opened.");
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
