@@ -46,18 +46,6 @@ std::string ClipboardText(UINT format) {
   return std::string(data, end ? static_cast<const char*>(end) - data : lock.Size());
 }
 
-Palette CopyOfPalette(HPALETTE palette) {
-  WORD count = 0;
-  if (palette == nullptr || GetObjectA(palette, sizeof count, &count) == 0 || count == 0)
-    return Palette();
-  std::vector<BYTE> block(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
-  auto* logical = reinterpret_cast<LOGPALETTE*>(block.data());
-  logical->palVersion = 0x300;
-  logical->palNumEntries = count;
-  GetPaletteEntries(palette, 0, count, logical->palPalEntry);
-  return Palette(CreatePalette(logical));
-}
-
 }  // namespace
 
 TClipboardViewer::TClipboardViewer(HWND parent, const RECT& place,
@@ -99,7 +87,7 @@ void TClipboardViewer::ClipboardChanged() {
 }
 
 bool TClipboardViewer::ReadContent(const ContentPlan& plan, std::string& text,
-                                   HPALETTE& palette) {
+                                   std::vector<PaletteColor>& palette) {
   const bool needsClipboard = plan.kind != ContentKind::Text || plan.clipboardText;
   if (!needsClipboard) {
     text = plan.fixedText;
@@ -111,7 +99,7 @@ bool TClipboardViewer::ReadContent(const ContentPlan& plan, std::string& text,
       text = ClipboardText(plan.oemSource ? CF_OEMTEXT : CF_TEXT);
       break;
     case ContentKind::Palette:
-      palette = CopyOfPalette(static_cast<HPALETTE>(GetClipboardData(CF_PALETTE))).release();
+      palette = PaletteColors(static_cast<HPALETTE>(GetClipboardData(CF_PALETTE)));
       break;
     case ContentKind::Picture:
       if (shown_ == ViewFormat::cvBitmap && IsClipboardFormatAvailable(CF_BITMAP)) {
@@ -149,7 +137,7 @@ void TClipboardViewer::Rebuild() {
   HENHMETAFILE oldMetafile = std::exchange(metafile_, nullptr);
   const ViewFormat oldShown = std::exchange(shown_, shown);
   std::string text;
-  HPALETTE palette = nullptr;
+  std::vector<PaletteColor> palette;
   if (!ReadContent(plan, text, palette)) {
     shown_ = oldShown;
     bitmap_ = std::move(oldBitmap);
@@ -183,7 +171,6 @@ void TClipboardViewer::Rebuild() {
       metafile_ = newMetafile;
       break;
   }
-  if (palette != nullptr) DeleteObject(palette);
   Layout();
   InvalidateRect(window_, nullptr, TRUE);
 }

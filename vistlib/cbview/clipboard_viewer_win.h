@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gdi_win.h"
 #include "palette_grid_win.h"
@@ -41,7 +42,7 @@ class TClipboardViewer {
   void LeaveChain();
   void ClipboardChanged();
   void Rebuild();
-  bool ReadContent(const ContentPlan& plan, std::string& text, HPALETTE& palette);
+  bool ReadContent(const ContentPlan& plan, std::string& text, std::vector<PaletteColor>& palette);
   void FreeContent();
   void ShowText(const ContentPlan& plan, const std::string& text);
   void Layout();

@@ -34,18 +34,19 @@ TPaletteGrid::~TPaletteGrid() {
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
-void TPaletteGrid::TakePalette(HPALETTE palette) {
+std::vector<PaletteColor> PaletteColors(HPALETTE palette) {
   std::vector<PaletteColor> colors;
-  if (palette != nullptr) {
-    WORD count = 0;
-    GetObjectA(palette, sizeof count, &count);
-    std::vector<PALETTEENTRY> entries(std::min<size_t>(count, kMaxEntries));
-    if (!entries.empty()) {
-      GetPaletteEntries(palette, 0, static_cast<UINT>(entries.size()), entries.data());
-    }
-    for (const PALETTEENTRY& entry : entries)
-      colors.push_back({entry.peRed, entry.peGreen, entry.peBlue});
-  }
+  WORD count = 0;
+  if (palette == nullptr || GetObjectA(palette, sizeof count, &count) == 0) return colors;
+  std::vector<PALETTEENTRY> entries(std::min<size_t>(count, kMaxEntries));
+  if (!entries.empty())
+    GetPaletteEntries(palette, 0, static_cast<UINT>(entries.size()), entries.data());
+  for (const PALETTEENTRY& entry : entries)
+    colors.push_back({entry.peRed, entry.peGreen, entry.peBlue});
+  return colors;
+}
+
+void TPaletteGrid::TakePalette(const std::vector<PaletteColor>& colors) {
   model_.Take(colors);
   // The grid's own palette, all 256 slots, for drawing the cells.
   std::vector<BYTE> block(sizeof(LOGPALETTE) + kMaxEntries * sizeof(PALETTEENTRY));

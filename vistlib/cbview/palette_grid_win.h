@@ -3,10 +3,15 @@
 // scroll bar; a click selects an entry.
 #include <windows.h>
 
+#include <vector>
+
 #include "gdi_win.h"
 #include "palette_grid_layout.h"
 
 namespace vistlib::cbview {
+
+// The entries of a palette (at most 256), read at once.
+std::vector<PaletteColor> PaletteColors(HPALETTE palette);
 
 class TPaletteGrid {
  public:
@@ -16,8 +21,8 @@ class TPaletteGrid {
   TPaletteGrid& operator=(const TPaletteGrid&) = delete;
 
   HWND Handle() const { return window_; }
-  // Keeps a copy of the palette and lays the cells out again.
-  void TakePalette(HPALETTE palette);
+  // Keeps a copy of the palette's entries and lays the cells out again.
+  void TakePalette(const std::vector<PaletteColor>& entries);
   const PaletteGridModel& Model() const { return model_; }
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
