@@ -24,6 +24,7 @@
 #include "auto_file_name.h"
 #include "effects_page_boxes_win.h"
 #include "fx_exchange_win.h"
+#include "handoffs_win.h"
 #include "save_it_win.h"
 #include "save_page_lists_win.h"
 
@@ -279,10 +280,6 @@ bool Wizard::Create(HINSTANCE instance) {
 
   // Controls whose work is not in this program yet stay disabled.
   Enable(2, IDC_PREVIEWCLICK, false);
-  Enable(4, IDC_COPYTOCLIPCOMMAND, false);
-  Enable(4, IDC_VIEWCLIPBOARD, false);
-  Enable(3, IDC_PRIVOPENSAVED, false);
-  Enable(3, IDC_PRIVSHOWEXPLORER, false);
   Enable(5, IDC_SENDMAILBTTN, false);
   Enable(6, IDC_PRIVDRUCKEN, false);
   EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
@@ -492,13 +489,21 @@ void Wizard::Run(WalkAction action) {
     case WalkAction::QuitProgram:
       if (hooks_.quitProgram) hooks_.quitProgram();
       break;
+    case WalkAction::FileBrowser:
+      ShowExplorerWin(window_, lists_.Path());
+      break;
+    case WalkAction::OpenLastSaved:
+      OpenLastSavedWin(window_, lastSavedFile_);
+      break;
+    case WalkAction::CopyToClipboard:
+      CopyToClipboard(window_, fxPic, false);
+      break;
+    case WalkAction::ViewClipboard:
+      ViewClipboard();
+      break;
     // Outputs whose work is not in this program yet: their boxes are kept
     // but nothing runs.
     case WalkAction::OutputPreview:
-    case WalkAction::FileBrowser:
-    case WalkAction::OpenLastSaved:
-    case WalkAction::CopyToClipboard:
-    case WalkAction::ViewClipboard:
     case WalkAction::SendMail:
     case WalkAction::Print:
       break;
@@ -833,6 +838,20 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       break;
     case IDC_PRIVSAVEIT:
       if (code == BN_CLICKED) Save();
+      break;
+    case IDC_PRIVOPENSAVED:
+      // The page's automatic name is the one the next save would use.
+      if (code == BN_CLICKED)
+        OpenLastSavedButtonWin(window_, lastSavedFile_, WindowText(Control(3, IDC_SAVENAME)));
+      break;
+    case IDC_PRIVSHOWEXPLORER:
+      if (code == BN_CLICKED) ShowExplorerWin(window_, lists_.Path());
+      break;
+    case IDC_COPYTOCLIPCOMMAND:
+      if (code == BN_CLICKED) CopyToClipboard(window_, fxPic, true);
+      break;
+    case IDC_VIEWCLIPBOARD:
+      if (code == BN_CLICKED) ViewClipboard();
       break;
     case IDC_PRINTOPTIONS:
       if (code == BN_CLICKED) {
