@@ -17,6 +17,7 @@
 #include "program_settings_win.h"
 #include "scale_system.h"
 #include "selection_text.h"
+#include "setup_dialog_win.h"
 #include "shell_state.h"
 #include "vistlib_client_win.h"
 #include "wizard_res.h"
@@ -164,6 +165,8 @@ class Wizard final : public WalkHost, public SettingsControls {
   void LoadScaleSystem() override;
   void StartWalk() override;
   void RefreshUnits();
+  // The box only: its click handler would store the wizard's settings.
+  void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
 
   INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -285,7 +288,6 @@ bool Wizard::Create(HINSTANCE instance) {
   Enable(3, IDC_PRIVSHOWEXPLORER, false);
   Enable(5, IDC_SENDMAILBTTN, false);
   Enable(6, IDC_PRIVDRUCKEN, false);
-  EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
   InitRotScroll(Control(2, IDC_ROTSCROLL));
   lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
 
@@ -762,6 +764,7 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_MOVER0: Move(Direction::Back); return TRUE;
         case IDC_MOVER1: Move(Direction::Next); return TRUE;
         case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
+        case IDC_COMMAND1: ShowSetupDialog(window_); return TRUE;
         case IDCANCEL: CloseWizard(); return TRUE;  // Escape
         default: return FALSE;
       }
@@ -963,6 +966,10 @@ void ShowSelection() {
 
 void RefreshUnits() {
   if (theWizard) theWizard->RefreshUnits();
+}
+
+void SetNotShow(int page, bool on) {
+  if (theWizard && page >= 0 && page < kPageCount) theWizard->SetNotShow(page, on);
 }
 
 bool IsWizardDialogMessage(MSG* message) {
