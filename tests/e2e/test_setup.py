@@ -71,7 +71,7 @@ def capture_at_pointer():
 
 
 def info():
-    return page_driver("gettext", FINDER, INFO)[1]
+    return driver("text", "#32770", FINDER, INFO)[1]
 
 
 def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
@@ -86,7 +86,7 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
     open_setup()
     screenshot("setup-dialog")
     assert page_driver("settext", SETUP, SMTP, "cancelled.example.org")[0] == 0
-    assert page_driver("check", SETUP, "&Include mousecursor on pictures", 0)[0] == 0
+    assert driver("check", "#32770", SETUP, CURSOR, 0)[0] == 0
     press(SETUP, CANCEL)
     assert driver("gone", "#32770", SETUP, 10000)[0] == 0
     assert setting("Mail", "SMTP_Server") is None
@@ -96,7 +96,7 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
 
     # "&Apply" keeps the dialog open, and the next capture has no cursor.
     open_setup()
-    assert page_driver("check", SETUP, "&Include mousecursor on pictures", 0)[0] == 0
+    assert driver("check", "#32770", SETUP, CURSOR, 0)[0] == 0
     press(SETUP, APPLY)
     wait_until(lambda: setting("Divers", "ShowCursor") == "False", 10, what="ShowCursor stored")
     assert visible("#32770", SETUP)
@@ -113,9 +113,11 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
     # The finder lists the accounts in order; "&Use these settings" fills the fields.
     press(SETUP, FIND)
     assert driver("wait", "#32770", FINDER, 20000)[0] == 0
-    screenshot("setup-mail-settings-finder")
     wait_until(lambda: "smtp.home.example" in info(), 10, what="the first line shown")
-    assert info() == "Your SMTP-Server: smtp.home.example\r Your mail address: me@home.example"
+    screenshot("setup-mail-settings-finder")
+    # The line break is a lone carriage return, which reading the output turns into "\n".
+    assert info().splitlines() == ["Your SMTP-Server: smtp.home.example",
+                                   " Your mail address: me@home.example"]
     finder = subprocess.run(["xdotool", "search", "--name", f"^{FINDER}$"], capture_output=True,
                             text=True).stdout.split()[0]
     subprocess.run(["xdotool", "windowfocus", "--sync", finder], check=False, timeout=10)
@@ -125,15 +127,15 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
     wait_until(lambda: "smtp.club.example" in info(), 10, what="the letter pass's account last")
     press(FINDER, USE_IT)
     assert driver("gone", "#32770", FINDER, 10000)[0] == 0
-    wait_until(lambda: page_driver("gettext", SETUP, SMTP)[1] == "smtp.club.example", 10,
+    wait_until(lambda: driver("text", "#32770", SETUP, SMTP)[1] == "smtp.club.example", 10,
                what="the server field filled")
-    assert page_driver("gettext", SETUP, ADDRESS)[1] == "me@club.example"
+    assert driver("text", "#32770", SETUP, ADDRESS)[1] == "me@club.example"
 
     # "&Ok" lands every value; only the first page stays hidden.
     assert page_driver("select", SETUP, SCALE, 2)[0] == 0
-    assert page_driver("check", SETUP, "&Unload program after every screen shot", 1)[0] == 0
+    assert driver("check", "#32770", SETUP, END_AFTER_SHOT, 1)[0] == 0
     for page in range(1, 7):
-        press(SETUP, NOT_SHOW + page)  # ticked by the stored settings: clear them
+        assert driver("check", "#32770", SETUP, NOT_SHOW + page, 0)[0] == 0
     press(SETUP, OK)
     assert driver("gone", "#32770", SETUP, 10000)[0] == 0
     expected = {("Divers", "ScaleSystem"): "2", ("Mail", "SMTP_Server"): "smtp.club.example",

@@ -47,15 +47,6 @@ INT_PTR CALLBACK MailHelpProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       case WM_INITDIALOG: {
         help = reinterpret_cast<MailHelp*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        // Centred over the setup dialog.
-        RECT owner{};
-        RECT self{};
-        GetWindowRect(GetParent(dialog) ? GetParent(dialog) : GetDesktopWindow(), &owner);
-        GetWindowRect(dialog, &self);
-        SetWindowPos(dialog, nullptr,
-                     (owner.left + owner.right - (self.right - self.left)) / 2,
-                     (owner.top + owner.bottom - (self.bottom - self.top)) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
         Load(dialog, *help);
         return TRUE;
       }
