@@ -148,3 +148,9 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
     press_print_screen()
     wait_until(lambda: page_driver("shown", "Vistrel Wizard", "Selected area...")[0] == 0, 30,
                what="the wizard on its selection page")
+
+    # The wizard's own "&Setup" button opens the dialog over it.
+    press("Vistrel Wizard", 2103)
+    assert driver("wait", "#32770", SETUP, 20000)[0] == 0, "the wizard's Setup opens the dialog"
+    press(SETUP, CANCEL)
+    assert driver("gone", "#32770", SETUP, 10000)[0] == 0

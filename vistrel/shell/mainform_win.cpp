@@ -125,6 +125,7 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
     return RunAreaSelector(owner, wholePic, cropStyle);
   };
   hooks.applyAreaChoice = [](int wahl) { Mainform::Instance().ApplyAreaChoice(wahl); };
+  hooks.showSetup = [](HWND owner) { ShowSetupDialog(owner); };
   WizardPreloading = true;
   bool wizardLoaded = wizard::PreloadWizard(instance_, hooks);
   WizardPreloading = false;

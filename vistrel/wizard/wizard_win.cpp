@@ -17,7 +17,6 @@
 #include "program_settings_win.h"
 #include "scale_system.h"
 #include "selection_text.h"
-#include "setup_dialog_win.h"
 #include "shell_state.h"
 #include "vistlib_client_win.h"
 #include "wizard_res.h"
@@ -764,7 +763,9 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_MOVER0: Move(Direction::Back); return TRUE;
         case IDC_MOVER1: Move(Direction::Next); return TRUE;
         case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
-        case IDC_COMMAND1: ShowSetupDialog(window_); return TRUE;
+        case IDC_COMMAND1:
+          if (hooks_.showSetup) hooks_.showSetup(window_);
+          return TRUE;
         case IDCANCEL: CloseWizard(); return TRUE;  // Escape
         default: return FALSE;
       }

@@ -28,6 +28,8 @@ struct ShellHooks {
   std::function<void(int wahl)> applyAreaChoice;
   // Hides the output preview window (when there is one).
   std::function<void()> hideOutputPreview;
+  // "&Setup": the setup dialog, modal over `owner`.
+  std::function<void(HWND owner)> showSetup;
 };
 
 // Start-up: loads the window hidden (its pages, the format list, centred),
