@@ -85,6 +85,13 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
     # "&Cancel" stores nothing, and Print Screen works again at once.
     open_setup()
     screenshot("setup-dialog")
+    # While it is open, Print Screen is refused.
+    press_print_screen()
+    def refusal():
+        code, text = driver("msgbox", "Tarnwick Vistrel", 1, 2000)
+        return text if code == 0 else None
+    assert wait_until(refusal, 20, interval=0.5, what="the refusal").startswith("Cannot make")
+    assert not (out / "Vistrel.bmp").exists()
     assert page_driver("settext", SETUP, SMTP, "cancelled.example.org")[0] == 0
     assert driver("check", "#32770", SETUP, CURSOR, 0)[0] == 0
     press(SETUP, CANCEL)
