@@ -25,7 +25,7 @@ void MoveAutostartEntry(RegistryBackend& registry, std::string_view valueName,
   const RegistryData stored =
       mdlRegistry::QueryValue(registry, Hive::LocalMachine, kAutostartKey, valueName);
   const auto* text = std::get_if<std::string>(&stored);
-  if (text == nullptr || text->find('\0') == 0 || text->empty()) return;
+  if (text == nullptr || text->empty() || text->front() == '\0') return;
   const auto key = registry.Open(Hive::LocalMachine, kAutostartKey, RegistryAccess::All);
   if (!key) return;
   key->Delete(valueName);
