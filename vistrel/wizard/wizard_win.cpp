@@ -165,6 +165,8 @@ class Wizard final : public WalkHost, public SettingsControls {
   void LoadScaleSystem() override;
   void StartWalk() override;
   void RefreshUnits();
+  // The box only: its click handler would store the wizard's settings.
+  void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
 
   INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -282,7 +284,6 @@ bool Wizard::Create(HINSTANCE instance) {
   Enable(2, IDC_PREVIEWCLICK, false);
   Enable(5, IDC_SENDMAILBTTN, false);
   Enable(6, IDC_PRIVDRUCKEN, false);
-  EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
   InitRotScroll(Control(2, IDC_ROTSCROLL));
   lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
 
@@ -767,6 +768,9 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_MOVER0: Move(Direction::Back); return TRUE;
         case IDC_MOVER1: Move(Direction::Next); return TRUE;
         case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
+        case IDC_COMMAND1:
+          if (hooks_.showSetup) hooks_.showSetup(window_);
+          return TRUE;
         case IDCANCEL: CloseWizard(); return TRUE;  // Escape
         default: return FALSE;
       }
@@ -982,6 +986,10 @@ void ShowSelection() {
 
 void RefreshUnits() {
   if (theWizard) theWizard->RefreshUnits();
+}
+
+void SetNotShow(int page, bool on) {
+  if (theWizard && page >= 0 && page < kPageCount) theWizard->SetNotShow(page, on);
 }
 
 bool IsWizardDialogMessage(MSG* message) {
