@@ -94,7 +94,10 @@ class EditorTest : public ::testing::Test {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     Init(reinterpret_cast<vistlib::WindowHandle>(notify.get()));
   }
-  void TearDown() override { Quit(); }
+  void TearDown() override {
+    Quit();
+    RegDeleteKeyA(HKEY_CURRENT_USER, vistlib::kEditorKey);
+  }
   Pixels Capture() {
     enginetest::Drain(notify.get());
     Sleep(300);  // the X server paints the new window
