@@ -51,7 +51,9 @@ const struct {
 COLORREF g_customColours[16] = {};
 
 void CheckOnly(HMENU menu, int first, int last, int chosen) {
-  CheckMenuRadioItem(menu, first, last, chosen, MF_BYCOMMAND);
+  for (int id = first; id <= last; ++id) {
+    CheckMenuItem(menu, id, MF_BYCOMMAND | (id == chosen ? MF_CHECKED : MF_UNCHECKED));
+  }
 }
 
 bool PickColour(HWND owner, uint32_t& colour) {

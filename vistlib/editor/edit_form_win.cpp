@@ -36,7 +36,7 @@ const Hint kHints[] = {
     {IDC_MULTISELECT, "Multi selection area mode|Press button down to enable multiple selection mode"},
     {IDC_ZOOMIN, "Zoom in|Press button down and click on the screenshot to zoom in."},
     {IDC_ZOOMOUT, "Zoom out|Press button down and click on the screenshot to zoom out."},
-    {IDC_EXACTZOOMBTN, "&Exact Zoom...|&Exact Zoom..."},
+    {IDC_EXACTZOOMBTN, "Exact zoom|Zoom to a level of your choice or to one of the presets."},
     {IDC_NEWCOLORFILL, "Fills selection with color|Fills selection with color. Click the arrow on the right to change colors."},
     {IDC_NEWBORDERBTN, "Draws a border around the selection|Draws a border around the selection. Click the arrow on the right to select the width and the color of the border."},
     {IDC_NEWCROPBTN, "Crops to current selection|Crops to current selection."},
@@ -91,6 +91,13 @@ TBBUTTON Button(int image, int id, BYTE style, const char* text = nullptr, BYTE 
   button.fsStyle = style;
   button.iString = text != nullptr ? reinterpret_cast<INT_PTR>(text) : -1;
   return button;
+}
+
+// The windows the modal editor disables while it is open.
+BOOL CALLBACK CollectEnabled(HWND window, LPARAM list) {
+  auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
+  if (IsWindowVisible(window) && IsWindowEnabled(window)) windows->push_back(window);
+  return TRUE;
 }
 
 }  // namespace
@@ -436,14 +443,7 @@ void TVisEditForm::ShowModal(const SizeScale& scale) {
   Layout();
 
   std::vector<HWND> disabled;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM list) -> BOOL {
-        auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
-        if (IsWindowVisible(window) && IsWindowEnabled(window)) windows->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&disabled));
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
   for (HWND window : disabled) EnableWindow(window, FALSE);
   closed_ = false;
   ShowWindow(form_, SW_SHOW);

@@ -1,5 +1,6 @@
 #include "editor_pixels_win.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace vistlib {
