@@ -46,9 +46,17 @@ Image CopyOut(const Image& source, const vistrel::Rect& area, uint32_t outside) 
   const vistrel::Rect n = Normalised(area);
   Image out(n.Width(), n.Height(), outside);
   const bool flipX = area.right < area.left, flipY = area.bottom < area.top;
+  // The part of each row inside the source, for the plain copy.
+  const int x0 = std::clamp(-n.left, 0, out.width);
+  const int x1 = std::clamp(source.width - n.left, x0, out.width);
   for (int y = 0; y < out.height; ++y) {
     const int sy = n.top + (flipY ? out.height - 1 - y : y);
     if (sy < 0 || sy >= source.height) continue;
+    if (!flipX) {
+      const auto from = source.pixels.begin() + (static_cast<ptrdiff_t>(sy) * source.width + n.left + x0);
+      std::copy(from, from + (x1 - x0), out.pixels.begin() + (static_cast<ptrdiff_t>(y) * out.width + x0));
+      continue;
+    }
     for (int x = 0; x < out.width; ++x) {
       const int sx = n.left + (flipX ? out.width - 1 - x : x);
       if (sx >= 0 && sx < source.width) out.At(x, y) = source.At(sx, sy);
