@@ -50,7 +50,8 @@ bool Encode(const Image& image, int quality, unsigned char** out, unsigned long*
   return true;
 }
 
-bool Decode(const uint8_t* data, size_t size, uint32_t* pixels, int width, int height) {
+// `image` lives in the caller, so a jump out of libjpeg skips no destructor.
+bool Decode(const uint8_t* data, size_t size, Image* image) {
   jpeg_decompress_struct info{};
   JumpingError error{};
   info.err = jpeg_std_error(&error.manager);
@@ -64,34 +65,13 @@ bool Decode(const uint8_t* data, size_t size, uint32_t* pixels, int width, int h
   jpeg_read_header(&info, TRUE);
   info.out_color_space = JCS_EXT_BGRX;
   jpeg_start_decompress(&info);
-  if (static_cast<int>(info.output_width) != width ||
-      static_cast<int>(info.output_height) != height) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
+  *image = Image(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(&pixels[static_cast<size_t>(info.output_scanline) * width]);
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(
+        &image->pixels[static_cast<size_t>(info.output_scanline) * image->width]);
     jpeg_read_scanlines(&info, &row, 1);
   }
   jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return true;
-}
-
-bool ReadSize(const uint8_t* data, size_t size, int* width, int* height) {
-  jpeg_decompress_struct info{};
-  JumpingError error{};
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = JumpOut;
-  if (setjmp(error.jump)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
-  jpeg_read_header(&info, TRUE);
-  *width = static_cast<int>(info.image_width);
-  *height = static_cast<int>(info.image_height);
   jpeg_destroy_decompress(&info);
   return true;
 }
@@ -109,11 +89,8 @@ std::vector<uint8_t> EncodeGrayJpeg(const Image& image, int quality) {
 }
 
 std::optional<Image> DecodeJpeg(const std::vector<uint8_t>& jpeg) {
-  int width = 0, height = 0;
-  if (jpeg.empty() || !ReadSize(jpeg.data(), jpeg.size(), &width, &height)) return std::nullopt;
-  if (width <= 0 || height <= 0) return std::nullopt;
-  Image image(width, height);
-  if (!Decode(jpeg.data(), jpeg.size(), image.pixels.data(), width, height)) return std::nullopt;
+  Image image;
+  if (jpeg.empty() || !Decode(jpeg.data(), jpeg.size(), &image) || image.Empty()) return std::nullopt;
   for (uint32_t& pixel : image.pixels) pixel &= 0xFFFFFF;
   return image;
 }
