@@ -30,11 +30,12 @@ def main():
     pattern = work / "pattern.png"
     make_pattern(pattern, 800, 600)
     shown = PatternOnScreen(pattern, 300, 200)
+    # Settings first: on a fresh machine the first-use tip would hold start-up.
+    straight_through(out, fmt=0)
     program = Program()
     try:
         wait_main_window()
         # The reference capture, as the program itself writes it.
-        straight_through(out, fmt=0)
         capture()
         reference = wait_complete(out / "Vistrel.bmp")
         results = {}

@@ -18,7 +18,7 @@ top = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(top / "tests" / "e2e"))
 os.chdir(top)
 
-from harness import DRIVER, Program, wait_until  # noqa: E402
+from harness import DRIVER, Program, driver, wait_until  # noqa: E402
 from output_helpers import capture, straight_through, wait_main_window  # noqa: E402
 
 CAPTURES = int(os.environ.get("CAPTURES", "1000"))
@@ -64,8 +64,15 @@ def one_capture(out):
     """One capture to a png; the file is removed once complete, so that the
     program's file-name search stays the same for every capture."""
     capture()
-    png = wait_until(lambda: next(iter(out.glob("*.png")), None), timeout=120,
-                     interval=0.02, what="the capture's png")
+    try:
+        png = wait_until(lambda: next(iter(out.glob("*.png")), None), timeout=120,
+                         interval=0.02, what="the capture's png")
+    except AssertionError:
+        # What the screen and the program's windows showed when a capture went missing.
+        shot = top / "build" / "soak-missing-capture.png"
+        subprocess.run(f"xwd -root -silent | convert xwd:- {shot}", shell=True)
+        print(f"no png; screen: {shot}; windows:\n{driver('list')[1]}", flush=True)
+        raise
     last = -1
     while True:
         size = png.stat().st_size
