@@ -66,6 +66,8 @@ def main(dist, driver):
         print(f"Print Screen to wizard: median {ours * 1000:.0f} ms over {ROUNDS}")
         print(f"xwd -root:              median {theirs * 1000:.0f} ms over {ROUNDS}")
         print(f"ratio: {ours / theirs:.1f} x")
+        print(f"bench-row: Print Screen to wizard | {ours * 1000:.0f} ms | xwd -root "
+              f"{theirs * 1000:.0f} ms | {ours / theirs:.2f} | -")
     finally:
         run("wine", driver, "kill", "vistrel.exe")
         program.wait(30)

@@ -64,6 +64,7 @@ def main():
     print(f"  of which Transfer              median {transfer:8.2f} ms")
     print(f"xwd -root -silent > /dev/null    median {x:8.2f} ms")
     print(f"ratio vistrel/xwd                       {v / x:8.2f}")
+    print(f"bench-row: capture {screen_size()} | {v:.1f} ms | xwd {x:.1f} ms | {v / x:.2f} | -")
 
 
 def screen_size():

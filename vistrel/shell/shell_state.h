@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "version.h"
+
 namespace vistrel {
 
 // A rectangle of the capture in twips (1/1440 inch): left, top, width, height.
@@ -21,10 +23,10 @@ struct TwipsRect {
 inline constexpr int CaptureCode = -456;
 
 // The application title: message box caption and settings application name.
-inline constexpr char kAppTitle[] = "Tarnwick Vistrel";
-inline constexpr int kVersionMajor = 99;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 55;
+inline constexpr char kAppTitle[] = VISTREL_PRODUCT;
+inline constexpr int kVersionMajor = VISTREL_VERSION_MAJOR;
+inline constexpr int kVersionMinor = VISTREL_VERSION_MINOR;
+inline constexpr int kVersionRevision = VISTREL_VERSION_REVISION;
 
 // True while a window is open during which captures are refused (setup dialog,
 // area selector opened from the wizard, first-use tip). Whoever opens such a
