@@ -60,6 +60,7 @@ def message(caption, timeout=60000):
     """Text of the message box with that caption, which is then closed."""
     code, text = driver("msgbox", caption, 1, timeout)
     assert code == 0, f"no message box '{caption}'"
+    assert driver("gone", "#32770", caption, 20000)[0] == 0, f"'{caption}' did not close"
     return text
 
 
@@ -245,3 +246,38 @@ def test_preview_opens_top_right_follows_a_drag_and_keeps_its_place(tmp_path, pr
     assert stored_placement() == {"PrevLeft": 3000, "PrevTop": 1500, "PrevWidth": 9000,
                                   "PrevHeight": 6000}
     shown.close()
+
+
+def test_printer_setup_landscape_and_a_queue_that_fails(print_scene):
+    printer, work = print_scene
+    # The system's print set-up dialog, turned to landscape.
+    assert page_driver("click", WIZARD, "Printer options...")[0] == 0
+    wait_until(lambda: page_driver("shown", "Print Setup", "L&andscape")[0] == 0, 30,
+               what="the print set-up dialog")
+    assert page_driver("check", "Print Setup", "L&andscape", 1)[0] == 0
+    # The dialog paints once the pointer passes over it.
+    subprocess.run(["xdotool", "mousemove", "930", "540"], check=True)
+    wait_until(lambda: subprocess.run(["xdotool", "mousemove", "940", "545"]).returncode == 0, 1)
+    screenshot("print-setup-dialog")
+    assert page_driver("click", "Print Setup", "OK")[0] == 0
+    wait_until(lambda: page_driver("shown", WIZARD, "Print")[0] == 0, 30, what="the print page")
+    assert page_driver("gettext", WIZARD, 2804)[1] == "VistrelPDF on CUPS:VistrelPDF"
+    press_print()
+    (pdf,) = printer.wait_pdf(1)
+    (w, h, x, y), page_png = drawn_box(pdf, work)
+    ew, eh = expected_box(False, (3508, 2479))
+    assert abs(w - ew) <= 1.5 and abs(h - eh) <= 1.5 and (x, y) == (0, 0), (w, h, x, y, ew, eh)
+    shutil.copy(page_png, screenshot("print-page-printed-landscape"))
+    jobs = printer.jobs()
+
+    # A stopped queue refuses the job: the printer's error, and nothing stays queued.
+    printer.stop_queue()
+    press_print()
+    assert message("Err: 482") == "Error occured: Possibly incompatible printer driver."
+    assert printer.jobs() == jobs and printer.jobs("not-completed") == []
+
+    # A deleted queue: the same message, no job, no PDF.
+    printer.delete_queue()
+    press_print()
+    assert message("Err: 482") == "Error occured: Possibly incompatible printer driver."
+    assert printer.pdfs() == [pdf]
