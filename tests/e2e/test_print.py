@@ -256,9 +256,13 @@ def test_printer_setup_landscape_and_a_queue_that_fails(print_scene):
                what="the print set-up dialog")
     assert page_driver("check", "Print Setup", "L&andscape", 1)[0] == 0
     # The dialog paints once the pointer passes over it.
-    subprocess.run(["xdotool", "mousemove", "930", "540"], check=True)
-    wait_until(lambda: subprocess.run(["xdotool", "mousemove", "940", "545"]).returncode == 0, 1)
-    screenshot("print-setup-dialog")
+    def painted():
+        subprocess.run(["xdotool", "mousemove", "930", "540", "mousemove", "940", "545"])
+        mean = subprocess.run(["convert", str(screenshot("print-setup-dialog")), "-crop",
+                               "200x100+835+490", "-format", "%[fx:mean]", "info:"],
+                              capture_output=True, text=True).stdout
+        return float(mean or 0) > 0.2
+    wait_until(painted, 30, interval=1, what="the set-up dialog painted")
     assert page_driver("click", "Print Setup", "OK")[0] == 0
     wait_until(lambda: page_driver("shown", WIZARD, "Print")[0] == 0, 30, what="the print page")
     assert page_driver("gettext", WIZARD, 2804)[1] == "VistrelPDF on CUPS:VistrelPDF"
@@ -281,3 +285,69 @@ def test_printer_setup_landscape_and_a_queue_that_fails(print_scene):
     press_print()
     assert message("Err: 482") == "Error occured: Possibly incompatible printer driver."
     assert printer.pdfs() == [pdf]
+
+
+def notepads():
+    return [line for line in driver("list")[1].splitlines()
+            if "Notepad" in line and line.endswith("visible")]
+
+
+def test_debug_mode_dumps_each_copy_and_an_unwritable_dump_loses_no_page(tmp_path, program,
+                                                                           printer):
+    # The program from a folder of its own: debug.txt is written beside it.
+    folder = tmp_path / "dist"
+    shutil.copytree(DIST, folder)
+    straight_through(tmp_path)
+    for page, shown in ((1, 0), (6, 0)):
+        reg_add("Show", page, shown)
+    reg_add("Automate", 1, 0)
+    program("debug", exe=str(folder / "vistrel.exe"), cwd=folder)
+    wait_started()
+    for _ in range(4):
+        capture()
+        try:
+            wait_until(lambda: page_driver("shown", WIZARD, "Selected area...")[0] == 0, 10,
+                       what="the cropping page")
+            break
+        except AssertionError:
+            pass
+    # A rectangle drawn in the area selector gives the dump its selection lines.
+    assert page_driver("click", WIZARD, "Selected area...")[0] == 0
+    selector = "Autocropping Selector"
+    wait_until(lambda: page_driver("shown", selector, "cursor selection")[0] == 0, 30,
+               what="the area selector")
+    assert page_driver("click", selector, "cursor selection")[0] == 0
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", selector,
+                          "getwindowgeometry", "--shell"], capture_output=True, text=True).stdout
+    geometry = dict(line.split("=") for line in out.split() if "=" in line)
+    x, y = int(geometry["X"]), int(geometry["Y"])
+    drag(x + 300, y + 300, x + 500, y + 420)
+    assert page_driver("click", selector, "&Back to Vistrel Wizard")[0] == 0
+
+    def on_print_page():
+        if page_driver("shown", WIZARD, "Print")[0] == 0:
+            return True
+        page_driver("click", WIZARD, "&Next >")
+        return False
+    wait_until(on_print_page, 60, interval=1, what="the print page")
+
+    set_copies("2")
+    press_print()
+    (pdf,) = printer.wait_pdf(1)
+    assert pages(pdf) == 2
+    lines = (folder / "debug.txt").read_bytes().split(b"\r\n")
+    assert lines[-1] == b"" and len(lines) == 31, lines
+    assert lines[0] == b"[Printer Data]" and lines[29] == b"X: "
+    assert lines[5].startswith(b"sa: ") and len(lines[5]) > 4, "line 6 holds the first copy's width"
+    assert lines[28] == b"ConStr: 13369376"
+    wait_until(lambda: len(notepads()) == 2, 60, what="the dump opened once per copy")
+    driver("kill", "notepad.exe")
+
+    # debug.txt cannot be written: the pages are printed all the same, then it is said.
+    (folder / "debug.txt").unlink()
+    (folder / "debug.txt").mkdir()
+    set_copies("1")
+    press_print()
+    text = message("Err: 75")
+    assert "debug.txt" in text and text.startswith("Error occured: "), text
+    assert len(printer.wait_pdf(2)) == 2
