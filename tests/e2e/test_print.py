@@ -36,16 +36,22 @@ def only_print_page(folder):
     reg_add("Show", 6, 0)
 
 
-def open_print_page():
+def open_by_capture(caption):
+    """Print Screen until the wizard shows the page with that control."""
     for _ in range(4):
         capture()
         try:
-            wait_until(lambda: page_driver("shown", WIZARD, "Print")[0] == 0, 10,
-                       what="the print page")
+            wait_until(lambda: page_driver("shown", WIZARD, caption)[0] == 0, 10,
+                       what=f"the page with {caption}")
             return
         except AssertionError:
             pass  # the key went to a window without the focus
-    wait_until(lambda: page_driver("shown", WIZARD, "Print")[0] == 0, 1, what="the print page")
+    wait_until(lambda: page_driver("shown", WIZARD, caption)[0] == 0, 1,
+               what=f"the page with {caption}")
+
+
+def open_print_page():
+    open_by_capture("Print")
 
 
 def set_copies(text):
@@ -201,14 +207,7 @@ def test_preview_opens_top_right_follows_a_drag_and_keeps_its_place(tmp_path, pr
     reg_add("Show", 2, 0)
     program()
     wait_started()
-    for _ in range(4):
-        capture()
-        try:
-            wait_until(lambda: page_driver("shown", WIZARD, "&Preview...")[0] == 0, 10,
-                       what="the effects page")
-            break
-        except AssertionError:
-            pass
+    open_by_capture("&Preview...")
     assert page_driver("click", WIZARD, "&Preview...")[0] == 0
     wait_until(lambda: driver("text", "VistrelPreview", "-")[1] == PREVIEW, 60,
                what="the preview loaded")
@@ -303,14 +302,7 @@ def test_debug_mode_dumps_each_copy_and_an_unwritable_dump_loses_no_page(tmp_pat
     reg_add("Automate", 1, 0)
     program("debug", exe=str(folder / "vistrel.exe"), cwd=folder)
     wait_started()
-    for _ in range(4):
-        capture()
-        try:
-            wait_until(lambda: page_driver("shown", WIZARD, "Selected area...")[0] == 0, 10,
-                       what="the cropping page")
-            break
-        except AssertionError:
-            pass
+    open_by_capture("Selected area...")
     # A rectangle drawn in the area selector gives the dump its selection lines.
     assert page_driver("click", WIZARD, "Selected area...")[0] == 0
     selector = "Autocropping Selector"

@@ -15,7 +15,8 @@ class Lines {
     text_ += "\r\n";
     return *this;
   }
-  Lines& Add(std::string_view label, uint64_t value) {
+  // Handles and codes: whole numbers of any size.
+  Lines& AddWhole(std::string_view label, uint64_t value) {
     text_ += label;
     text_ += std::to_string(value);
     text_ += "\r\n";
@@ -66,16 +67,16 @@ Block2 DumpBlock2(const DumpFacts& f, double sa, double sb, double verhaeltnis) 
       .Add("Screen.TwipsPerPixelY: ", f.screenTwipsPerPixelY)
       .Add("Printer.ScaleHeight: ", f.scaleHeight)
       .Add("Printer.ScaleWidth: ", f.scaleWidth)
-      .Add("Printer.hDC: ", f.printerHdc)
+      .AddWhole("Printer.hDC: ", f.printerHdc)
       .Add("sa: ", sa)
       .Add("sb: ", sb)
-      .Add("Wizard.FxPic.hDC: ", f.pictureHdc);
+      .AddWhole("Wizard.FxPic.hDC: ", f.pictureHdc);
   if (f.shape.stppx == 0 || f.shape.stppy == 0) return {lines.Take(), false};
   lines.Add("Shape_Left / STPPX: ", f.shape.left / f.shape.stppx)
       .Add("Shape_Top / STPPY: ", f.shape.top / f.shape.stppy)
       .Add("(Shape_Width) / STPPX: ", f.shape.width / f.shape.stppx)
       .Add("(Shape_Height) / STPPY: ", f.shape.height / f.shape.stppy)
-      .Add("ConStr: ", uint64_t{13369376});
+      .AddWhole("ConStr: ", 13369376);
   return {lines.Take(), true};
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell_state.h"
+
 namespace vistrel::print {
 
 inline constexpr char kDumpFileName[] = "debug.txt";
@@ -14,14 +16,7 @@ inline constexpr char kDumpFileName[] = "debug.txt";
 bool IsDebugMode(std::string_view arguments);
 
 // The area selector's outline and its twips per pixel (0 before a selection).
-struct SelectorShape {
-  double left = 0;
-  double top = 0;
-  double width = 0;
-  double height = 0;
-  double stppx = 0;
-  double stppy = 0;
-};
+using SelectorShape = SelectorOutline;
 
 struct DumpFacts {
   SelectorShape shape;

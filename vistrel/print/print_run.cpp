@@ -1,10 +1,11 @@
 #include "print_run.h"
 
+#include "shell_state.h"
+
 namespace vistrel::print {
 
 namespace {
 
-const char kTitle[] = "Tarnwick Vistrel";
 // The division by zero of the dump's quotient lines.
 const PrintFailure kDivisionByZero{11, "Division by zero"};
 
@@ -87,12 +88,12 @@ bool PrintRun(const PrintRequest& request, PrintPorts& ports) {
   const std::optional<CopyCount> copies = ReadCopyCount(request.copiesText);
   if (!copies) {
     ports.RestorePointer();
-    ports.ShowMessage(CopyCountMessage(request.copiesText), kTitle, MessageIcon::Stop);
+    ports.ShowMessage(CopyCountMessage(request.copiesText), kAppTitle, MessageIcon::Stop);
     return false;
   }
   if (request.pictureEmpty) {
     ports.RestorePointer();
-    ports.ShowMessage(kEmptyPrintText, kTitle, MessageIcon::Exclamation);
+    ports.ShowMessage(kEmptyPrintText, kAppTitle, MessageIcon::Exclamation);
     return false;
   }
   Run run(request, ports, *copies);

@@ -137,9 +137,7 @@ class WinPrintPorts final : public PrintPorts {
 
   DumpFacts Facts() override {
     DumpFacts facts;
-    const SelectorOutline& outline = LastSelectorOutline;
-    facts.shape = {outline.left, outline.top, outline.width, outline.height, outline.stppx,
-                   outline.stppy};
+    facts.shape = LastSelectorOutline;
     facts.printerTwipsPerPixelX = TwipsPerPixelX();
     facts.printerTwipsPerPixelY = TwipsPerPixelY();
     facts.screenTwipsPerPixelX = vistrel::TwipsPerPixelX;
