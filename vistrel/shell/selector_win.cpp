@@ -362,6 +362,7 @@ LRESULT Mainform::HandleProjektion(HWND view, UINT message, WPARAM wParam, LPARA
         if (message == WM_LBUTTONUP) ReleaseCapture();
         const double z = ZoomPercent(previousZoom_) / 100;
         ShapeRect crop = drag_.Release(Geometry(), z > 0 ? z : 1, ScrollValues());
+        LastSelectorOutline = {shape_.left, shape_.top, shape_.width, shape_.height, tx, ty};
         SelectionTwips = ToTwipsRect(crop);
         wizard::SetCropRect(SelectionTwips);
       }

@@ -50,6 +50,18 @@ inline TwipsRect FullScreenTwips;
 inline TwipsRect ActiveWindowTwips;
 inline TwipsRect SelectionTwips;
 
+// The outline last drawn in the area selector, in view twips, and the view's
+// twips per pixel then; all 0 until the user draws one. The print dump reports them.
+struct SelectorOutline {
+  double left = 0;
+  double top = 0;
+  double width = 0;
+  double height = 0;
+  double stppx = 0;
+  double stppy = 0;
+};
+inline SelectorOutline LastSelectorOutline;
+
 // True when the file can be opened for reading; no error is ever reported.
 bool FileExists(const std::string& path);
 

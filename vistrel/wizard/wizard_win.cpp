@@ -13,6 +13,8 @@
 #include "crop_preparation.h"
 #include "number_text.h"
 #include "output_settings.h"
+#include "preview_win.h"
+#include "print_run_win.h"
 #include "printer_choice_win.h"
 #include "program_settings_win.h"
 #include "scale_system.h"
@@ -121,7 +123,9 @@ void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
 
 class Wizard final : public WalkHost, public SettingsControls {
  public:
-  explicit Wizard(const ShellHooks& hooks) : hooks_(hooks) {}
+  explicit Wizard(const ShellHooks& hooks) : hooks_(hooks) {
+    if (!hooks_.hideOutputPreview) hooks_.hideOutputPreview = print::HideOutputPreview;
+  }
   ~Wizard() override;
 
   bool Create(HINSTANCE instance);
@@ -192,6 +196,8 @@ class Wizard final : public WalkHost, public SettingsControls {
   void DoFx();
   void EditCapture();
   void Save();
+  void Print();
+  void Preview();
   void DrawLogo(const DRAWITEMSTRUCT& item);
   void UpdateScaleTexts();
 
@@ -281,9 +287,7 @@ bool Wizard::Create(HINSTANCE instance) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   // Controls whose work is not in this program yet stay disabled.
-  Enable(2, IDC_PREVIEWCLICK, false);
   Enable(5, IDC_SENDMAILBTTN, false);
-  Enable(6, IDC_PRIVDRUCKEN, false);
   InitRotScroll(Control(2, IDC_ROTSCROLL));
   lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
 
@@ -502,11 +506,14 @@ void Wizard::Run(WalkAction action) {
     case WalkAction::ViewClipboard:
       ViewClipboard();
       break;
-    // Outputs whose work is not in this program yet: their boxes are kept
-    // but nothing runs.
     case WalkAction::OutputPreview:
-    case WalkAction::SendMail:
+      Preview();
+      break;
     case WalkAction::Print:
+      Print();
+      break;
+    // Mail is not in this program yet: its box is kept but nothing runs.
+    case WalkAction::SendMail:
       break;
   }
 }
@@ -614,6 +621,18 @@ void Wizard::Save() {
   target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
   const SaveOutcome outcome = SaveItWin(window_, target, fxPic, lastSavedFile_);
   if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
+}
+
+void Wizard::Print() {
+  print::PrintFxPic(window_, {WindowText(Control(6, IDC_COPIES)), Checked(6, IDC_STRETCHPRINT),
+                              fxPic, printer_.DevNames(), printer_.DevMode()});
+}
+
+void Wizard::Preview() {
+  print::OpenOutputPreview([this] {
+    DoFx();
+    return fxPic;
+  });
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
@@ -842,6 +861,12 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       break;
     case IDC_PRIVSAVEIT:
       if (code == BN_CLICKED) Save();
+      break;
+    case IDC_PRIVDRUCKEN:
+      if (code == BN_CLICKED) Print();
+      break;
+    case IDC_PREVIEWCLICK:
+      if (code == BN_CLICKED) Preview();
       break;
     case IDC_PRIVOPENSAVED:
       // The page's automatic name is the one the next save would use.

@@ -1,0 +1,218 @@
+#include "print_run_win.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <winspool.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "fx_exchange_win.h"
+#include "number_text.h"
+#include "print_run.h"
+#include "shell_state.h"
+#include "startup_texts.h"
+
+namespace vistrel::print {
+
+namespace {
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path, length);
+  const size_t slash = folder.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
+std::string SystemMessage(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.'))
+    message.pop_back();
+  return message;
+}
+
+int DevicePixels(double twips, double twipsPerPixel) {
+  return static_cast<int>(RoundHalfEven(twips / twipsPerPixel));
+}
+
+// The printer device context of the chosen printer, else of the default one.
+HDC CreatePrinterDc(HGLOBAL devNames, HGLOBAL devMode) {
+  std::string device, driver;
+  if (auto* names = static_cast<DEVNAMES*>(devNames ? GlobalLock(devNames) : nullptr)) {
+    const char* base = reinterpret_cast<const char*>(names);
+    driver = base + names->wDriverOffset;
+    device = base + names->wDeviceOffset;
+    GlobalUnlock(devNames);
+  } else {
+    char name[512] = {};
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size)) return nullptr;
+    device = name;
+  }
+  auto* mode = static_cast<DEVMODEA*>(devMode ? GlobalLock(devMode) : nullptr);
+  HDC dc = CreateDCA(driver.empty() ? nullptr : driver.c_str(), device.c_str(), nullptr, mode);
+  if (mode) GlobalUnlock(devMode);
+  return dc;
+}
+
+class WinPrintPorts final : public PrintPorts {
+ public:
+  WinPrintPorts(HWND owner, const PrintInputs& inputs) : owner_(owner), inputs_(inputs) {}
+  ~WinPrintPorts() override {
+    AbortDoc();
+    if (source_) {
+      SelectObject(source_, oldSource_);
+      DeleteDC(source_);
+    }
+    if (dc_) DeleteDC(dc_);
+  }
+
+  void ShowHourglass() override { hourglass_.Show(); }
+  void RestorePointer() override { hourglass_.Restore(); }
+  void ShowMessage(const std::string& text, const std::string& caption,
+                   MessageIcon icon) override {
+    MessageBoxA(owner_, text.c_str(), caption.c_str(),
+                MB_OK | (icon == MessageIcon::Stop ? MB_ICONSTOP : MB_ICONEXCLAMATION));
+  }
+
+  std::optional<PrintFailure> PrintSpace() override {
+    if (!docOpen_) {
+      dc_ = CreatePrinterDc(inputs_.devNames, inputs_.devMode);
+      if (dc_ == nullptr) return NoPrinterFailure();
+      source_ = CreateCompatibleDC(dc_);
+      if (source_ == nullptr) return PrinterFailure();
+      oldSource_ = SelectObject(source_, inputs_.fxPic);
+      DOCINFOA doc{};
+      doc.cbSize = sizeof doc;
+      doc.lpszDocName = kAppTitle;
+      if (StartDocA(dc_, &doc) <= 0) return PrinterFailure();
+      docOpen_ = true;
+      if (StartPage(dc_) <= 0) return PrinterFailure();
+    }
+    if (!TextOutA(dc_, 0, 0, " ", 1)) return PrinterFailure();
+    return std::nullopt;
+  }
+
+  Extent PrintableArea() override {
+    return {GetDeviceCaps(dc_, HORZRES) * TwipsPerPixelX(),
+            GetDeviceCaps(dc_, VERTRES) * TwipsPerPixelY()};
+  }
+
+  std::optional<PrintFailure> Draw(const PrintedSize& size) override {
+    BITMAP picture{};
+    GetObjectA(inputs_.fxPic, sizeof picture, &picture);
+    SetStretchBltMode(dc_, HALFTONE);
+    SetBrushOrgEx(dc_, 0, 0, nullptr);
+    if (!StretchBlt(dc_, 0, 0, DevicePixels(size.sa, TwipsPerPixelX()),
+                    DevicePixels(size.sb, TwipsPerPixelY()), source_, 0, 0, picture.bmWidth,
+                    std::abs(picture.bmHeight), SRCCOPY))
+      return PrinterFailure();
+    return std::nullopt;
+  }
+
+  std::optional<PrintFailure> NewPage() override {
+    if (EndPage(dc_) <= 0 || StartPage(dc_) <= 0) return PrinterFailure();
+    return std::nullopt;
+  }
+
+  std::optional<PrintFailure> EndDoc() override {
+    const bool pageEnded = EndPage(dc_) > 0;
+    if (!pageEnded) return PrinterFailure();
+    docOpen_ = false;
+    if (::EndDoc(dc_) <= 0) return PrinterFailure();
+    return std::nullopt;
+  }
+
+  void AbortDoc() override {
+    if (docOpen_) ::AbortDoc(dc_);
+    docOpen_ = false;
+  }
+
+  DumpFacts Facts() override {
+    DumpFacts facts;
+    facts.shape = LastSelectorOutline;
+    facts.printerTwipsPerPixelX = TwipsPerPixelX();
+    facts.printerTwipsPerPixelY = TwipsPerPixelY();
+    facts.screenTwipsPerPixelX = vistrel::TwipsPerPixelX;
+    facts.screenTwipsPerPixelY = vistrel::TwipsPerPixelY;
+    const Extent area = PrintableArea();
+    facts.scaleWidth = area.width;
+    facts.scaleHeight = area.height;
+    facts.printerHdc = reinterpret_cast<uintptr_t>(dc_);
+    facts.pictureHdc = reinterpret_cast<uintptr_t>(source_);
+    facts.decimalSeparator = UserDecimalSeparator();
+    return facts;
+  }
+
+  std::optional<PrintFailure> WriteDump(const std::string& text, bool create) override {
+    const std::string path = ProgramFolder() + "\\" + kDumpFileName;
+    HANDLE file = CreateFileA(path.c_str(), create ? GENERIC_WRITE : FILE_APPEND_DATA,
+                              FILE_SHARE_READ, nullptr, create ? CREATE_ALWAYS : OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (file != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+          written != text.size())
+        error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+      CloseHandle(file);
+    }
+    if (error == 0) return std::nullopt;
+    return PrintFailure{75, "Path/File access error: the diagnostic file " + path +
+                                " could not be written (" + SystemMessage(error) +
+                                "). The pages were printed without it."};
+  }
+
+  std::optional<PrintFailure> OpenDumpInViewer() override {
+    const std::string folder = ProgramFolder();
+    const std::string path = folder + "\\" + kDumpFileName;
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(nullptr, nullptr, path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
+    if (result > 32) return std::nullopt;
+    return PrintFailure{static_cast<int>(result),
+                        "The diagnostic file " + path + " could not be opened in a text viewer."};
+  }
+
+ private:
+  double TwipsPerPixelX() const { return 1440.0 / GetDeviceCaps(dc_, LOGPIXELSX); }
+  double TwipsPerPixelY() const { return 1440.0 / GetDeviceCaps(dc_, LOGPIXELSY); }
+
+  HWND owner_;
+  const PrintInputs& inputs_;
+  Hourglass hourglass_;
+  HDC dc_ = nullptr;
+  HDC source_ = nullptr;
+  HGDIOBJ oldSource_ = nullptr;
+  bool docOpen_ = false;
+};
+
+bool PictureEmpty(HBITMAP picture) {
+  BITMAP info{};
+  return picture == nullptr || GetObjectA(picture, sizeof info, &info) == 0 ||
+         info.bmWidth == 0 || info.bmHeight == 0;
+}
+
+}  // namespace
+
+bool PrintFxPic(HWND owner, const PrintInputs& inputs) {
+  BITMAP info{};
+  if (inputs.fxPic) GetObjectA(inputs.fxPic, sizeof info, &info);
+  PrintRequest request;
+  request.copiesText = inputs.copiesText;
+  request.stretch = inputs.stretch;
+  request.picture = {info.bmWidth * static_cast<double>(vistrel::TwipsPerPixelX),
+                     std::abs(info.bmHeight) * static_cast<double>(vistrel::TwipsPerPixelY)};
+  request.pictureEmpty = PictureEmpty(inputs.fxPic);
+  request.debugMode = IsDebugMode(ArgumentsOf(GetCommandLineA()));
+  WinPrintPorts ports(owner, inputs);
+  return PrintRun(request, ports);
+}
+
+}  // namespace vistrel::print
