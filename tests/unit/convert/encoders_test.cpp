@@ -129,7 +129,8 @@ Image Grainy(int w, int h) {
       for (int c = 0; c < 3; ++c) {
         seed = seed * 1103515245u + 12345u;
         const int grain = static_cast<int>((seed >> 16) % 24) - 12;
-        image.Pixel(x, y)[c] = static_cast<uint8_t>(std::clamp((x + y * (c + 1)) / 8 + 64 + grain, 0, 255));
+        image.Pixel(x, y)[c] =
+            static_cast<uint8_t>(std::clamp((x + y * (c + 1)) / 8 + 64 + grain, 0, 255));
       }
     }
   }
@@ -150,8 +151,8 @@ Image Windows(int w, int h) {
 }
 
 TEST(ConvertEncoders, PngKeepsEveryPixelAndPacksNoWorseThanLibpngDefaults) {
-  for (const auto& [what, source] : {std::pair{"photo", Grainy(960, 90)},
-                                     std::pair{"windows", Windows(960, 90)}}) {
+  for (const auto& [what, source] :
+       {std::pair{"photo", Grainy(960, 90)}, std::pair{"windows", Windows(960, 90)}}) {
     auto bytes = EncodePng(source);
     ASSERT_TRUE(bytes) << what;
     EXPECT_EQ(DecodePng(*bytes), source) << what;

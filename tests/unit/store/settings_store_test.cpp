@@ -155,8 +155,8 @@ TEST(SettingsStore, EveryValueNotKnownToBeStoredIsWritten) {
     CountingRegistry registry;
     BackendSettingsStore store(registry);
     if (!c.bytes.empty())
-      registry.inner.Create(Hive::CurrentUser, kDivers)->Set("Rotate", c.type, c.bytes.data(),
-                                                             c.bytes.size());
+      registry.inner.Create(Hive::CurrentUser, kDivers)
+          ->Set("Rotate", c.type, c.bytes.data(), c.bytes.size());
     EXPECT_EQ(store.GetSetting("Divers", "Rotate", "1"), "1") << c.what;
     const int before = registry.writes;
     store.SaveSetting("Divers", "Rotate", "1");
