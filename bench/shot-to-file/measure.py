@@ -169,6 +169,9 @@ def shot(folder, fmt, n, times_file, breakdown, key):
     # The walk ends (and the program idles again) after the file.
     wait_until(lambda: any(name == "opened" for name, _ in stamps(times_file)[before:]), 60,
                interval=0.01, what="the end of the walk")
+    # Half a second after the walk the program's close timer runs; the next key
+    # press should not wait for it.
+    time.sleep(1.5)
     new = dict(stamps(times_file)[before:])
     previous = pressed
     stages = breakdown.setdefault(key, {})
