@@ -25,6 +25,7 @@
 #include "auto_file_name.h"
 #include "effects_page_boxes_win.h"
 #include "fx_exchange_win.h"
+#include "handoffs_win.h"
 #include "save_it_win.h"
 #include "save_page_lists_win.h"
 
@@ -160,6 +161,8 @@ class Wizard final : public WalkHost, public SettingsControls {
   void LoadScaleSystem() override;
   void StartWalk() override;
   void RefreshUnits();
+  // The box only: its click handler would store the wizard's settings.
+  void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
 
   INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -282,13 +285,8 @@ bool Wizard::Create(HINSTANCE instance) {
 
   // Controls whose work is not in this program yet stay disabled.
   Enable(2, IDC_PREVIEWCLICK, false);
-  Enable(4, IDC_COPYTOCLIPCOMMAND, false);
-  Enable(4, IDC_VIEWCLIPBOARD, false);
-  Enable(3, IDC_PRIVOPENSAVED, false);
-  Enable(3, IDC_PRIVSHOWEXPLORER, false);
   Enable(5, IDC_SENDMAILBTTN, false);
   Enable(6, IDC_PRIVDRUCKEN, false);
-  EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
   InitRotScroll(Control(2, IDC_ROTSCROLL));
   lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
 
@@ -495,13 +493,21 @@ void Wizard::Run(WalkAction action) {
     case WalkAction::QuitProgram:
       if (hooks_.quitProgram) hooks_.quitProgram();
       break;
+    case WalkAction::FileBrowser:
+      ShowExplorerWin(window_, lists_.Path());
+      break;
+    case WalkAction::OpenLastSaved:
+      OpenLastSavedWin(window_, lastSavedFile_);
+      break;
+    case WalkAction::CopyToClipboard:
+      CopyToClipboard(window_, fxPic, false);
+      break;
+    case WalkAction::ViewClipboard:
+      ViewClipboard();
+      break;
     // Outputs whose work is not in this program yet: their boxes are kept
     // but nothing runs.
     case WalkAction::OutputPreview:
-    case WalkAction::FileBrowser:
-    case WalkAction::OpenLastSaved:
-    case WalkAction::CopyToClipboard:
-    case WalkAction::ViewClipboard:
     case WalkAction::SendMail:
     case WalkAction::Print:
       break;
@@ -771,6 +777,9 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_MOVER0: Move(Direction::Back); return TRUE;
         case IDC_MOVER1: Move(Direction::Next); return TRUE;
         case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
+        case IDC_COMMAND1:
+          if (hooks_.showSetup) hooks_.showSetup(window_);
+          return TRUE;
         case IDCANCEL: CloseWizard(); return TRUE;  // Escape
         default: return FALSE;
       }
@@ -842,6 +851,20 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       break;
     case IDC_PRIVSAVEIT:
       if (code == BN_CLICKED) Save();
+      break;
+    case IDC_PRIVOPENSAVED:
+      // The page's automatic name is the one the next save would use.
+      if (code == BN_CLICKED)
+        OpenLastSavedButtonWin(window_, lastSavedFile_, WindowText(Control(3, IDC_SAVENAME)));
+      break;
+    case IDC_PRIVSHOWEXPLORER:
+      if (code == BN_CLICKED) ShowExplorerWin(window_, lists_.Path());
+      break;
+    case IDC_COPYTOCLIPCOMMAND:
+      if (code == BN_CLICKED) CopyToClipboard(window_, fxPic, true);
+      break;
+    case IDC_VIEWCLIPBOARD:
+      if (code == BN_CLICKED) ViewClipboard();
       break;
     case IDC_PRINTOPTIONS:
       if (code == BN_CLICKED) {
@@ -972,6 +995,10 @@ void ShowSelection() {
 
 void RefreshUnits() {
   if (theWizard) theWizard->RefreshUnits();
+}
+
+void SetNotShow(int page, bool on) {
+  if (theWizard && page >= 0 && page < kPageCount) theWizard->SetNotShow(page, on);
 }
 
 bool IsWizardDialogMessage(MSG* message) {
