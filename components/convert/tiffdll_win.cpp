@@ -14,6 +14,7 @@
 #include "clipboard_win.h"
 #include "file_writer_win.h"
 #include "result_codes.h"
+#include "stage_times_win.h"
 #include "tiffdll_ids.h"
 
 namespace tiffdll {
@@ -28,10 +29,17 @@ constexpr CLSID kClsid = {0xf2764724, 0xc794, 0x435a, {0xbf, 0xeb, 0x62, 0xe2, 0
 
 class WindowsIo : public ConversionIo {
  public:
-  std::optional<Image> ReadClipboard(int32_t* error) override { return ReadClipboardImage(error); }
+  std::optional<Image> ReadClipboard(int32_t* error) override {
+    std::optional<Image> image = ReadClipboardImage(error);
+    vistrel::StageTime("handed");
+    return image;
+  }
   int32_t WriteClipboard(const Image& image) override { return WriteClipboardImage(image); }
   int32_t WriteFile(const std::string& path, const Bytes& bytes) override {
-    return WriteFileReplacing(path, bytes);
+    vistrel::StageTime("encoded");
+    const int32_t result = WriteFileReplacing(path, bytes);
+    vistrel::StageTime("written");
+    return result;
   }
 };
 

@@ -16,6 +16,7 @@
 #include "setup_dialog_win.h"
 #include "shell_state.h"
 #include "splash_win.h"
+#include "stage_times_win.h"
 #include "startup_texts.h"
 #include "vistlib_client_win.h"
 #include "wizard_win.h"
@@ -243,6 +244,7 @@ void Mainform::EditClick() {
 void Mainform::TakeCapture() {
   // A capture command let through by this capture's own message pumping.
   if (capturing_) return;
+  StageTime("command");
   // 1.
   wizard::ResetCurrentPage();
   // 2.
@@ -273,6 +275,7 @@ void Mainform::TakeCapture() {
   // 6.
   const bool showCursor = SettingIsTrue(settings.GetSetting("Divers", "ShowCursor", "True"));
   VistlibClient::Instance().Cheese(showCursor ? "1" : "0");
+  StageTime("captured");
   {
     // 7.
     HourglassPointer hourglass;
@@ -302,10 +305,12 @@ void Mainform::TakeCapture() {
     // 16-18.
     VistlibClient::Instance().Transfer();
     wizard::LoadWholePicFromClipboard();
+    StageTime("transferred");
     // 19. (the hourglass ends here)
   }
   // 20, 21.
   wizard::OpenWizard();
+  StageTime("opened");
   wizard::ShowSelection();
   wizard::ShowWizard();
   EnableEdit(false);

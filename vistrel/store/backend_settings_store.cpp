@@ -6,6 +6,17 @@
 
 namespace vistrel {
 
+namespace {
+
+std::string KnownName(std::string_view section, std::string_view key) {
+  std::string name(section);
+  name += '\\';
+  name += key;
+  return name;
+}
+
+}  // namespace
+
 BackendSettingsStore::BackendSettingsStore(RegistryBackend& registry, std::string application)
     : registry_(registry), application_(std::move(application)) {}
 
@@ -23,6 +34,9 @@ std::string BackendSettingsStore::GetSetting(std::string_view section, std::stri
   // An empty section would address the application's key itself; an empty key
   // its unnamed value. Neither is a setting.
   if (section.empty() || key.empty()) return std::string(defaultValue);
+  // Whatever is found, the registry is the truth from here on.
+  const std::string name = KnownName(section, key);
+  known_.erase(name);
   const auto sectionKey =
       registry_.Open(Hive::CurrentUser, SectionPath(section), RegistryAccess::Read);
   if (!sectionKey) return std::string(defaultValue);
@@ -35,7 +49,10 @@ std::string BackendSettingsStore::GetSetting(std::string_view section, std::stri
       // foreign writer left the zero out).
       const char* chars = reinterpret_cast<const char*>(raw.data.data());
       const size_t length = raw.data.empty() ? 0 : strnlen(chars, raw.data.size());
-      return std::string(chars, length);
+      std::string text(chars, length);
+      // Only a value exactly as SaveSetting would write it counts as known.
+      if (raw.type == kRegSz && raw.data.size() == length + 1) known_[name] = text;
+      return text;
     }
     case kRegDword: {
       RegistryData number;
@@ -52,11 +69,19 @@ void BackendSettingsStore::SaveSetting(std::string_view section, std::string_vie
                                        std::string_view value) {
   lastSaveSucceeded_ = false;
   if (section.empty() || key.empty()) return;
+  const std::string name = KnownName(section, key);
+  const auto known = known_.find(name);
+  if (known != known_.end() && known->second == value) {
+    lastSaveSucceeded_ = true;
+    return;
+  }
+  known_.erase(name);
   const auto sectionKey = registry_.Create(Hive::CurrentUser, SectionPath(section));
   if (!sectionKey) return;
   const std::string text(value);
   lastSaveSucceeded_ =
       sectionKey->Set(key, kRegSz, text.c_str(), text.size() + 1) == kStatusSuccess;
+  if (lastSaveSucceeded_) known_[name] = text;
 }
 
 }  // namespace vistrel

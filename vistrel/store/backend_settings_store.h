@@ -2,8 +2,10 @@
 // The settings store over a registry-shaped backend: each setting is a REG_SZ
 // value named after its key, in
 //   HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>.
+#include <map>
 #include <string>
 
+#include "name_compare.h"
 #include "registry_backend.h"
 #include "settings_store.h"
 
@@ -33,6 +35,11 @@ class BackendSettingsStore : public SettingsStore {
   RegistryBackend& registry_;
   std::string application_;
   bool lastSaveSucceeded_ = true;
+  // The text values this store last read from the registry or wrote to it, by
+  // "section\key". Writing one of them again would change nothing, so the
+  // write is left out: the wizard saves all its settings at every page move,
+  // and each write is a round trip to the system.
+  mutable std::map<std::string, std::string, NameLess> known_;
 };
 
 }  // namespace vistrel

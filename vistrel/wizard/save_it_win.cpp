@@ -5,6 +5,7 @@
 #include "bmp_file.h"
 #include "file_handle_win.h"
 #include "fx_exchange_win.h"
+#include "stage_times_win.h"
 #include "vistlib_client_win.h"
 
 namespace vistrel {
@@ -42,6 +43,7 @@ class SavePortsWin : public SavePorts {
   bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
   bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
   long ConvertFxPic(const std::string& command) override {
+    StageTime("walked");
     // Emptied first, so that no older picture in another format is read instead.
     PutBitmapOnClipboard(owner_, fxPic_, true);
     return CallConvertImage(command);

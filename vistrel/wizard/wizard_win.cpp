@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "crop_preparation.h"
 #include "number_text.h"
@@ -111,11 +112,6 @@ HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
   return result;
 }
 
-HBITMAP CopyWhole(HBITMAP source) {
-  const SIZE size = BitmapSize(source);
-  return CopyRegion(source, 0, 0, size.cx, size.cy);
-}
-
 void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
   if (slot != nullptr && slot != value) DeleteObject(slot);
   slot = value;
@@ -185,6 +181,13 @@ class Wizard final : public WalkHost, public SettingsControls {
   }
   void Enable(int page, int id, bool on) { EnableWindow(Control(page, id), on); }
   void Message(const std::string& text, UINT icon = 0);
+  // The pictures share one bitmap where no step changed it (a capture that is
+  // neither cropped nor given effects is one picture); a bitmap goes when the
+  // last of them lets it go.
+  void SetPic(HBITMAP& slot, HBITMAP value) {
+    HBITMAP old = std::exchange(slot, value);
+    if (old && old != wholePic && old != tempPic && old != fxPic) DeleteObject(old);
+  }
 
   void Move(Direction direction);
   void OnCommand(int page, int id, int code, HWND control);
@@ -249,9 +252,9 @@ Wizard::~Wizard() {
   if (window_) DestroyWindow(window_);
   if (titleFont_) DeleteObject(titleFont_);
   ReplaceBitmap(logo_, nullptr);
-  ReplaceBitmap(fxPic, nullptr);
-  ReplaceBitmap(tempPic, nullptr);
-  ReplaceBitmap(wholePic, nullptr);
+  SetPic(fxPic, nullptr);
+  SetPic(tempPic, nullptr);
+  SetPic(wholePic, nullptr);
 }
 
 bool Wizard::Create(HINSTANCE instance) {
@@ -361,8 +364,8 @@ void Wizard::ShowSelection() {
 }
 
 bool Wizard::LoadWholePicFromClipboard() {
-  ReplaceBitmap(wholePic, CopyBitmapFromClipboard(window_));
-  ReplaceBitmap(tempPic, CopyWhole(wholePic));
+  SetPic(wholePic, CopyBitmapFromClipboard(window_));
+  SetPic(tempPic, wholePic);
   return wholePic != nullptr;
 }
 
@@ -552,18 +555,18 @@ void Wizard::PrepareCrop() {
     case CropPlan::Source::Keep:
       break;
     case CropPlan::Source::Whole:
-      ReplaceBitmap(tempPic, CopyWhole(wholePic));
+      SetPic(tempPic, wholePic);
       break;
     case CropPlan::Source::Region:
-      ReplaceBitmap(tempPic, nullptr);
+      SetPic(tempPic, nullptr);
       if (plan.zeroBeforePaint) {
         Message(kZeroSizeMessage, MB_ICONSTOP);
       } else {
         const TwipsRect& r = plan.cropRect;
-        ReplaceBitmap(tempPic, CopyRegion(wholePic, ToPixels(r.left, TwipsPerPixelX),
-                                          ToPixels(r.top, TwipsPerPixelY),
-                                          ToPixels(r.width, TwipsPerPixelX),
-                                          ToPixels(r.height, TwipsPerPixelY)));
+        SetPic(tempPic, CopyRegion(wholePic, ToPixels(r.left, TwipsPerPixelX),
+                                   ToPixels(r.top, TwipsPerPixelY),
+                                   ToPixels(r.width, TwipsPerPixelX),
+                                   ToPixels(r.height, TwipsPerPixelY)));
       }
       break;
   }
@@ -579,10 +582,16 @@ void Wizard::DoFx() {
   controls.rotText = Control(2, IDC_ROTTEXT);
   controls.rotScroll = Control(2, IDC_ROTSCROLL);
   for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
+  const EffectsBoxes boxes = ReadEffectsBoxes(controls);
+  if (!EffectsChanged(boxes)) {
+    // No effect to apply: the output is the working picture itself, not a copy.
+    SetPic(fxPic, tempPic);
+    return;
+  }
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, DecimalSeparator()};
   HBITMAP newFxPic = nullptr;
-  DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, &newFxPic);
-  if (newFxPic != nullptr) ReplaceBitmap(fxPic, newFxPic);
+  DoFxWin(window_, boxes, unit, tempPic, &newFxPic);
+  if (newFxPic != nullptr) SetPic(fxPic, newFxPic);
 }
 
 void Wizard::EditCapture() {
@@ -594,7 +603,7 @@ void Wizard::EditCapture() {
   DoEvents();
   vistlib.Transfer();
   DoEvents();
-  ReplaceBitmap(tempPic, CopyBitmapFromClipboard(window_));
+  SetPic(tempPic, CopyBitmapFromClipboard(window_));
   const SIZE size = BitmapSize(tempPic);
   cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
   cropRect.height = ToTwips(size.cy, TwipsPerPixelY);

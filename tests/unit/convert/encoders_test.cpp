@@ -7,6 +7,7 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -102,6 +103,61 @@ TEST(ConvertEncoders, PngIsLosslessRgb) {
   ASSERT_TRUE(bytes);
   EXPECT_EQ((*bytes)[25], PNG_COLOR_TYPE_RGB);  // colour type in IHDR
   EXPECT_EQ(DecodePng(*bytes), source);
+}
+
+// What libpng writes with its own default packing (level 6, adaptive filters).
+size_t DefaultPngSize(const Image& image) {
+  png_image facts;
+  std::memset(&facts, 0, sizeof facts);
+  facts.version = PNG_IMAGE_VERSION;
+  facts.width = static_cast<png_uint_32>(image.width);
+  facts.height = static_cast<png_uint_32>(image.height);
+  facts.format = PNG_FORMAT_RGB;
+  png_alloc_size_t size = 0;
+  EXPECT_TRUE(png_image_write_to_memory(&facts, nullptr, &size, 0, image.rgb.data(), 0, nullptr));
+  return size;
+}
+
+// A screen-sized band of a noise-rich photo (smooth colour plus grain) and one of
+// windows with text (flat areas, repeated glyph patterns): the two packings the
+// encoder chooses between.
+Image Grainy(int w, int h) {
+  Image image(w, h);
+  uint32_t seed = 12345;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        seed = seed * 1103515245u + 12345u;
+        const int grain = static_cast<int>((seed >> 16) % 24) - 12;
+        image.Pixel(x, y)[c] =
+            static_cast<uint8_t>(std::clamp((x + y * (c + 1)) / 8 + 64 + grain, 0, 255));
+      }
+    }
+  }
+  return image;
+}
+
+Image Windows(int w, int h) {
+  Image image = test::Filled(w, h, 58, 110, 165);
+  for (int y = 20; y < h - 20; ++y) {
+    for (int x = 40; x < w - 40; ++x) {
+      // Lines of "text": a glyph pattern repeated along each line.
+      const bool ink = (y / 12) % 2 == 0 && ((x * 7 + y * 3) % 11 < 3) && x % 64 < 50;
+      const uint8_t v = ink ? 0 : 240;
+      std::memset(image.Pixel(x, y), v, 3);
+    }
+  }
+  return image;
+}
+
+TEST(ConvertEncoders, PngKeepsEveryPixelAndPacksNoWorseThanLibpngDefaults) {
+  for (const auto& [what, source] :
+       {std::pair{"photo", Grainy(960, 90)}, std::pair{"windows", Windows(960, 90)}}) {
+    auto bytes = EncodePng(source);
+    ASSERT_TRUE(bytes) << what;
+    EXPECT_EQ(DecodePng(*bytes), source) << what;
+    EXPECT_LE(bytes->size(), DefaultPngSize(source)) << what;
+  }
 }
 
 TEST(ConvertEncoders, JpegAtQualityNinetyIsClose) {

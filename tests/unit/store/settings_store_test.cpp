@@ -104,6 +104,78 @@ TEST(SettingsStore, RefusedWriteIsReportedAndLosesNothingStored) {
   EXPECT_EQ(store.GetSetting("Divers", "Name", ""), "old");
 }
 
+// Counts the writes that reach the registry (each save creates or opens its section).
+class CountingRegistry : public RegistryBackend {
+ public:
+  std::unique_ptr<RegistryKey> Open(Hive hive, std::string_view path, RegistryAccess access,
+                                    long* status) override {
+    return inner.Open(hive, path, access, status);
+  }
+  std::unique_ptr<RegistryKey> Create(Hive hive, std::string_view path, long* status) override {
+    ++writes;
+    return inner.Create(hive, path, status);
+  }
+  MemoryRegistry inner;
+  int writes = 0;
+};
+
+TEST(SettingsStore, ValueKnownToBeStoredIsNotWrittenAgain) {
+  CountingRegistry registry;
+  BackendSettingsStore store(registry);
+  store.SaveSetting("Show", "0", "1");
+  store.SaveSetting("SHOW", "0", "1");  // names without regard to case
+  EXPECT_TRUE(store.LastSaveSucceeded());
+  EXPECT_EQ(registry.writes, 1);
+  store.SaveSetting("Show", "0", "0");
+  EXPECT_EQ(registry.writes, 2);
+  EXPECT_EQ(store.GetSetting("Show", "0", "x"), "0");
+
+  // A value read just as the store writes it is known as well.
+  registry.inner.Create(Hive::CurrentUser, kDivers)->Set("Name", kRegSz, "shot", 5);
+  EXPECT_EQ(store.GetSetting("Divers", "Name", ""), "shot");
+  store.SaveSetting("Divers", "Name", "shot");
+  EXPECT_EQ(registry.writes, 2);
+}
+
+TEST(SettingsStore, EveryValueNotKnownToBeStoredIsWritten) {
+  // Each case leaves the registry in a state where skipping the save would
+  // leave something other than the text value the save asks for.
+  struct Case {
+    const char* what;
+    uint32_t type;
+    std::string bytes;  // what stands in the registry before the read; empty: nothing
+  };
+  const Case cases[] = {
+      {"missing, read as its default", kRegNone, ""},
+      {"text without its zero", kRegSz, std::string("1", 1)},
+      {"a number stored as a DWORD", kRegDword, std::string("\x01\0\0\0", 4)},
+      {"expandable text", kRegExpandSz, std::string("1\0", 2)},
+  };
+  for (const Case& c : cases) {
+    CountingRegistry registry;
+    BackendSettingsStore store(registry);
+    if (!c.bytes.empty())
+      registry.inner.Create(Hive::CurrentUser, kDivers)
+          ->Set("Rotate", c.type, c.bytes.data(), c.bytes.size());
+    EXPECT_EQ(store.GetSetting("Divers", "Rotate", "1"), "1") << c.what;
+    const int before = registry.writes;
+    store.SaveSetting("Divers", "Rotate", "1");
+    EXPECT_EQ(registry.writes, before + 1) << c.what;
+    const RegistryValue raw = Raw(registry.inner, kDivers, "Rotate");
+    EXPECT_EQ(raw.type, kRegSz) << c.what;
+    EXPECT_EQ(raw.data, (std::vector<uint8_t>{'1', 0})) << c.what;
+  }
+
+  // Changed by someone else and read again: the store writes its value back.
+  CountingRegistry registry;
+  BackendSettingsStore store(registry);
+  store.SaveSetting("Divers", "Rotate", "90");
+  registry.inner.Create(Hive::CurrentUser, kDivers)->Set("Rotate", kRegSz, "0", 2);
+  EXPECT_EQ(store.GetSetting("Divers", "Rotate", ""), "0");
+  store.SaveSetting("Divers", "Rotate", "90");
+  EXPECT_EQ(store.GetSetting("Divers", "Rotate", ""), "90");
+}
+
 TEST(SettingIsTrue, ReadsBothBooleanForms) {
   for (const char* text : {"True", "true", "TRUE", "-1", "1", "2", "0.5", " -1 ", "+3", "1,5"}) {
     EXPECT_TRUE(SettingIsTrue(text)) << text;

@@ -1,0 +1,206 @@
+"""Print Screen to the file on disk, Vistrel against scrot, maim and ImageMagick's
+import, in one run on the same screens, interleaved round by round.
+
+Vistrel runs with every page hidden and only the save automatic; the key press
+is timed until the output file exists (the component writes it under a
+temporary name and renames it, so its appearance is its completion). The
+program's own stage stamps (VISTREL_STAGE_TIMES) give the breakdown.
+"""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+top = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(top / "tests" / "e2e"))
+os.environ["VISTREL_E2E_DIST"] = sys.argv[1]
+os.environ["VISTREL_DRIVER"] = sys.argv[2]
+
+from harness import Program, wait_until  # noqa: E402
+from output_helpers import reg_add, straight_through  # noqa: E402
+
+ROUNDS = int(os.environ.get("ROUNDS", "7"))
+FORMATS = {"png": 3, "jpg": 1}
+# The stages in the order the program stamps them; each is timed from the one before.
+STAGES = [("command", "key to capture command"), ("captured", "capture"),
+          ("transferred", "transfer to the wizard"), ("walked", "walk to the save"),
+          ("handed", "hand-off to the component"), ("encoded", "encode"), ("written", "write")]
+
+
+def make_screens(work):
+    """A photo-like (noise-rich plasma) and a desktop-like (windows, text) screen."""
+    photo = work / "photo.png"
+    subprocess.run(["convert", "-seed", "19", "-size", "1920x1080", "plasma:fractal", "-depth", "8",
+                    f"PNG24:{photo}"], check=True)
+    lines = Path("/usr/share/common-licenses/GPL-3").read_text().splitlines()
+    left, right = "\n".join(lines[:45]), "\n".join(lines[45:90])
+
+    def window(width, height, title, text, font):
+        return ["(", "-size", f"{width}x{height}", "xc:#ece9d8", "-fill", "#0a246a", "-draw",
+                f"rectangle 0,0 {width},24", "-fill", "white", "-font", "DejaVu-Sans",
+                "-pointsize", "13", "-annotate", "+8+17", title, "-draw",
+                f"rectangle 6,30 {width - 6},{height - 6}", "-fill", "black", "-font", font,
+                "-pointsize", "12", "-annotate", "+12+48", text, ")"]
+    desktop = work / "desktop.png"
+    subprocess.run(["convert", "-size", "1920x1080", "gradient:#1d4f8c-#3a7bc8",
+                    *window(980, 760, "Document - Editor", left, "DejaVu-Sans-Mono"),
+                    "-geometry", "+60+50", "-composite",
+                    *window(820, 640, "Files", right, "DejaVu-Sans"),
+                    "-geometry", "+1000+300", "-composite",
+                    "(", "-size", "1920x36", "xc:#d4d0c8", "-fill", "black", "-annotate", "+10+24",
+                    "Start", ")", "-geometry", "+0+1044", "-composite", "-depth", "8",
+                    f"PNG24:{desktop}"], check=True)
+    return {"photo": photo, "desktop": desktop}
+
+
+def show(picture):
+    # display sets the root window's background and exits (with 1 even when it worked).
+    subprocess.run(["display", "-window", "root", str(picture)], check=False)
+
+
+def peers(out, fmt, n):
+    """Command lines of the peers writing the screen as fmt (jpg at quality 90)."""
+    target = lambda tool: str(out / f"{tool}{n}.{fmt}")  # noqa: E731
+    if fmt == "png":
+        return {"scrot": ["scrot", "-o", target("scrot")],
+                "maim": ["maim", "-f", "png", target("maim")],
+                "imagemagick": ["import", "-window", "root", target("imagemagick")]}
+    return {"scrot": ["scrot", "-o", "-q", "90", target("scrot")],
+            "maim": ["maim", "-f", "jpg", "-m", "9", target("maim")],
+            "imagemagick": ["import", "-window", "root", "-quality", "90", target("imagemagick")]}
+
+
+def timed(command, path):
+    start = time.monotonic()
+    subprocess.run(command, check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return time.monotonic() - start, Path(path).stat().st_size
+
+
+def stamps(path):
+    if not path.exists():
+        return []
+    out = []
+    for line in path.read_text().splitlines():
+        name, _, value = line.rpartition(" ")
+        out.append((name, float(value)))
+    return out
+
+
+def window_list():
+    """The driver's window list. Its output goes through a file: a pipe has been seen
+    to stay open after the driver ended (held by a Wine process it started)."""
+    with tempfile.TemporaryFile() as listing:
+        subprocess.run(["wine", os.environ["VISTREL_DRIVER"], "list"], stdout=listing,
+                       stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=120)
+        listing.seek(0)
+        return listing.read().decode(errors="replace")
+
+
+def wait_idle():
+    """The program is up and idle in the tray: its main window exists and the start-up
+    picture has gone."""
+    wait_until(lambda: "VistrelMainform" in window_list(), 120, interval=0.5,
+               what="the main window")
+    wait_until(lambda: not any("VistrelSplashScreen" in line and line.endswith("visible")
+                               for line in window_list().splitlines()),
+               60, interval=0.5, what="the start-up picture to go")
+
+
+def wait_file(path, timeout=120):
+    deadline = time.monotonic() + timeout
+    while not path.exists():
+        if time.monotonic() > deadline:
+            raise AssertionError(f"{path} not written")
+        time.sleep(0.002)
+
+
+def main():
+    work = Path(tempfile.mkdtemp(prefix="vistrel-shot-"))
+    out = work / "out"
+    out.mkdir()
+    times_file = work / "stages.txt"
+    os.environ["VISTREL_STAGE_TIMES"] = "Z:" + str(times_file).replace("/", "\\")
+    screens = make_screens(work)
+    straight_through(out, fmt=3)
+    program = Program()
+    results = {}     # (tool, screen, fmt) -> [(seconds, size)]
+    breakdown = {}   # (screen, fmt) -> {stage: [ms]}
+    try:
+        wait_idle()
+        for screen, picture in screens.items():
+            show(picture)
+            for fmt, index in FORMATS.items():
+                reg_add("Divers", "FileFormat", index)
+                folder = out / f"{screen}-{fmt}"
+                folder.mkdir()
+                reg_add("Divers", "Path", "Z:" + str(folder).replace("/", "\\"))
+                for n in range(ROUNDS):
+                    tools = list(peers(folder, fmt, n).items())
+                    tools = tools[n % 3:] + tools[:n % 3]   # a different order each round
+                    for tool, command in [("vistrel", None)] + tools:
+                        if command is not None:
+                            result = timed(command, command[-1])
+                        else:
+                            result = shot(folder, fmt, n, times_file, breakdown, (screen, fmt))
+                        results.setdefault((tool, screen, fmt), []).append(result)
+    finally:
+        program.stop()
+    report(results, breakdown)
+
+
+def shot(folder, fmt, n, times_file, breakdown, key):
+    target = folder / (f"Vistrel.{fmt}" if n == 0 else f"Vistrel{n}.{fmt}")
+    before = len(stamps(times_file))
+    # The key goes to the program's tray window, which takes the focus first.
+    subprocess.run(["xdotool", "mousemove", "5", "1075"], check=True)
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Wine System Tray"],
+                         capture_output=True, text=True).stdout.split()
+    if ids:
+        subprocess.run(["xdotool", "windowfocus", "--sync", ids[-1]], check=False, timeout=10)
+    pressed = time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000
+    start = time.monotonic()
+    subprocess.run(["xdotool", "key", "Print"], check=True)
+    wait_file(target)
+    seconds = time.monotonic() - start
+    # The walk ends (and the program idles again) after the file.
+    wait_until(lambda: any(name == "opened" for name, _ in stamps(times_file)[before:]), 60,
+               interval=0.01, what="the end of the walk")
+    # Half a second after the walk the program's close timer runs; the next key
+    # press should not wait for it.
+    time.sleep(1.5)
+    new = dict(stamps(times_file)[before:])
+    previous = pressed
+    stages = breakdown.setdefault(key, {})
+    for name, _ in STAGES:
+        if name in new:
+            stages.setdefault(name, []).append(new[name] - previous)
+            previous = new[name]
+    return seconds, target.stat().st_size
+
+
+def report(results, breakdown):
+    print(f"{'tool':<12} {'screen':<8} {'format':<6} {'median ms':>10} {'size':>10}")
+    medians = {}
+    for (tool, screen, fmt), runs in sorted(results.items(), key=lambda i: (i[0][1], i[0][2], i[0][0])):
+        t = statistics.median(r[0] for r in runs)
+        size = statistics.median(r[1] for r in runs)
+        medians[(tool, screen, fmt)] = (t, size)
+        print(f"{tool:<12} {screen:<8} {fmt:<6} {t * 1000:>10.0f} {size:>10.0f}")
+    print("\nVistrel by stage (median ms):")
+    for (screen, fmt), stages in breakdown.items():
+        parts = [f"{label} {statistics.median(stages[name]):.0f}"
+                 for name, label in STAGES if name in stages]
+        print(f"  {screen} {fmt}: " + ", ".join(parts))
+    print()
+    v, s, i = (medians[(t, "photo", "png")] for t in ("vistrel", "scrot", "imagemagick"))
+    print(f"png: vistrel/scrot {v[0] / s[0]:.2f} size vistrel/imagemagick {v[1] / i[1]:.3f}")
+    v, s = (medians[(t, "photo", "jpg")] for t in ("vistrel", "scrot"))
+    print(f"jpg: vistrel/scrot {v[0] / s[0]:.2f}")
+
+
+if __name__ == "__main__":
+    main()
