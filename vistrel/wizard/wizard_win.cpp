@@ -569,7 +569,7 @@ void Wizard::DoFx() {
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, DecimalSeparator()};
   HBITMAP newFxPic = nullptr;
   DoFxWin(window_, ReadEffectsBoxes(controls), unit, tempPic, &newFxPic);
-  if (newFxPic != nullptr) ReplaceBitmap(fxPic, newFxPic);
+  ReplaceBitmap(fxPic, newFxPic);  // empty when TempPic is: no stale picture goes out
 }
 
 void Wizard::EditCapture() {
