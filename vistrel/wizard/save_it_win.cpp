@@ -8,7 +8,7 @@
 #include "fx_exchange_win.h"
 #include "output_picture.h"
 #include "output_picture_win.h"
-#include "zip_entry_list.h"
+#include "archive_entries.h"
 #include "vistlib_client_win.h"
 
 namespace vistrel {
@@ -116,16 +116,7 @@ class ArchiveFile : public vistlib::zip::ByteSource {
 
 bool ArchiveListsEntry(const std::string& archive, const std::string& entryName) {
   ArchiveFile file(archive);
-  if (!file.Valid()) return false;
-  const vistlib::zip::EntryListResult list = vistlib::zip::ReadZipEntries(file, archive);
-  const std::string wanted = vistlib::zip::UpperAscii(entryName);
-  for (const vistlib::zip::ZipEntry& entry : list.entries) {
-    std::string name = vistlib::zip::UpperAscii(entry.name);
-    const size_t slash = name.find_last_of("\\/");
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-    if (name == wanted) return true;
-  }
-  return false;
+  return file.Valid() && ArchiveListsEntry(file, archive, entryName);
 }
 
 bool FileCanBeRead(const std::string& path) {
