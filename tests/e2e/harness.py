@@ -72,6 +72,19 @@ def comma_locale(folder):
     return env
 
 
+def restart_wine():
+    """A fresh Wine session under the current environment's locale. Wine's own
+    programs keep the locale they started under, and a program started under
+    another one has been seen to hang the driver: a test that changes the locale
+    runs in a session of its own and restarts it when done."""
+    # No pipes: the server and Wine's services outlive these calls and would hold them open.
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-k"], timeout=60, **quiet)
+    subprocess.run(["wineserver", "-w"], timeout=120, **quiet)
+    subprocess.run(["wineserver", "-p"], timeout=60, **quiet)
+    subprocess.run(["wine", "cmd", "/c", "exit"], timeout=300, start_new_session=True, **quiet)
+
+
 def key(name):
     subprocess.run(["xdotool", "key", name], check=True)
 
