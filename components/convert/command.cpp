@@ -29,18 +29,25 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// A whole decimal number with the point as separator; an exponent is allowed
-// because very large or small values are written that way. Nothing else may
-// follow it.
+// A whole decimal number; an exponent is allowed because very large or small
+// values are written that way. Nothing else may follow it. The separator is
+// the point; one decimal comma is taken too, from callers that wrote the
+// number in their locale.
 std::optional<double> Number(std::string_view text) {
   text = Trim(text);
   if (text.empty()) return std::nullopt;
+  int separators = 0;
   for (char c : text) {
-    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
-          c == 'e' || c == 'E'))
+    if (c == '.' || c == ',') ++separators;
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == ',' || c == '-' ||
+          c == '+' || c == 'e' || c == 'E'))
       return std::nullopt;
   }
+  if (separators > 1) return std::nullopt;
   std::string copy(text);
+  for (char& c : copy) {
+    if (c == ',') c = '.';
+  }
   char* end = nullptr;
   double value = std::strtod(copy.c_str(), &end);
   if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
@@ -48,6 +55,22 @@ std::optional<double> Number(std::string_view text) {
 }
 
 ParsedCommand Fail(int32_t error) { return ParsedCommand{std::nullopt, error}; }
+
+// Where the option that starts `rest` ends: at the next comma that begins a new
+// "key=" option. A comma followed by digits and no '=' before the next comma is
+// a decimal comma inside the value ("rot=12,5").
+size_t OptionEnd(std::string_view rest) {
+  size_t comma = rest.find(',');
+  while (comma != std::string_view::npos) {
+    std::string_view after = rest.substr(comma + 1);
+    std::string_view piece = after.substr(0, after.find(','));
+    bool decimal = !after.empty() && std::isdigit(static_cast<unsigned char>(after.front())) &&
+                   piece.find('=') == std::string_view::npos;
+    if (!decimal) return comma;
+    comma = rest.find(',', comma + 1);
+  }
+  return comma;
+}
 
 }  // namespace
 
@@ -92,7 +115,7 @@ ParsedCommand ParseCommand(std::string_view text) {
   while (!rest.empty()) {
     if (rest.front() != ',') return Fail(kBadCommand);
     rest.remove_prefix(1);
-    size_t next = rest.find(',');
+    size_t next = OptionEnd(rest);
     std::string_view option = rest.substr(0, next);
     rest = next == std::string_view::npos ? std::string_view() : rest.substr(next);
 

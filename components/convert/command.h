@@ -3,7 +3,8 @@
 //   source=clipboard, dest=<file path>
 //   source=clipboard, dest=clipboard[,inv=1 ][,mirror=2 ][,mirror=1 ][,rot=<deg>][,rescale=<w>pix]
 // A file path is everything after "dest=", commas and spaces included.
-// Numbers always use the point as decimal separator.
+// Numbers use the point as decimal separator; a decimal comma inside a value
+// is read as well, where the text after it is digits and not a new option.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -24,11 +24,65 @@ def wait_until(condition, timeout=20.0, interval=0.1, what="condition"):
         time.sleep(interval)
 
 
+# The OEM code page Wine's console programs (reg.exe, our drivers) print in, by the
+# language of the locale: "Schl\x81ssel" is cp850 under a German locale, not UTF-8.
+OEM_CODE_PAGES = {"en_US": "cp437", "en": "cp850", "ru": "cp866", "uk": "cp866", "pl": "cp852",
+                  "cs": "cp852", "hu": "cp852", "sk": "cp852", "tr": "cp857", "el": "cp737",
+                  "ja": "cp932", "zh_CN": "gbk", "zh_TW": "cp950", "ko": "cp949",
+                  "he": "cp862", "ar": "cp720"}
+
+
+def oem_encoding(env=None):
+    """The Python codec of Wine's OEM code page for the locale in env (or ours)."""
+    env = os.environ if env is None else env
+    name = env.get("LC_ALL") or env.get("LC_MESSAGES") or env.get("LANG") or "C"
+    name = name.split(".")[0].split("@")[0]
+    if name in ("C", "POSIX", ""):
+        return "cp437"
+    return OEM_CODE_PAGES.get(name) or OEM_CODE_PAGES.get(name.split("_")[0], "cp850")
+
+
+def wine_run(args, timeout=60, env=None, **kwargs):
+    """Runs a Wine program and returns the completed run with its output as text,
+    decoded from the OEM code page of the locale it ran under."""
+    return subprocess.run(["wine", *map(str, args)], capture_output=True, timeout=timeout,
+                          stdin=subprocess.DEVNULL, env=env, encoding=oem_encoding(env),
+                          errors="replace", **kwargs)
+
+
 def driver(*args, timeout=60):
     """Runs the driver; returns (exit code, output)."""
-    run = subprocess.run(["wine", str(DRIVER), *map(str, args)], capture_output=True,
-                         text=True, timeout=timeout, stdin=subprocess.DEVNULL)
+    run = wine_run([DRIVER, *args], timeout=timeout)
     return run.returncode, run.stdout.strip()
+
+
+def comma_locale(folder):
+    """An environment whose Wine programs run under a German locale (decimal comma,
+    OEM code page 850). The locale is compiled into `folder`, not installed."""
+    folder = Path(folder)
+    target = folder / "de_DE.UTF-8"
+    if not target.exists():
+        folder.mkdir(parents=True, exist_ok=True)
+        # localedef warns about details of the source and may exit 1 after writing it.
+        subprocess.run(["localedef", "-i", "de_DE", "-f", "UTF-8", str(target)],
+                       capture_output=True, stdin=subprocess.DEVNULL, timeout=300)
+    assert (target / "LC_NUMERIC").exists(), "localedef could not make de_DE.UTF-8"
+    env = dict(os.environ)
+    env.update(LOCPATH=str(folder), LANG="de_DE.UTF-8", LC_ALL="de_DE.UTF-8")
+    return env
+
+
+def restart_wine():
+    """A fresh Wine session under the current environment's locale. Wine's own
+    programs keep the locale they started under, and a program started under
+    another one has been seen to hang the driver: a test that changes the locale
+    runs in a session of its own and restarts it when done."""
+    # No pipes: the server and Wine's services outlive these calls and would hold them open.
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-k"], timeout=60, **quiet)
+    subprocess.run(["wineserver", "-w"], timeout=120, **quiet)
+    subprocess.run(["wineserver", "-p"], timeout=60, **quiet)
+    subprocess.run(["wine", "cmd", "/c", "exit"], timeout=300, start_new_session=True, **quiet)
 
 
 def key(name):
@@ -45,11 +99,12 @@ def screenshot(name):
 class Program:
     """vistrel.exe (or another program of dist/) under Wine, stopped at the end."""
 
-    def __init__(self, *args, exe="vistrel.exe", cwd=None):
+    def __init__(self, *args, exe="vistrel.exe", cwd=None, env=None):
         self.exe = exe
         self.process = subprocess.Popen(
             ["wine", str(DIST / exe), *args], cwd=cwd or DIST, stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True,
+            env=env)
 
     def running(self):
         return self.process.poll() is None

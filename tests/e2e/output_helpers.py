@@ -6,7 +6,7 @@ import subprocess
 import time
 from pathlib import Path
 
-from harness import DRIVER, driver, wait_until
+from harness import DRIVER, driver, wait_until, wine_run
 
 OUTPUT_DRIVER = DRIVER.parent / "output_driver.exe"
 SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Tarnwick Vistrel"
@@ -16,10 +16,10 @@ WIZARD = "Vistrel Wizard"
 def reg_add(section, key, value):
     # reg.exe has been seen to fail once just after Wine started: try again before giving
     # up, and say what it printed.
-    command = ["wine", "reg", "add", f"{SETTINGS}\\{section}", "/v", str(key), "/t", "REG_SZ",
+    command = ["reg", "add", f"{SETTINGS}\\{section}", "/v", str(key), "/t", "REG_SZ",
                "/d", str(value), "/f"]
     for attempt in range(3):
-        run = subprocess.run(command, capture_output=True, text=True, stdin=subprocess.DEVNULL)
+        run = wine_run(command)
         if run.returncode == 0:
             return
         time.sleep(0.5)
@@ -111,8 +111,7 @@ def wait_complete(path, timeout=60):
 
 
 def page_driver(*args):
-    run = subprocess.run(["wine", str(OUTPUT_DRIVER), *map(str, args)], capture_output=True,
-                         text=True, timeout=60, stdin=subprocess.DEVNULL)
+    run = wine_run([OUTPUT_DRIVER, *args])
     return run.returncode, run.stdout.strip()
 
 

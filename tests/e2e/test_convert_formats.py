@@ -9,6 +9,8 @@ from pathlib import Path
 import pytest
 from PIL import Image, ImageChops
 
+from harness import wine_run
+
 BIN = Path(os.environ.get("VISTREL_DRIVER", "build/win64/bin/vdriver.exe")).resolve().parent
 PROBE = BIN / "convert_probe.exe"
 LOSSLESS = ["png", "tif", "pcx", "dcx"]
@@ -21,8 +23,7 @@ def wine_path(path):
 @pytest.fixture(scope="module")
 def written(tmp_path_factory):
     folder = tmp_path_factory.mktemp("convert formats")  # a space in the path on purpose
-    run = subprocess.run(["wine", str(PROBE), wine_path(folder), "301", "173"], capture_output=True,
-                         text=True, timeout=120, stdin=subprocess.DEVNULL, cwd=BIN)
+    run = wine_run([PROBE, wine_path(folder), "301", "173"], timeout=120, cwd=BIN)
     assert run.returncode == 0, run.stdout + run.stderr
     results = dict(line.split() for line in run.stdout.splitlines() if line.strip())
     return folder, results

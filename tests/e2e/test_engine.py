@@ -9,7 +9,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import DRIVER, driver, wait_until
+from harness import DRIVER, driver, oem_encoding, wait_until
 
 HELPER = Path(os.environ.get("VISTREL_ENGINE_HELPER", DRIVER.parent / "engine_helper.exe"))
 PROBE_TITLE = "Vistrel engine probe"
@@ -23,7 +23,7 @@ class Probe:
         self.process = subprocess.Popen(
             ["wine", str(HELPER), "probe", *map(str, args)], cwd=HELPER.parent,
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-            text=True, start_new_session=True)
+            encoding=oem_encoding(), errors="replace", start_new_session=True)
         threading.Thread(target=self._read, daemon=True).start()
         wait_until(lambda: "ready" in self.lines, 60, what="the probe to start")
 

@@ -7,7 +7,7 @@ import time
 
 import pytest
 
-from harness import driver, screenshot, wait_until
+from harness import driver, screenshot, wait_until, wine_run
 
 SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Tarnwick Vistrel"
 TRAY = "Wine System Tray"
@@ -15,8 +15,7 @@ WIZARD_TITLE = "Vistrel Wizard"
 
 
 def reg(*args):
-    return subprocess.run(["wine", "reg", *args], capture_output=True, text=True,
-                          stdin=subprocess.DEVNULL, timeout=60)
+    return wine_run(["reg", *args])
 
 
 def set_setting(section, key, value):

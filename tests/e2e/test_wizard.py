@@ -6,7 +6,7 @@ import subprocess
 
 import pytest
 
-from harness import driver, screenshot, wait_until
+from harness import driver, screenshot, wait_until, wine_run
 from output_helpers import WIZARD, page_driver, wait_main_window
 
 SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Tarnwick Vistrel"
@@ -17,8 +17,7 @@ TITLES = ["You made a screen shot!", "Use Vistrel Editor/Autocropping", "Select 
 
 
 def reg(*args):
-    return subprocess.run(["wine", "reg", *args], capture_output=True, text=True,
-                          stdin=subprocess.DEVNULL, timeout=60)
+    return wine_run(["reg", *args])
 
 
 def stored(section, key):

@@ -118,8 +118,8 @@ int32_t ZIPDLL_CALL TZipMaster::Callback(CallbackRecord* record) {
   if (record == nullptr) return 0;
   auto* self = static_cast<TZipMaster*>(record->caller);
   if (self == nullptr) return 0;
-  record->text[kCallbackTextSize - 1] = '\0';
-  const std::string text(record->text);
+  // The record is the packer's: read its text up to our size, never write into it.
+  const std::string text(record->text, strnlen(record->text, kCallbackTextSize));
   if (record->actionCode >= kActionStart && record->actionCode <= kActionEnd) {
     if (self->OnProgress) self->OnProgress(record->actionCode, text, record->fileSize);
   } else if (record->actionCode > kActionEnd) {

@@ -134,6 +134,7 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
     Message("The wizard window could not be created.", MB_OK | MB_ICONSTOP);
     Quit();
   }
+  started_ = true;
   return true;
 }
 
@@ -244,6 +245,12 @@ void Mainform::EditClick() {
 void Mainform::TakeCapture() {
   // A capture command let through by this capture's own message pumping.
   if (capturing_) return;
+  // Print Screen during start-up (a message box of Load pumps messages) would
+  // capture into a wizard that does not exist yet.
+  if (!started_) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
   StageTime("command");
   // 1.
   wizard::ResetCurrentPage();
@@ -364,6 +371,9 @@ LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   switch (message) {
+    case ids::kRestoreZoomMessage:
+      if (ZoomText() != previousZoom_) RestorePreviousZoom();
+      return 0;
     case WM_MOUSEMOVE:
       // vistlib's Print Screen command; real mouse moves over the selector are ignored.
       if (IsCaptureCommand(static_cast<int64_t>(lParam))) TakeCapture();

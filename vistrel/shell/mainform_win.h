@@ -64,6 +64,8 @@ class Mainform {
   void PaintProjektion(HWND view);
   std::string ZoomText() const;
   void SetZoomText(const std::string& text);
+  // Puts the previous zoom back into the box, with the list's matching entry chosen.
+  void RestorePreviousZoom();
   void ClearScreenPicture();
 
   HINSTANCE instance_ = nullptr;
@@ -75,6 +77,8 @@ class Mainform {
   UINT taskbarCreated_ = 0;
   ReentrancyFlag trayFlag_;
   bool capturing_ = false;
+  // False until the wizard exists: a capture before then would have nowhere to go.
+  bool started_ = false;
   bool sysCloseRequested_ = false;
 
   // Selector controls and state

@@ -237,11 +237,13 @@ void Mainform::ZoomChange() {
   if (!ZoomFillsView(g, z) || z <= 0) {
     if (ZoomText() == previousZoom_) {
       MessageBeep(MB_OK);
-    } else {
-      SetZoomText(previousZoom_);
-      SetScrollPos(zoomScroll_, SB_CTL, RoundToInt32(ZoomPercent(previousZoom_)).value_or(100),
-                   TRUE);
+      return;
     }
+    RestorePreviousZoom();
+    // A list pick is written into the box after its notification: put ours back after it.
+    PostMessageA(window_, ids::kRestoreZoomMessage, 0, 0);
+    // The view is drawn again at the zoom that came back, not left grey.
+    if (ZoomFillsView(g, ZoomPercent(previousZoom_) / 100)) ZoomChange();
     return;
   }
   shapeVisible_ = false;
@@ -253,6 +255,15 @@ void Mainform::ZoomChange() {
   viewRendered_ = true;
   previousZoom_ = ZoomText();
   InvalidateRect(projektion_, nullptr, FALSE);
+}
+
+void Mainform::RestorePreviousZoom() {
+  const LRESULT entry =
+      SendMessageA(zoom_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(previousZoom_.c_str()));
+  SendMessageA(zoom_, CB_SETCURSEL, entry == CB_ERR ? static_cast<WPARAM>(-1) : entry, 0);
+  SetZoomText(previousZoom_);
+  SetScrollPos(zoomScroll_, SB_CTL, RoundToInt32(ZoomPercent(previousZoom_)).value_or(100), TRUE);
 }
 
 void Mainform::AuswahlClick(int mode) {

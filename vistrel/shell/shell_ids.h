@@ -26,4 +26,7 @@ inline constexpr int kSplashAutostart = 1201;
 inline constexpr int kSplashVersion = 1202;
 inline constexpr int kSplashTimer = 1203;
 
+// Posted to the main window after a refused zoom (WM_APP + 11).
+inline constexpr unsigned kRestoreZoomMessage = 0x8000 + 11;
+
 }  // namespace vistrel::ids

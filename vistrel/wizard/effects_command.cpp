@@ -1,8 +1,24 @@
 #include "effects_command.h"
 
 #include "number_text.h"
+#include "output_picture.h"
 
 namespace vistrel {
+
+namespace {
+
+// A box the program filled with the user's decimal separator: read in full, not
+// cut at a decimal comma.
+double BoxValue(std::string_view text, char decimalSeparator) {
+  std::string copy(text);
+  if (decimalSeparator != '.') {
+    size_t at = copy.find(decimalSeparator);
+    if (at != std::string::npos && copy.find('.') == std::string::npos) copy[at] = '.';
+  }
+  return Val(copy);
+}
+
+}  // namespace
 
 double SentAngle(std::string_view rotText) {
   double angle = Val(rotText);
@@ -15,10 +31,10 @@ std::string EffectsCommand(const EffectsBoxes& boxes, const UnitScale& unit) {
   if (boxes.invert) command += ",inv=1 ";
   if (boxes.verticalMirror) command += ",mirror=2 ";
   if (boxes.horizontalMirror) command += ",mirror=1 ";
-  command += ",rot=" + GeneralDecimalText(SentAngle(boxes.rotText), unit.decimalSeparator);
-  double width = Val(boxes.scaleTextX) * unit.twipsPerUnit;
+  command += ",rot=" + GeneralDecimalText(SentAngle(boxes.rotText));
+  double width = BoxValue(boxes.scaleTextX, unit.decimalSeparator) * unit.twipsPerUnit;
   if (unit.twipsPerPixelX != 0) width /= unit.twipsPerPixelX;
-  command += ",rescale=" + GeneralDecimalText(width, unit.decimalSeparator) + "pix";
+  command += ",rescale=" + GeneralDecimalText(width) + "pix";
   return command;
 }
 
@@ -36,12 +52,19 @@ long DoFx(const EffectsBoxes& boxes, const UnitScale& unit, FxPorts& ports) {
   ports.ShowHourglass();
   std::string command = EffectsCommand(boxes, unit);
   long result = 0;
-  if (EffectsChanged(boxes)) {
+  if (ports.TempPicEmpty()) {
+    // Nothing to convert; the outputs say so when they are asked for.
+    ports.ClearFxPic();
+  } else if (EffectsChanged(boxes)) {
     result = ports.ConvertTempPic(command);
   } else {
     ports.KeepTempPic();
   }
-  if (result != 0) ports.ShowMessage(DoFxErrorText(result, command));
+  if (result == kClipboardBusy) {
+    ports.ShowMessage(kClipboardBusyText);
+  } else if (result != 0) {
+    ports.ShowMessage(DoFxErrorText(result, command));
+  }
   ports.RestorePointer();
   return result;
 }

@@ -24,13 +24,16 @@ struct EffectsBoxes {
 struct UnitScale {
   int twipsPerUnit = 15;         // TwipsPerUnit
   double twipsPerPixelX = 15.0;  // the screen's twips per pixel in x
-  char decimalSeparator = '.';   // the user's locale
+  char decimalSeparator = '.';   // the user's locale, as the size boxes are written
 };
 
 // The angle sent: Val(RotText), with 360 added once to a negative value.
 double SentAngle(std::string_view rotText);
 
 // "source=clipboard, dest=clipboard" followed by the options in their fixed order.
+// The command is a machine language whose options are separated by commas, so
+// its numbers always use the point; the size box is read with the user's
+// separator, as it was written.
 std::string EffectsCommand(const EffectsBoxes& boxes, const UnitScale& unit);
 
 // True when the component has work to do: a ticked box, an angle other than 0
@@ -46,15 +49,22 @@ class FxPorts {
   virtual ~FxPorts() = default;
   virtual void ShowHourglass() = 0;   // remembers the pointer first
   virtual void RestorePointer() = 0;
+  // TempPic holds no picture.
+  virtual bool TempPicEmpty() = 0;
   // Empties the clipboard, puts TempPic on it, lets pending events run, calls
-  // ConvertImage and then gives FxPic the clipboard's picture (read errors ignored).
+  // ConvertImage and then gives FxPic the clipboard's picture (empty when none
+  // could be read). When TempPic could not be put on the clipboard, returns
+  // kClipboardBusy without calling the component and leaves FxPic empty.
   virtual long ConvertTempPic(const std::string& command) = 0;
   // FxPic takes TempPic's image as it is.
   virtual void KeepTempPic() = 0;
+  // FxPic becomes empty.
+  virtual void ClearFxPic() = 0;
   virtual void ShowMessage(const std::string& text) = 0;
 };
 
-// Turns TempPic into FxPic; returns the component's result (0 when it was not needed).
+// Turns TempPic into FxPic; returns the component's result (0 when it was not
+// needed). An empty TempPic gives an empty FxPic, which the outputs refuse.
 long DoFx(const EffectsBoxes& boxes, const UnitScale& unit, FxPorts& ports);
 
 }  // namespace vistrel

@@ -9,6 +9,8 @@
 #include "packed_dib.h"
 
 #include "conversion_client_win.h"
+#include "output_picture.h"
+#include "output_picture_win.h"
 
 namespace vistrel {
 
@@ -68,21 +70,26 @@ class FxPortsWin : public FxPorts {
 
   void ShowHourglass() override { hourglass_.Show(); }
   void RestorePointer() override { hourglass_.Restore(); }
+  bool TempPicEmpty() override { return PictureIsEmpty(tempPic_); }
   long ConvertTempPic(const std::string& command) override {
-    PutBitmapOnClipboard(owner_, tempPic_, true);
+    // Converting whatever the clipboard happens to hold would pass off another picture.
+    if (!PutBitmapOnClipboard(owner_, tempPic_, true)) {
+      Replace(nullptr);
+      return kClipboardBusy;
+    }
     DoEvents();
     long result = CallConvertImage(command);
     Replace(CopyBitmapFromClipboard(owner_));
     return result;
   }
   void KeepTempPic() override { Replace(CopyBitmap(tempPic_)); }
+  void ClearFxPic() override { Replace(nullptr); }
   void ShowMessage(const std::string& text) override {
     MessageBoxA(owner_, text.c_str(), kProgramTitle, MB_OK);
   }
 
  private:
   void Replace(HBITMAP picture) {
-    if (!picture) return;
     if (result_) DeleteObject(result_);
     result_ = picture;
   }
@@ -284,10 +291,8 @@ long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITM
              HBITMAP& fxPic) {
   HBITMAP picture = nullptr;
   long result = DoFxWin(owner, boxes, unit, tempPic, &picture);
-  if (picture) {
-    if (fxPic && fxPic != tempPic) DeleteObject(fxPic);
-    fxPic = picture;
-  }
+  if (fxPic && fxPic != tempPic) DeleteObject(fxPic);
+  fxPic = picture;
   return result;
 }
 

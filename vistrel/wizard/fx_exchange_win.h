@@ -58,12 +58,13 @@ double ScreenTwipsPerPixelX();
 
 // DoFx: turns TempPic into FxPic and returns the component's result (0 when it
 // was not needed). *newFxPic receives the new picture, which the caller owns, or
-// nullptr when nothing could be read back (FxPic keeps its previous picture).
+// nullptr when there is none (an empty TempPic, nothing read back): FxPic then
+// becomes empty rather than keep an earlier capture's picture.
 long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
              HBITMAP* newFxPic);
 
 // The same for a wizard that keeps FxPic in one handle: `fxPic` receives the new
-// picture (the previous one is deleted) or stays as it was.
+// picture or nullptr (the previous one is deleted).
 long DoFxWin(HWND owner, const EffectsBoxes& boxes, const UnitScale& unit, HBITMAP tempPic,
              HBITMAP& fxPic);
 

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "effects_command.h"
+#include "output_picture.h"
 
 namespace vistrel {
 
@@ -21,6 +22,8 @@ std::string WithExtension(const std::string& path, std::string_view extension) {
 
 std::string ConversionErrorText(long result, const std::string& command) {
   switch (result) {
+    case kClipboardBusy:
+      return kClipboardBusyText;
     case kFormatNotSupported:
       return "Format not yet supported in this screen resolution / color depth.";
     case kCannotWrite:
@@ -29,6 +32,23 @@ std::string ConversionErrorText(long result, const std::string& command) {
       return std::string("SaveIt-Error while converting. Please send this number to ") +
              kProblemReportAddress + " " + std::to_string(result) + command;
   }
+}
+
+std::string FolderPart(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string NamePart(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ArchiveFailedText(const std::string& made, const std::string& kept) {
+  const bool exe = Lower(made.substr(made.size() - 3)) == "exe";
+  return std::string(exe ? "The self-extracting file \"" : "The zip-file \"") + NamePart(made) +
+         "\" could not be written in the folder \"" + FolderPart(made) +
+         "\". The picture was kept as \"" + kept + "\".";
 }
 
 }  // namespace
@@ -41,6 +61,10 @@ std::string TemporaryPictureName(const std::string& tempFolder, const LocalTime&
 }
 
 SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& lastSavedFile) {
+  if (ports.PictureEmpty()) {
+    ports.ShowMessage(kEmptyPictureText);
+    return {};
+  }
   ports.ShowHourglass();
   auto exists = [&ports](const std::string& path) { return ports.FileExists(path); };
   std::string file = AutoFileName(target, exists);
@@ -56,6 +80,7 @@ SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& last
   }
   const std::string& pictureFile = archiveMode ? temporary : file;
 
+  const std::string previousSavedFile = lastSavedFile;
   SaveOutcome outcome;
   if (Lower(file.substr(file.size() - 3)) == "bmp") {
     // A bitmap that could not be written is reported like a path the component cannot write.
@@ -76,12 +101,22 @@ SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& last
     std::string archive = WithExtension(file, "zip");
     ports.AddToZip(temporary, archive);
     ports.DoEvents();
-    lastSavedFile = archive;
-    if (target.compileZipSave) {
+    std::string made = archive;
+    bool packed = ports.ArchiveHolds(archive, NamePart(temporary));
+    if (packed && target.compileZipSave) {
       ports.MakeExe(archive);
-      lastSavedFile = WithExtension(archive, "exe");
       ports.DoEvents();
+      made = WithExtension(archive, "exe");
+      packed = ports.ArchiveHolds(made, NamePart(temporary));
     }
+    if (!packed) {
+      // The temporary picture is all the user has of this capture: keep it.
+      lastSavedFile = previousSavedFile;
+      ports.RestorePointer();
+      ports.ShowMessage(ArchiveFailedText(made, temporary));
+      return outcome;
+    }
+    lastSavedFile = made;
   }
   if (archiveMode && ports.FileExists(temporary)) ports.RemoveFile(temporary);
 

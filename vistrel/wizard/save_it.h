@@ -20,12 +20,18 @@ class SavePorts {
  public:
   virtual ~SavePorts() = default;
   virtual bool FileExists(const std::string& path) = 0;
+  // FxPic holds no picture (it follows an empty TempPic).
+  virtual bool PictureEmpty() = 0;
   // Writes FxPic as a Windows bitmap; false when the file could not be written.
   virtual bool WriteBitmap(const std::string& path) = 0;
-  // Puts FxPic on the clipboard and calls ConvertImage with the command.
+  // Puts FxPic on the clipboard and calls ConvertImage with the command;
+  // kClipboardBusy, without calling it, when the clipboard could not be had.
   virtual long ConvertFxPic(const std::string& command) = 0;
   virtual void AddToZip(const std::string& file, const std::string& archive) = 0;
   virtual void MakeExe(const std::string& archive) = 0;
+  // The archive (or self-extractor) exists and lists an entry of this name: the
+  // packer reports its failures only to a handler we do not set.
+  virtual bool ArchiveHolds(const std::string& archive, const std::string& entryName) = 0;
   virtual void DoEvents() = 0;
   virtual void RemoveFile(const std::string& path) = 0;
   // The user's temporary folder, ending in a backslash.
@@ -47,7 +53,9 @@ struct SaveOutcome {
 };
 
 // SaveIt: writes FxPic as the target asks, reports failures, keeps
-// lastSavedFile (LastSavedFile) up to date.
+// lastSavedFile (LastSavedFile) up to date. An empty FxPic is refused with
+// kEmptyPictureText; a picture that did not reach its archive is kept in the
+// temporary folder and named in the message, and lastSavedFile stays as it was.
 SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& lastSavedFile);
 
 }  // namespace vistrel

@@ -1,11 +1,15 @@
 #include "save_it_win.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "bmp_file.h"
 #include "file_handle_win.h"
 #include "fx_exchange_win.h"
 #include "stage_times_win.h"
+#include "output_picture.h"
+#include "output_picture_win.h"
+#include "archive_entries.h"
 #include "vistlib_client_win.h"
 
 namespace vistrel {
@@ -41,17 +45,22 @@ class SavePortsWin : public SavePorts {
   SavePortsWin(HWND owner, HBITMAP fxPic) : owner_(owner), fxPic_(fxPic) {}
 
   bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
+  bool PictureEmpty() override { return PictureIsEmpty(fxPic_); }
   bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
   long ConvertFxPic(const std::string& command) override {
     StageTime("walked");
-    // Emptied first, so that no older picture in another format is read instead.
-    PutBitmapOnClipboard(owner_, fxPic_, true);
+    // Emptied first, so that no older picture in another format is read instead;
+    // without our picture there the component would write whatever is there.
+    if (!PutBitmapOnClipboard(owner_, fxPic_, true)) return kClipboardBusy;
     return CallConvertImage(command);
   }
   void AddToZip(const std::string& file, const std::string& archive) override {
     VistlibClient::Instance().AddToZip(file, archive);
   }
   void MakeExe(const std::string& archive) override { VistlibClient::Instance().MakeExe(archive); }
+  bool ArchiveHolds(const std::string& archive, const std::string& entryName) override {
+    return ArchiveListsEntry(archive, entryName);
+  }
   void DoEvents() override { vistrel::DoEvents(); }
   void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
   std::string TempFolder() override {
@@ -79,7 +88,38 @@ class SavePortsWin : public SavePorts {
   Hourglass hourglass_;
 };
 
+// An archive file read through the zip entry reader.
+class ArchiveFile : public vistlib::zip::ByteSource {
+ public:
+  explicit ArchiveFile(const std::string& path)
+      : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+  bool Valid() const { return file_.Valid(); }
+  int64_t Size() override {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(file_.Get(), &size) ? size.QuadPart : -1;
+  }
+  bool Seek(int64_t position) override {
+    LARGE_INTEGER to;
+    to.QuadPart = position;
+    return position >= 0 && SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN);
+  }
+  std::size_t Read(void* buffer, std::size_t count) override {
+    DWORD got = 0;
+    const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    return ReadFile(file_.Get(), buffer, ask, &got, nullptr) ? got : 0;
+  }
+
+ private:
+  FileHandle file_;
+};
+
 }  // namespace
+
+bool ArchiveListsEntry(const std::string& archive, const std::string& entryName) {
+  ArchiveFile file(archive);
+  return file.Valid() && ArchiveListsEntry(file, archive, entryName);
+}
 
 bool FileCanBeRead(const std::string& path) {
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -13,6 +13,10 @@ namespace vistrel {
 // FileExists: the file can be opened for reading.
 bool FileCanBeRead(const std::string& path);
 
+// The zip archive or self-extractor exists and lists an entry of this file name
+// (in any folder of the archive, without regard to case).
+bool ArchiveListsEntry(const std::string& archive, const std::string& entryName);
+
 // AutoFileName over the real file system.
 std::string AutoFileNameWin(const SaveTarget& target);
 

@@ -591,7 +591,7 @@ void Wizard::DoFx() {
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, DecimalSeparator()};
   HBITMAP newFxPic = nullptr;
   DoFxWin(window_, boxes, unit, tempPic, &newFxPic);
-  if (newFxPic != nullptr) SetPic(fxPic, newFxPic);
+  SetPic(fxPic, newFxPic);  // empty when TempPic is: no stale picture goes out
 }
 
 void Wizard::EditCapture() {

@@ -54,6 +54,27 @@ TEST(ConvertCommand, NumbersInExponentAndNegativeForms) {
   EXPECT_EQ(Parse("source=clipboard, dest=clipboard,rot=12.5,rescale=1pix").angle, 12.5);
 }
 
+TEST(ConvertCommand, DecimalCommaAndPointReadTheSame) {
+  // A caller writing numbers in a decimal-comma locale must not split the options.
+  struct Case {
+    const char* text;
+    double angle;
+    double width;
+  };
+  for (Case c : {Case{",rot=359.5,rescale=957.6pix", 359.5, 957.6},
+                 Case{",rot=359,5,rescale=957,6pix", 359.5, 957.6},
+                 Case{",inv=1 ,rot=12,5,rescale=0,5E+03pix", 12.5, 500},
+                 Case{",mirror=2 ,rot=0,rescale=1,25pix", 0, 1.25}}) {
+    Command command = Parse(std::string("source=clipboard, dest=clipboard") + c.text);
+    EXPECT_DOUBLE_EQ(command.angle, c.angle) << c.text;
+    EXPECT_DOUBLE_EQ(command.width.value_or(-1), c.width) << c.text;
+  }
+  // "rot=0" followed by a new option is not the number 0,rescale.
+  Command whole = Parse("source=clipboard, dest=clipboard,rot=0,rescale=800pix");
+  EXPECT_EQ(whole.angle, 0);
+  EXPECT_EQ(whole.width, 800);
+}
+
 TEST(ConvertCommand, FilePathIsEverythingAfterDest) {
   Command c = Parse("source=clipboard, dest=C:\\My Pictures, old\\shot,rot=90 1.PNG");
   EXPECT_FALSE(c.toClipboard);
@@ -92,8 +113,10 @@ TEST(ConvertCommand, MalformedCommandsAreRefusedWithTheirNumbers) {
   EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,mirror=1 ,mirror=1 "), kBadCommand);
   EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rot="), kBadCommand);
   EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rot=45abc"), kBadCommand);
-  // The locale's decimal comma would split the option list.
-  EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rot=12,5"), kBadCommand);
+  // Two separators in one number, and a comma that leads nowhere.
+  EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rot=1,5,5"), kBadCommand);
+  EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rot=1.5,5"), kBadCommand);
+  EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rot=12,"), kBadCommand);
   EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rescale=800"), kBadCommand);
   EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,rescale=pix"), kBadCommand);
   EXPECT_EQ(ErrorOf("source=clipboard, dest=clipboard,zoom=2"), kBadCommand);

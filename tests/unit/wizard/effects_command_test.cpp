@@ -1,5 +1,7 @@
 #include "effects_command.h"
 
+#include "output_picture.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -63,10 +65,25 @@ TEST(EffectsCommand, WidthIsConvertedFromTheUnitToPixels) {
   // Millimetres at 57 twips: 140.35 mm -> 533.33 pixels, not whole.
   EXPECT_NE(EffectsCommand(Boxes("0", "140.35"), {57, 15.0, '.'}).find(",rescale=533.33pix"),
             std::string::npos);
-  // A locale with a decimal comma writes the fraction with a comma.
-  EXPECT_NE(EffectsCommand(Boxes("-0.5", "1"), {1, 3.0, ','})
-                .find(",rot=359,5,rescale=0,333333333333333pix"),
-            std::string::npos);
+}
+
+TEST(EffectsCommand, DecimalCommaLocaleStillWritesPointsAndReadsTheBoxWhole) {
+  // The options are separated by commas: a decimal comma would split them.
+  struct Case {
+    const char* rot;
+    const char* scaleX;
+    UnitScale unit;
+    const char* expected;
+  };
+  for (Case c : {Case{"-0.5", "1", {1, 3.0, ','}, ",rot=359.5,rescale=0.333333333333333pix"},
+                 // 800 pixels shown in inches as the box holds it: not cut to 8 inches.
+                 Case{"0", "8,33333333333333", {1440, 15.0, ','}, ",rot=0,rescale=800pix"},
+                 Case{"0", "253,37", {57, 15.0, ','}, ",rot=0,rescale=962.806pix"},
+                 // A point typed by the user is read as a point.
+                 Case{"90", "140.35", {57, 15.0, ','}, ",rot=90,rescale=533.33pix"}}) {
+    std::string command = EffectsCommand(Boxes(c.rot, c.scaleX), c.unit);
+    EXPECT_NE(command.find(c.expected), std::string::npos) << command;
+  }
 }
 
 TEST(EffectsChanged, OnlyRealEffectsNeedTheComponent) {
@@ -85,7 +102,10 @@ TEST(EffectsChanged, OnlyRealEffectsNeedTheComponent) {
 class RecordingFxPorts : public FxPorts {
  public:
   long result = 0;
+  bool tempPicEmpty = false;
   std::vector<std::string> calls;
+  bool TempPicEmpty() override { return tempPicEmpty; }
+  void ClearFxPic() override { calls.push_back("clear"); }
   void ShowHourglass() override { calls.push_back("hourglass"); }
   void RestorePointer() override { calls.push_back("restore"); }
   long ConvertTempPic(const std::string& command) override {
@@ -120,6 +140,25 @@ TEST(DoFx, ComponentErrorIsShownWithAddressNumberAndCommandBeforeThePointerRetur
             std::string("message DoFx-Error while converting. Please send this number to ") +
                 kProblemReportAddress + " 4711source=clipboard, dest=clipboard,rot=90,rescale=800pix");
   EXPECT_EQ(ports.calls[3], "restore");
+}
+
+TEST(DoFx, EmptyTempPicEmptiesFxPicWithoutTheComponent) {
+  // Changed or not, an empty working picture must not leave the previous FxPic,
+  // nor let the component convert what the clipboard happens to hold.
+  for (const EffectsBoxes& boxes : {Boxes("0", "800"), Boxes("90", "400", true, true, true, "50")}) {
+    RecordingFxPorts ports;
+    ports.tempPicEmpty = true;
+    EXPECT_EQ(DoFx(boxes, kPixels15, ports), 0);
+    EXPECT_EQ(ports.calls, (std::vector<std::string>{"hourglass", "clear", "restore"}));
+  }
+}
+
+TEST(DoFx, ClipboardHeldByAnotherProgramIsSaidInWords) {
+  RecordingFxPorts ports;
+  ports.result = kClipboardBusy;
+  DoFx(Boxes("90", "800"), kPixels15, ports);
+  ASSERT_EQ(ports.calls.size(), 4u);
+  EXPECT_EQ(ports.calls[2], std::string("message ") + kClipboardBusyText);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "effects_command.h"
+#include "output_picture.h"
 
 namespace vistrel {
 namespace {
@@ -18,8 +19,16 @@ class FakeSavePorts : public SavePorts {
   std::vector<std::string> calls;
   long componentResult = 0;
   bool bitmapWritable = true;
+  bool pictureEmpty = false;
+  bool packerWrites = true;  // false: the packer fails without a word, as into a read-only folder
+  bool makerWrites = true;
+  std::set<std::string> entries;  // "archive|name" for every name an archive lists
 
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+  bool PictureEmpty() override { return pictureEmpty; }
+  bool ArchiveHolds(const std::string& archive, const std::string& name) override {
+    return files.count(archive) > 0 && entries.count(archive + "|" + name) > 0;
+  }
   bool WriteBitmap(const std::string& path) override {
     calls.push_back("bmp " + path);
     if (bitmapWritable) files.insert(path);
@@ -34,12 +43,19 @@ class FakeSavePorts : public SavePorts {
   }
   void AddToZip(const std::string& file, const std::string& archive) override {
     calls.push_back("zip " + file + " -> " + archive);
+    if (!packerWrites) return;
     files.insert(archive);
+    entries.insert(archive + "|" + file.substr(file.rfind('\\') + 1));
   }
   void MakeExe(const std::string& archive) override {
     calls.push_back("exe " + archive);
+    if (!makerWrites) return;
+    const std::string exe = archive.substr(0, archive.size() - 3) + "exe";
     files.erase(archive);
-    files.insert(archive.substr(0, archive.size() - 3) + "exe");
+    files.insert(exe);
+    for (const std::string& entry : std::set<std::string>(entries)) {
+      if (entry.rfind(archive + "|", 0) == 0) entries.insert(exe + entry.substr(archive.size()));
+    }
   }
   void DoEvents() override { calls.push_back("events"); }
   void RemoveFile(const std::string& path) override {
@@ -163,6 +179,64 @@ TEST(SaveIt, FailedArchiveSaveLeavesNoTemporaryFile) {
   SaveIt(Target(1, true), ports, last);
   EXPECT_TRUE(ports.files.empty());
   for (const std::string& call : ports.calls) EXPECT_NE(call.rfind("zip ", 0), 0u) << call;
+}
+
+TEST(SaveIt, EmptyPictureIsRefusedAndNothingIsWritten) {
+  // A zero-size selection must not save the previous capture's picture.
+  for (int format : {0, 1}) {
+    FakeSavePorts ports;
+    ports.pictureEmpty = true;
+    std::string last = "C:\\Pics\\Earlier.bmp";
+    SaveOutcome outcome = SaveIt(Target(format, format == 1), ports, last);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(ports.calls, (std::vector<std::string>{std::string("message ") + kEmptyPictureText}));
+    EXPECT_TRUE(ports.files.empty());
+    EXPECT_EQ(last, "C:\\Pics\\Earlier.bmp");
+  }
+}
+
+TEST(SaveIt, ClipboardHeldByAnotherProgramIsReportedInWords) {
+  FakeSavePorts ports;
+  ports.componentResult = kClipboardBusy;
+  std::string last;
+  SaveOutcome outcome = SaveIt(Target(3), ports, last);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_EQ(ports.calls.back(), std::string("message ") + kClipboardBusyText);
+}
+
+TEST(SaveIt, PictureThatDidNotReachItsArchiveIsKeptAndNamed) {
+  const std::string temp = "C:\\Users\\me\\Temp\\1999_3_7_9_5_12.jpg";
+  struct Case {
+    bool exe, packerWrites, makerWrites;
+    std::string message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {false, false, true,
+            "message The zip-file \"Vistrel.zip\" could not be written in the folder "
+            "\"C:\\Pics\". The picture was kept as \"" + temp + "\"."},
+           {true, false, true,
+            "message The zip-file \"Vistrel.zip\" could not be written in the folder "
+            "\"C:\\Pics\". The picture was kept as \"" + temp + "\"."},
+           {true, true, false,
+            "message The self-extracting file \"Vistrel.exe\" could not be written in the folder "
+            "\"C:\\Pics\". The picture was kept as \"" + temp + "\"."}}) {
+    FakeSavePorts ports;
+    ports.packerWrites = c.packerWrites;
+    ports.makerWrites = c.makerWrites;
+    std::string last = "C:\\Pics\\Vistrel3.jpg";
+    SaveOutcome outcome = SaveIt(Target(1, true, c.exe), ports, last);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(last, "C:\\Pics\\Vistrel3.jpg") << "LastSavedFile must not name a missing archive";
+    EXPECT_TRUE(ports.files.count(temp)) << "the temporary picture is kept";
+    EXPECT_EQ(ports.calls.back(), c.message);
+    EXPECT_EQ(ports.calls[ports.calls.size() - 2], "restore");
+  }
+  // An earlier archive of the same name does not pass for this picture's.
+  FakeSavePorts ports;
+  ports.files.insert("C:\\Pics\\Vistrel.zip");
+  ports.packerWrites = false;
+  std::string last;
+  EXPECT_FALSE(SaveIt(Target(1, true), ports, last).saved);
 }
 
 TEST(SaveIt, TemporaryNameHasNoLeadingZeros) {

@@ -230,6 +230,20 @@ TEST_F(ZipMasterTest, CallbackForwardsToHandlersAndGoesOnUnlessCancelled) {
   EXPECT_EQ(TZipMaster::Callback(&r), -1);
 }
 
+TEST_F(ZipMasterTest, CallbackLeavesThePackersRecordAsItWasGiven) {
+  // The record belongs to the packer; a text that fills it to the end is read, not cut in place.
+  std::string name;
+  zip.OnProgress = [&](int32_t, const std::string& text, int64_t) { name = text; };
+  CallbackRecord r{};
+  r.caller = &zip;
+  r.actionCode = kActionStart;
+  std::memset(r.text, 'x', sizeof r.text);
+  CallbackRecord before = r;
+  EXPECT_EQ(TZipMaster::Callback(&r), 0);
+  EXPECT_EQ(std::memcmp(&before, &r, sizeof r), 0);
+  EXPECT_EQ(name, std::string(sizeof r.text, 'x'));
+}
+
 class MakeExeTest : public ZipMasterTest {
  protected:
   void SetUp() override {

@@ -6,6 +6,11 @@
 //   output_driver select <window title> <id> <index>     choose a list entry (with its change)
 //   output_driver gettext <window title> <id>            prints the control's text
 //   output_driver shown <window title> <caption>         exit 0 when a visible control has it
+//   output_driver scroll <window title> <id> <code>      a scroll bar's WM_HSCROLL/WM_VSCROLL
+//                                                        to its parent (SB_PAGEDOWN is 3)
+//   output_driver where <window title> <id>              prints the control's screen rectangle
+//   output_driver redraw <window title> <id>             repaints the control now, as when
+//                                                        it is uncovered
 // Exit code 0 on success, 1 when the window or control is missing.
 #include <windows.h>
 
@@ -73,6 +78,24 @@ int main(int argc, char** argv) {
                  MAKEWPARAM(GetDlgCtrlID(control), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(control));
     return 0;
+  }
+  if (verb == "scroll" && argc == 5) {
+    const bool vertical = (GetWindowLongA(control, GWL_STYLE) & SBS_VERT) != 0;
+    SendMessageA(GetParent(control), vertical ? WM_VSCROLL : WM_HSCROLL,
+                 MAKEWPARAM(std::atoi(argv[4]), 0), reinterpret_cast<LPARAM>(control));
+    return 0;
+  }
+  if (verb == "where") {
+    RECT r{};
+    GetWindowRect(control, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+  }
+  if (verb == "redraw") {
+    return RedrawWindow(control, nullptr, nullptr,
+                        RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN)
+               ? 0
+               : 1;
   }
   if (verb == "gettext") {
     char text[1024] = {};

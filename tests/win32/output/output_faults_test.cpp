@@ -1,0 +1,187 @@
+// Outputs that must not pass off a wrong or missing picture as success: an empty
+// FxPic, a clipboard held by another program, a picture that did not reach its
+// archive (with the real capture library and packer).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fx_exchange_win.h"
+#include "message_box_answerer.h"
+#include "output_picture.h"
+#include "save_it_win.h"
+#include "test_bitmaps.h"
+
+namespace vistrel {
+namespace {
+
+using testing::MessageBoxAnswerer;
+using testing::PatternBitmap;
+
+std::string NewFolder(const char* name) {
+  char base[MAX_PATH];
+  GetTempPathA(sizeof base, base);
+  std::string folder = std::string(base) + name + std::to_string(GetCurrentProcessId()) + "_" +
+                       std::to_string(GetTickCount());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Holds the clipboard open from a window of another thread, as a slow program does
+// (an open without a window would count as ours: the clipboard knows its holder by window).
+class ClipboardHolder {
+ public:
+  ClipboardHolder() {
+    thread_ = std::thread([this] {
+      HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  nullptr, nullptr);
+      if (window && OpenClipboard(window)) {
+        opened_ = true;
+        while (!release_) Sleep(10);
+        CloseClipboard();
+      }
+      opened_ = true;  // also when it could not: the test then fails on its checks
+      if (window) DestroyWindow(window);
+    });
+    while (!opened_) Sleep(5);
+  }
+  ~ClipboardHolder() {
+    release_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> opened_{false};
+  std::atomic<bool> release_{false};
+  std::thread thread_;
+};
+
+class OutputFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetConvertImage([this](const std::string& command) -> long {
+      commands_.push_back(command);
+      return 0;
+    });
+  }
+  void TearDown() override { SetConvertImage(nullptr); }
+  std::vector<std::string> commands_;
+};
+
+TEST_F(OutputFaults, EmptyPictureIsRefusedByEffectsAndSave) {
+  // The previous capture's FxPic must not survive an empty TempPic.
+  HBITMAP fx = PatternBitmap(4, 4);
+  EffectsBoxes turned;
+  turned.rotText = "90";
+  EXPECT_EQ(DoFxWin(nullptr, turned, {15, 15.0, '.'}, nullptr, fx), 0);
+  EXPECT_EQ(fx, nullptr);
+  EXPECT_TRUE(commands_.empty()) << "the component converted what the clipboard held";
+
+  const std::string folder = NewFolder("vistrel_empty_");
+  std::string last = "C:\\earlier.bmp";
+  MessageBoxAnswerer answerer(kProgramTitle);
+  for (int format : {0, 3}) {
+    SaveTarget target;
+    target.folder = folder;
+    target.formatEntry = kFileFormats[format];
+    EXPECT_FALSE(SaveItWin(nullptr, target, nullptr, last).saved);
+  }
+  EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kEmptyPictureText, kEmptyPictureText}));
+  EXPECT_TRUE(FilesIn(folder).empty());
+  EXPECT_TRUE(commands_.empty());
+  EXPECT_EQ(last, "C:\\earlier.bmp");
+}
+
+TEST_F(OutputFaults, ClipboardHeldByAnotherProgramStopsTheSaveAndTheEffects) {
+  HBITMAP picture = PatternBitmap(5, 3);
+  const std::string folder = NewFolder("vistrel_busy_");
+  MessageBoxAnswerer answerer(kProgramTitle);
+  HBITMAP fx = PatternBitmap(2, 2);
+  {
+    ClipboardHolder holder;
+    SaveTarget target;
+    target.folder = folder;
+    target.formatEntry = kFileFormats[3];
+    std::string last;
+    EXPECT_FALSE(SaveItWin(nullptr, target, picture, last).saved);
+
+    EffectsBoxes turned;
+    turned.rotText = "90";
+    EXPECT_EQ(DoFxWin(nullptr, turned, {15, 15.0, '.'}, picture, fx), kClipboardBusy);
+  }
+  EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kClipboardBusyText, kClipboardBusyText}));
+  EXPECT_TRUE(commands_.empty()) << "the component was asked to convert a stranger's picture";
+  EXPECT_TRUE(FilesIn(folder).empty());
+  EXPECT_EQ(fx, nullptr) << "FxPic kept an earlier picture";
+  DeleteObject(picture);
+}
+
+std::string TempPictureMentioned(const std::string& message) {
+  const std::string marker = "The picture was kept as \"";
+  const size_t at = message.find(marker);
+  if (at == std::string::npos) return "";
+  const size_t start = at + marker.size();
+  return message.substr(start, message.find('"', start) - start);
+}
+
+TEST_F(OutputFaults, PictureThatDidNotReachItsArchiveIsKeptAndReported) {
+  HBITMAP picture = PatternBitmap(6, 4);
+  // A folder that vanished after it was chosen, and an existing archive that is damaged.
+  const std::string gone = NewFolder("vistrel_gone_");
+  RemoveDirectoryA(gone.c_str());
+  const std::string damaged = NewFolder("vistrel_damaged_");
+  std::ofstream(damaged + "\\Vistrel.zip", std::ios::binary) << "PK\x03\x04 not really a zip";
+  for (const std::string& folder : {gone, damaged}) {
+    MessageBoxAnswerer answerer(kProgramTitle);
+    SaveTarget target;
+    target.folder = folder;
+    target.formatEntry = kFileFormats[0];
+    target.compressSave = true;
+    std::string last = "C:\\earlier.bmp";
+    EXPECT_FALSE(SaveItWin(nullptr, target, picture, last).saved) << folder;
+    EXPECT_EQ(last, "C:\\earlier.bmp") << folder;
+    const std::vector<std::string> texts = answerer.Texts();
+    ASSERT_FALSE(texts.empty()) << folder << ": nothing was said";
+    const std::string& ours = texts.back();
+    EXPECT_NE(ours.find("\"Vistrel.zip\" could not be written in the folder \"" + folder + "\""),
+              std::string::npos)
+        << ours;
+    const std::string kept = TempPictureMentioned(ours);
+    EXPECT_TRUE(FileCanBeRead(kept)) << "the picture named in the message is gone: " << kept;
+    DeleteFileA(kept.c_str());
+  }
+  DeleteObject(picture);
+}
+
+TEST_F(OutputFaults, ArchiveListsTheSavedPicture) {
+  HBITMAP picture = PatternBitmap(6, 4);
+  const std::string folder = NewFolder("vistrel_packed_");
+  SaveTarget target;
+  target.folder = folder;
+  target.formatEntry = kFileFormats[0];
+  target.compressSave = true;
+  std::string last;
+  EXPECT_TRUE(SaveItWin(nullptr, target, picture, last).saved);
+  EXPECT_EQ(last, folder + "\\Vistrel.zip");
+  EXPECT_FALSE(ArchiveListsEntry(last, "no such picture.bmp"));
+  DeleteObject(picture);
+}
+
+}  // namespace
+}  // namespace vistrel
