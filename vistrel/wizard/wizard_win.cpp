@@ -26,6 +26,7 @@
 #include "fx_exchange_win.h"
 #include "save_it_win.h"
 #include "save_page_lists_win.h"
+#include "send_mail_win.h"
 
 namespace vistrel::wizard {
 
@@ -189,6 +190,7 @@ class Wizard final : public WalkHost, public SettingsControls {
   void DoFx();
   void EditCapture();
   void Save();
+  void MailIt();
   void DrawLogo(const DRAWITEMSTRUCT& item);
   void UpdateScaleTexts();
 
@@ -283,7 +285,6 @@ bool Wizard::Create(HINSTANCE instance) {
   Enable(4, IDC_VIEWCLIPBOARD, false);
   Enable(3, IDC_PRIVOPENSAVED, false);
   Enable(3, IDC_PRIVSHOWEXPLORER, false);
-  Enable(5, IDC_SENDMAILBTTN, false);
   Enable(6, IDC_PRIVDRUCKEN, false);
   EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
   InitRotScroll(Control(2, IDC_ROTSCROLL));
@@ -486,6 +487,9 @@ void Wizard::Run(WalkAction action) {
     case WalkAction::HideWizard:
       ShowWindow(window_, SW_HIDE);
       break;
+    case WalkAction::SendMail:
+      MailIt();
+      break;
     case WalkAction::EnableEditMenu:
       if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
       break;
@@ -499,7 +503,6 @@ void Wizard::Run(WalkAction action) {
     case WalkAction::OpenLastSaved:
     case WalkAction::CopyToClipboard:
     case WalkAction::ViewClipboard:
-    case WalkAction::SendMail:
     case WalkAction::Print:
       break;
   }
@@ -608,6 +611,14 @@ void Wizard::Save() {
   target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
   const SaveOutcome outcome = SaveItWin(window_, target, fxPic, lastSavedFile_);
   if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
+}
+
+void Wizard::MailIt() {
+  SendMailFromPage(window_,
+                   {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
+                    Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL),
+                    Control(3, IDC_FILEFORMAT)},
+                   fxPic);
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
@@ -833,6 +844,9 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       break;
     case IDC_PRIVSAVEIT:
       if (code == BN_CLICKED) Save();
+      break;
+    case IDC_SENDMAILBTTN:
+      if (code == BN_CLICKED) MailIt();
       break;
     case IDC_PRINTOPTIONS:
       if (code == BN_CLICKED) {
