@@ -78,7 +78,6 @@ MailOutcome Operation::ConversionFailure(long result, const std::string& command
 
 MailOutcome Operation::SendFailure() {
   const mail::SmtpError error = mail_.Error();
-  mail_.Disconnect();
   ports_.RestorePointer();
   Status("Error " + std::to_string(error.code) + ": " + error.text);
   std::string message;
@@ -90,7 +89,9 @@ MailOutcome Operation::SendFailure() {
     Status(kNoConnection);
     message = kNoConnection;
   }
-  ports_.ShowMessage(message, MessageIcon::Critical, std::string(kAppTitle) + " (Error while sending mail)");
+  mail_.Disconnect();  // not kept open while the user reads the message
+  ports_.ShowMessage(message, MessageIcon::Critical,
+                     std::string(kAppTitle) + " (Error while sending mail)");
   ports_.CloseMailForm();
   RemoveTemporaryFiles();
   return MailOutcome::SendFailed;
