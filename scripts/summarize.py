@@ -1,5 +1,6 @@
 """Counts the test cases of all tiers from their XML reports and prints the
-closing line "N passed, N failed". A ctest test that failed without a report
+closing line "N passed, N failed", followed by the --label text (which
+program the Windows tests ran). A ctest test that failed without a report
 (a crash, a time-out) counts as one failure."""
 import glob
 import os
@@ -22,7 +23,7 @@ def count(path):
     return passed, failed
 
 
-def main(dirs):
+def main(dirs, label=""):
     passed = failed = 0
     for d in dirs:
         reported = set()
@@ -40,9 +41,16 @@ def main(dirs):
                 name = line.strip().split(":", 1)[-1]
                 if name and name not in reported:
                     failed += 1
+    # The closing line stays plain, so that test-result readers recognise it.
+    if label:
+        print(f"Windows and end-to-end tests ran {label}.")
     print(f"{passed} passed, {failed} failed")
     return 1 if failed or passed == 0 else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    args = sys.argv[1:]
+    label = ""
+    if args[:1] == ["--label"]:
+        label, args = args[1], args[2:]
+    sys.exit(main(args, label))

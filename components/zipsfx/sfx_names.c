@@ -6,7 +6,20 @@ static int IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 static char Upper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
 
-/* CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever extension follows. */
+/* CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever extension follows;
+   so do the ports numbered with superscript digits (in the ANSI code page, as
+   names arrive here) and the console's CONIN$ and CONOUT$. */
+static int IsDeviceDigit(char c) {
+  unsigned char u = (unsigned char)c;
+  return (u >= '1' && u <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3;
+}
+
+static int SameUpper(const char* part, const char* upper, size_t len) {
+  for (size_t i = 0; i < len; ++i)
+    if (Upper(part[i]) != upper[i]) return 0;
+  return 1;
+}
+
 static int IsDeviceName(const char* part, size_t len) {
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
   size_t stem = 0;
@@ -14,14 +27,12 @@ static int IsDeviceName(const char* part, size_t len) {
   while (stem > 0 && part[stem - 1] == ' ') --stem;
   if (stem == 3) {
     for (size_t i = 0; i < sizeof kDevices / sizeof kDevices[0]; ++i)
-      if (Upper(part[0]) == kDevices[i][0] && Upper(part[1]) == kDevices[i][1] &&
-          Upper(part[2]) == kDevices[i][2])
-        return 1;
+      if (SameUpper(part, kDevices[i], 3)) return 1;
   }
-  if (stem == 4 && part[3] >= '1' && part[3] <= '9') {
-    char a = Upper(part[0]), b = Upper(part[1]), c = Upper(part[2]);
-    if ((a == 'C' && b == 'O' && c == 'M') || (a == 'L' && b == 'P' && c == 'T')) return 1;
-  }
+  if (stem == 4 && IsDeviceDigit(part[3]) && (SameUpper(part, "COM", 3) || SameUpper(part, "LPT", 3)))
+    return 1;
+  if ((stem == 6 && SameUpper(part, "CONIN$", 6)) || (stem == 7 && SameUpper(part, "CONOUT$", 7)))
+    return 1;
   return 0;
 }
 

@@ -48,7 +48,9 @@ TEST(SfxNames, NamesThatLeaveTheTargetFolderAreRefused) {
 
 TEST(SfxNames, NamesWindowsCannotCreateAreRefused) {
   for (const char* name : {"", "a\x01.txt", "a?.txt", "a*.txt", "a|b", "x<y", "q\"uote", "CON",
-                           "sub/nul.txt", "Com1.log", "LPT9", "aux .txt", "."}) {
+                           "sub/nul.txt", "Com1.log", "LPT9", "aux .txt", ".",
+                           // Ports with superscript numbers and the console are devices too.
+                           "COM\xB9.txt", "lpt\xB2", "sub/conin$", "CONOUT$.log"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(Safe(name).status, SFX_ERR_BAD_NAME);
   }
