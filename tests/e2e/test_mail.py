@@ -60,9 +60,13 @@ def mail_settings(out, port, to, zip_=0, exe=0, more_info=0):
 
 @pytest.fixture
 def server():
+    """The mail server, and settings that start empty (the address book is checked)."""
+    clear = ["wine", "reg", "delete", SETTINGS, "/f"]
+    subprocess.run(clear, capture_output=True, stdin=subprocess.DEVNULL)
     s = MailServer()
     yield s
     s.stop()
+    subprocess.run(clear, capture_output=True, stdin=subprocess.DEVNULL)
 
 
 def check_headers(message, to):
@@ -96,7 +100,7 @@ def test_mail_reaches_a_real_server(tmp_path, program, server):
 
         # 1. The picture itself, to a known address typed in other letter case;
         # the server takes its time, so the progress window can be seen.
-        server.keeper.delay = 4
+        server.keeper.delay = 15
         capture()
         wait_until(lambda: driver("wait", "-", "Sending Mail...", 100)[0] == 0, 60,
                    what="the progress window")
@@ -166,6 +170,8 @@ def test_mail_reaches_a_real_server(tmp_path, program, server):
         assert server.count() == 3
         # The recipient was set through "Last" above; the book itself must not grow.
         assert stored("Addressbook", "4") is None
+        assert "Recipient address rejected" in (DIST / "MailDbg.txt").read_bytes().decode("ascii")
+        (DIST / "MailDbg.txt").unlink()
 
         # 5. No server listening: the connection message; "Last" stays.
         mail_settings(out, free_port(), "dora@example.test")
