@@ -1,3 +1,44 @@
+// VisEdit, and the editor's place in the engine's life: the form is made with
+// the first Init and kept, hidden, until the library is unloaded.
+#include <exception>
+#include <memory>
+
+#include "edit_form_win.h"
+#include "engine_state_win.h"
+#include "library_message.h"
 #include "vistlib.h"
 
-extern "C" void __stdcall VisEdit(const char*, const char*, const char*) {}
+namespace vistlib {
+namespace {
+
+std::unique_ptr<TVisEditForm>& Form() {
+  static std::unique_ptr<TVisEditForm> form;
+  return form;
+}
+
+const bool registered = [] {
+  Hooks().createEditor = [](EngineState& engine) {
+    if (!Form()) Form() = std::make_unique<TVisEditForm>(engine);
+  };
+  Hooks().captureLoaded = [](EngineState&) {
+    if (Form()) Form()->CaptureLoaded();
+  };
+  return true;
+}();
+
+}  // namespace
+}  // namespace vistlib
+
+extern "C" void __stdcall VisEdit(const char* divisor, const char* multiplier, const char* unit) {
+  try {
+    auto& form = vistlib::Form();
+    if (!form || !vistlib::Engine().running) return;
+    form->ShowModal(vistlib::ParseSizeScale(divisor, multiplier, unit));
+  } catch (const std::exception& error) {
+    try {
+      vistlib::ShowMessage(error.what());
+    } catch (...) {
+    }
+  } catch (...) {
+  }
+}

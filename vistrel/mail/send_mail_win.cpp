@@ -17,8 +17,6 @@ namespace vistrel {
 
 namespace {
 
-std::function<void(HWND)> openSetupDialog;
-
 std::string Text(HWND control) {
   const int length = GetWindowTextLengthA(control);
   std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -39,8 +37,13 @@ std::string ProgramFolderFile(const char* name) {
 
 class MailPortsWin final : public MailPorts {
  public:
-  MailPortsWin(HWND owner, const MailPageControls& page, HBITMAP fxPic)
-      : owner_(owner), page_(page), fxPic_(fxPic), random_(std::random_device{}()) {}
+  MailPortsWin(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+               const std::function<void(HWND)>& openSetupDialog)
+      : owner_(owner),
+        page_(page),
+        fxPic_(fxPic),
+        openSetupDialog_(openSetupDialog),
+        random_(std::random_device{}()) {}
 
   bool FxPicEmpty() override {
     BITMAP info{};
@@ -87,7 +90,7 @@ class MailPortsWin final : public MailPorts {
     SendMessageA(page_.mailTo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
   }
   void OpenSetupDialog() override {
-    if (openSetupDialog) openSetupDialog(owner_);
+    if (openSetupDialog_) openSetupDialog_(owner_);
   }
   void ShowMailForm() override { MailForm::Show(owner_); }
   void CloseMailForm() override { MailForm::Close(); }
@@ -108,15 +111,15 @@ class MailPortsWin final : public MailPorts {
   HWND owner_;
   MailPageControls page_;
   HBITMAP fxPic_;
+  const std::function<void(HWND)>& openSetupDialog_;
   std::mt19937_64 random_;
   Hourglass hourglass_;
 };
 
 }  // namespace
 
-void SetOpenSetupDialog(std::function<void(HWND owner)> open) { openSetupDialog = std::move(open); }
-
-void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic) {
+void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+                      const std::function<void(HWND owner)>& openSetupDialog) {
   if (SendInProgress()) {
     // A click during a send: the send under way is the one the user sees.
     if (MailForm::IsOpen()) SetForegroundWindow(MailForm::Window());
@@ -133,7 +136,7 @@ void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic) {
   mail::MailControl control(mail::MakeWinsockTransport);
   control.charset = CharsetForCodePage(GetACP());
   control.isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
-  MailPortsWin ports(owner, page, fxPic);
+  MailPortsWin ports(owner, page, fxPic, openSetupDialog);
   try {
     SendMail(in, ports, ProgramSettings(), control);
   } catch (...) {

@@ -16,11 +16,9 @@ struct MailPageControls {
   HWND fileFormat = nullptr;
 };
 
-// Opens the setup dialog modally; the send operation calls it when the mail
-// settings are missing. Unset, only the message is shown.
-void SetOpenSetupDialog(std::function<void(HWND owner)> open);
-
 // The send operation; does nothing while another send is under way.
-void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic);
+// `openSetupDialog` shows the setup dialog modally, for missing mail settings.
+void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+                      const std::function<void(HWND owner)>& openSetupDialog);
 
 }  // namespace vistrel

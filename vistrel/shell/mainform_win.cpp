@@ -13,6 +13,7 @@
 #include "shell_forms_win.h"
 #include "shell_ids.h"
 #include "shell_selector_win.h"
+#include "setup_dialog_win.h"
 #include "shell_state.h"
 #include "splash_win.h"
 #include "startup_texts.h"
@@ -124,6 +125,7 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
     return RunAreaSelector(owner, wholePic, cropStyle);
   };
   hooks.applyAreaChoice = [](int wahl) { Mainform::Instance().ApplyAreaChoice(wahl); };
+  hooks.showSetup = [](HWND owner) { ShowSetupDialog(owner); };
   WizardPreloading = true;
   bool wizardLoaded = wizard::PreloadWizard(instance_, hooks);
   WizardPreloading = false;
@@ -142,8 +144,7 @@ void Mainform::AfterSplash() {
     DialogOpen = false;
     if (answer == IDNO) settings.SaveSetting("Divers", "NewbieTip", "False");
   }
-  // "setup" on the command line opens the setup dialog here, once that
-  // dialog is part of the program.
+  if (IsSetup(arguments_)) ShowSetupDialog(window_);
 }
 
 bool Mainform::CreateWindows() {
@@ -182,8 +183,7 @@ void Mainform::CreateTrayMenu() {
   AppendMenuA(trayMenu_, MF_STRING, ids::kMenuVistrel, "&Make Vistrel  Prtscr");
   AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(trayMenu_, MF_STRING, ids::kMenuEdit, "&Edit");
-  // The setup dialog is not part of the program yet: shown, not usable.
-  AppendMenuA(trayMenu_, MF_STRING | MF_GRAYED, ids::kMenuSetup, "&Setup");
+  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuSetup, "&Setup");
   AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(trayMenu_, MF_STRING, ids::kMenuBeenden, "&End");
   SetMenuDefaultItem(trayMenu_, ids::kMenuVistrel, FALSE);
@@ -370,6 +370,9 @@ LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           return 0;
         case ids::kMenuEdit:
           EditClick();
+          return 0;
+        case ids::kMenuSetup:
+          ShowSetupDialog(window_);
           return 0;
         case ids::kMenuBeenden:
           Quit();

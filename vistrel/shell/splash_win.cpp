@@ -1,8 +1,10 @@
 #include "splash_win.h"
 
+#include <algorithm>
 #include <string>
 
 #include "autostart_win.h"
+#include "setup_dialog_win.h"
 #include "shell_forms_win.h"
 #include "shell_ids.h"
 #include "shell_state.h"
@@ -18,6 +20,8 @@ constexpr UINT kSplashIntervalMs = 4000;
 constexpr int kWidth = 480;
 constexpr int kPictureHeight = 270;
 constexpr int kFooterHeight = 62;
+constexpr char kTagline[] = "Screen shots from the tray, straight to file, mail and paper";
+constexpr int kTaglineHeight = 15;
 
 struct SplashState {
   HWND window = nullptr;
@@ -36,6 +40,12 @@ std::string ProgramDirectory() {
   std::string text(path, n);
   size_t slash = text.find_last_of("\\/");
   return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
+}
+
+HFONT MakeFont(int height, int weight, const char* face) {
+  return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, face);
 }
 
 void Paint(HWND window) {
@@ -68,22 +78,35 @@ void Paint(HWND window) {
   OffsetRect(&title, -2, -2);
   SetTextColor(dc, RGB(255, 255, 255));
   DrawTextA(dc, "Tarnwick Vistrel", -1, &title, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+  // The tagline fits the picture in whatever face stands in for Arial: a
+  // wider one is drawn smaller rather than cut at the edge.
   SelectObject(dc, splash.subtitleFont);
   SetTextColor(dc, RGB(190, 214, 255));
   RECT sub{29, 220, client.right - 20, 246};
-  DrawTextA(dc, "Screen shots from the tray, straight to file, mail and paper", -1, &sub,
-            DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+  const int available = static_cast<int>(sub.right - sub.left);
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, kTagline, static_cast<int>(sizeof kTagline - 1), &extent);
+  HFONT fitted = nullptr;
+  if (extent.cx > available) {
+    fitted = MakeFont(std::max(9, static_cast<int>(kTaglineHeight * available / extent.cx)),
+                      FW_NORMAL, "Arial");
+    SelectObject(dc, fitted);
+  }
+  DrawTextA(dc, kTagline, -1, &sub, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   SelectObject(dc, oldFont);
+  if (fitted) DeleteObject(fitted);
   EndPaint(window, &ps);
 }
 
 void Unload() {
   if (!splash.window) return;
   KillTimer(splash.window, ids::kSplashTimer);
-  SetAutostart(SendMessageA(splash.autostart, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  const bool autostart = SendMessageA(splash.autostart, BM_GETCHECK, 0, 0) == BST_CHECKED;
   HWND window = splash.window;
   splash.window = nullptr;
   DestroyWindow(window);
+  // After the always-on-top window has gone, so that a refusal is seen.
+  ApplyAutostartChoice(nullptr, autostart);
   if (splash.picture) DeleteObject(splash.picture);
   splash.picture = nullptr;
   for (HFONT* font : {&splash.titleFont, &splash.subtitleFont, &splash.uiFont}) {
@@ -130,12 +153,6 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HFONT MakeFont(int height, int weight, const char* face) {
-  return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, face);
-}
-
 }  // namespace
 
 HWND SplashScreen::Window() { return splash.window; }
@@ -161,7 +178,7 @@ void SplashScreen::Show(HINSTANCE instance, std::function<void()> onTimer) {
   }
   splash.onTimer = std::move(onTimer);
   splash.titleFont = MakeFont(40, FW_BOLD, "Arial");
-  splash.subtitleFont = MakeFont(15, FW_NORMAL, "Arial");
+  splash.subtitleFont = MakeFont(kTaglineHeight, FW_NORMAL, "Arial");
   splash.uiFont = MakeFont(13, FW_NORMAL, "Tahoma");
 
   std::string version = VersionLabel();

@@ -41,4 +41,17 @@ void DeleteAutostartEntry(RegistryBackend& registry) {
   mdlRegistry::DeleteValue(registry, Hive::LocalMachine, kAutostartKey, kAutostartValueName);
 }
 
+long SetAutostartEntry(RegistryBackend& registry, bool enabled, std::string_view data) {
+  long status = kStatusSuccess;
+  const auto key =
+      enabled ? registry.Create(Hive::LocalMachine, kAutostartKey, &status)
+              : registry.Open(Hive::LocalMachine, kAutostartKey, RegistryAccess::All, &status);
+  if (!key) return enabled || status != kStatusNotFound ? status : kStatusSuccess;
+  if (enabled) {
+    return mdlRegistry::SetValueEx(*key, kAutostartValueName, kRegSz, std::string(data));
+  }
+  const long deleted = key->Delete(kAutostartValueName);
+  return deleted == kStatusNotFound ? kStatusSuccess : deleted;
+}
+
 }  // namespace vistrel

@@ -25,4 +25,8 @@ bool AutostartEntryMatches(RegistryBackend& registry, std::string_view expectedD
 void WriteAutostartEntry(RegistryBackend& registry, std::string_view data);
 void DeleteAutostartEntry(RegistryBackend& registry);
 
+// Writes (true) or deletes (false) the entry and returns the registry's
+// status; deleting an entry that is not there succeeds.
+long SetAutostartEntry(RegistryBackend& registry, bool enabled, std::string_view data);
+
 }  // namespace vistrel

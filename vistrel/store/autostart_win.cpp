@@ -36,13 +36,10 @@ bool AutostartIsSet() {
   return !expected.empty() && AutostartEntryMatches(SystemRegistry(), expected);
 }
 
-void SetAutostart(bool enabled) {
-  if (enabled) {
-    const std::string expected = ExpectedAutostartData();
-    if (!expected.empty()) WriteAutostartEntry(SystemRegistry(), expected);
-  } else {
-    DeleteAutostartEntry(SystemRegistry());
-  }
+long SetAutostart(bool enabled) {
+  const std::string expected = ExpectedAutostartData();
+  if (enabled && expected.empty()) return kStatusNotFound;
+  return SetAutostartEntry(SystemRegistry(), enabled, expected);
 }
 
 }  // namespace vistrel

@@ -10,8 +10,8 @@ std::string ExpectedAutostartData();
 // Whether the entry is present and names this executable.
 bool AutostartIsSet();
 
-// Writes (true) or deletes (false) the entry; silently does nothing when the
-// user may not write HKEY_LOCAL_MACHINE.
-void SetAutostart(bool enabled);
+// Writes (true) or deletes (false) the entry; returns the registry's status
+// (access denied for a user who may not write HKEY_LOCAL_MACHINE).
+long SetAutostart(bool enabled);
 
 }  // namespace vistrel

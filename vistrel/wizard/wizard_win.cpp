@@ -24,6 +24,7 @@
 #include "auto_file_name.h"
 #include "effects_page_boxes_win.h"
 #include "fx_exchange_win.h"
+#include "handoffs_win.h"
 #include "save_it_win.h"
 #include "save_page_lists_win.h"
 #include "send_mail_win.h"
@@ -165,6 +166,8 @@ class Wizard final : public WalkHost, public SettingsControls {
   void LoadScaleSystem() override;
   void StartWalk() override;
   void RefreshUnits();
+  // The box only: its click handler would store the wizard's settings.
+  void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
 
   INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -281,12 +284,7 @@ bool Wizard::Create(HINSTANCE instance) {
 
   // Controls whose work is not in this program yet stay disabled.
   Enable(2, IDC_PREVIEWCLICK, false);
-  Enable(4, IDC_COPYTOCLIPCOMMAND, false);
-  Enable(4, IDC_VIEWCLIPBOARD, false);
-  Enable(3, IDC_PRIVOPENSAVED, false);
-  Enable(3, IDC_PRIVSHOWEXPLORER, false);
   Enable(6, IDC_PRIVDRUCKEN, false);
-  EnableWindow(GetDlgItem(window_, IDC_COMMAND1), false);
   InitRotScroll(Control(2, IDC_ROTSCROLL));
   lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
 
@@ -496,13 +494,21 @@ void Wizard::Run(WalkAction action) {
     case WalkAction::QuitProgram:
       if (hooks_.quitProgram) hooks_.quitProgram();
       break;
+    case WalkAction::FileBrowser:
+      ShowExplorerWin(window_, lists_.Path());
+      break;
+    case WalkAction::OpenLastSaved:
+      OpenLastSavedWin(window_, lastSavedFile_);
+      break;
+    case WalkAction::CopyToClipboard:
+      CopyToClipboard(window_, fxPic, false);
+      break;
+    case WalkAction::ViewClipboard:
+      ViewClipboard();
+      break;
     // Outputs whose work is not in this program yet: their boxes are kept
     // but nothing runs.
     case WalkAction::OutputPreview:
-    case WalkAction::FileBrowser:
-    case WalkAction::OpenLastSaved:
-    case WalkAction::CopyToClipboard:
-    case WalkAction::ViewClipboard:
     case WalkAction::Print:
       break;
   }
@@ -618,7 +624,7 @@ void Wizard::MailIt() {
                    {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
                     Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL),
                     Control(3, IDC_FILEFORMAT)},
-                   fxPic);
+                   fxPic, hooks_.showSetup);
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
@@ -773,6 +779,9 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_MOVER0: Move(Direction::Back); return TRUE;
         case IDC_MOVER1: Move(Direction::Next); return TRUE;
         case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
+        case IDC_COMMAND1:
+          if (hooks_.showSetup) hooks_.showSetup(window_);
+          return TRUE;
         case IDCANCEL: CloseWizard(); return TRUE;  // Escape
         default: return FALSE;
       }
@@ -847,6 +856,19 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       break;
     case IDC_SENDMAILBTTN:
       if (code == BN_CLICKED) MailIt();
+    case IDC_PRIVOPENSAVED:
+      // The page's automatic name is the one the next save would use.
+      if (code == BN_CLICKED)
+        OpenLastSavedButtonWin(window_, lastSavedFile_, WindowText(Control(3, IDC_SAVENAME)));
+      break;
+    case IDC_PRIVSHOWEXPLORER:
+      if (code == BN_CLICKED) ShowExplorerWin(window_, lists_.Path());
+      break;
+    case IDC_COPYTOCLIPCOMMAND:
+      if (code == BN_CLICKED) CopyToClipboard(window_, fxPic, true);
+      break;
+    case IDC_VIEWCLIPBOARD:
+      if (code == BN_CLICKED) ViewClipboard();
       break;
     case IDC_PRINTOPTIONS:
       if (code == BN_CLICKED) {
@@ -977,6 +999,10 @@ void ShowSelection() {
 
 void RefreshUnits() {
   if (theWizard) theWizard->RefreshUnits();
+}
+
+void SetNotShow(int page, bool on) {
+  if (theWizard && page >= 0 && page < kPageCount) theWizard->SetNotShow(page, on);
 }
 
 bool IsWizardDialogMessage(MSG* message) {

@@ -28,6 +28,8 @@ struct ShellHooks {
   std::function<void(int wahl)> applyAreaChoice;
   // Hides the output preview window (when there is one).
   std::function<void()> hideOutputPreview;
+  // "&Setup": the setup dialog, modal over `owner`.
+  std::function<void(HWND owner)> showSetup;
 };
 
 // Start-up: loads the window hidden (its pages, the format list, centred),
@@ -60,6 +62,8 @@ void ShowSelection();
 // After the unit was changed elsewhere (the setup dialog): the unit caption,
 // the size boxes and the selection text follow the stored "ScaleSystem".
 void RefreshUnits();
+// The setup dialog's page choice copied to the wizard's own "don't show" box.
+void SetNotShow(int page, bool on);
 
 // For the shell's message loop: keyboard navigation (Tab, Alt+letter) in the
 // wizard's pages. True when the message was handled.

@@ -7,6 +7,7 @@
 //   vdriver close CLASS TITLE                posts WM_CLOSE
 //   vdriver text CLASS TITLE [CONTROL_ID]    prints the window's or control's text
 //   vdriver click CLASS TITLE CONTROL_ID     presses a button (posted, so modal loops are fine)
+//   vdriver check CLASS TITLE CONTROL_ID 0|1 clicks a check box until it has that state
 //   vdriver msgbox TITLE BUTTON_ID TIMEOUT_MS  waits for a message box, prints its text, presses
 //   vdriver modules EXE_NAME                 prints the modules loaded by that process
 //   vdriver post CLASS TITLE MSG WPARAM LPARAM
@@ -146,6 +147,14 @@ int main(int argc, char** argv) {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(std::atoi(argv[4]), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     return 0;
+  }
+  if (verb == "check" && argc == 6) {
+    HWND window = Find(argv[2], argv[3]);
+    HWND box = window ? GetDlgItem(window, std::atoi(argv[4])) : nullptr;
+    if (!box) return 1;
+    const LRESULT want = std::atoi(argv[5]) ? BST_CHECKED : BST_UNCHECKED;
+    if (SendMessageA(box, BM_GETCHECK, 0, 0) != want) SendMessageA(box, BM_CLICK, 0, 0);
+    return SendMessageA(box, BM_GETCHECK, 0, 0) == want ? 0 : 1;
   }
   if (verb == "msgbox" && argc == 5) {
     HWND box = WaitFor("#32770", argv[2], std::strtoul(argv[4], nullptr, 10));

@@ -1,0 +1,217 @@
+// VisEdit on a real capture: a timer posts the clicks and closes the window
+// from inside the editor's modal loop, as a user would, and the image that
+// Transfer hands out afterwards is checked pixel by pixel.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor_res.h"
+#include "editor_settings_win.h"
+#include "engine_state_win.h"
+#include "engine_test_support_win.h"
+#include "vistlib.h"
+
+namespace {
+
+using enginetest::Pixels;
+using enginetest::Rgb;
+
+// Runs steps one per timer tick inside VisEdit's loop; a step returning false
+// is tried again on the next tick. Past the deadline the editor is closed.
+class Script {
+ public:
+  using Step = std::function<bool()>;
+  explicit Script(std::vector<Step> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 50, &Script::Tick);
+  }
+  ~Script() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool Finished() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Script* self = current_;
+    if (self == nullptr || self->running_) return;
+    self->running_ = true;
+    if (self->next_ < self->steps_.size() && self->steps_[self->next_]()) ++self->next_;
+    if (++self->ticks_ > 600) {  // 30 s
+      if (HWND form = FindWindowA("TVisEditForm", nullptr)) PostMessageA(form, WM_CLOSE, 0, 0);
+    }
+    self->running_ = false;
+  }
+  static inline Script* current_ = nullptr;
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  int ticks_ = 0;
+  bool running_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+HWND Form() {
+  HWND form = FindWindowA("TVisEditForm", nullptr);
+  return form != nullptr && IsWindowVisible(form) ? form : nullptr;
+}
+HWND Panel() { return GetDlgItem(Form(), IDC_PANEL2); }
+std::string Info() {
+  char text[256] = {};
+  GetWindowTextA(GetDlgItem(Form(), IDC_INFOLBL), text, sizeof text);
+  return text;
+}
+void Command(int id) { SendMessageA(Form(), WM_COMMAND, id, 0); }
+void Mouse(UINT message, int x, int y, WPARAM keys = 0) {
+  SendMessageA(Panel(), message, keys, MAKELPARAM(x, y));
+}
+bool Checked(int bar, int button) {
+  return SendMessageA(GetDlgItem(Form(), bar), TB_ISBUTTONCHECKED, button, 0) != 0;
+}
+Pixels ClipboardPixels() {
+  Pixels pixels;
+  if (!OpenClipboard(nullptr)) return pixels;
+  pixels = enginetest::ReadPixels(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+  CloseClipboard();
+  return pixels;
+}
+DWORD StoredDword(const char* name, DWORD* type) {
+  DWORD value = 0, size = sizeof value;
+  *type = REG_NONE;
+  RegGetValueA(HKEY_CURRENT_USER, vistlib::kEditorKey, name, RRF_RT_ANY, type, &value, &size);
+  return value;
+}
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteKeyA(HKEY_CURRENT_USER, vistlib::kEditorKey);
+    // The pointer away from where the editor opens: a real move over its
+    // tool bars would empty the status label the tests read.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    Init(reinterpret_cast<vistlib::WindowHandle>(notify.get()));
+  }
+  void TearDown() override {
+    Quit();
+    RegDeleteKeyA(HKEY_CURRENT_USER, vistlib::kEditorKey);
+  }
+  Pixels Capture() {
+    enginetest::Drain(notify.get());
+    Sleep(300);  // the X server paints the new window
+    enginetest::Drain(notify.get());
+    Cheese("0");
+    return enginetest::ReadPixels(vistlib::Engine().CaptureBitmap.bitmap.get());
+  }
+  enginetest::MessageRecorder messages;
+  enginetest::NotifyWindow notify;
+};
+
+TEST_F(EditorTest, SelectFillWhiteCloseAndTransferCarriesNoMarks) {
+  enginetest::PaintedWindow target("editor target", {100, 120, 260, 220}, RGB(200, 30, 40));
+  const Pixels before = Capture();
+  std::string hoverText, sizeText;
+  bool zoomInDownAfterLoad = true;
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        zoomInDownAfterLoad = Checked(IDC_UNDERTOOLBAR, IDC_ZOOMIN);
+        Mouse(WM_MOUSEMOVE, 150, 150);
+        hoverText = Info();
+        Mouse(WM_LBUTTONDOWN, 150, 150, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, 150, 150);
+        Command(IDM_FILL_WHITE);
+        // A manual rectangle stays selected (inverted) until the close.
+        Command(IDC_GETMANUALSELECTION);
+        Mouse(WM_LBUTTONDOWN, 40, 30, MK_LBUTTON);
+        Mouse(WM_MOUSEMOVE, 10, 10, MK_LBUTTON);
+        sizeText = Info();
+        Mouse(WM_LBUTTONUP, 10, 10);
+        Command(IDC_ZOOMIN);
+        Command(IDC_UNLOADBUTTON);
+        return true;
+      },
+  });
+  VisEdit("1", "1", "Pixel");
+  for (const std::string& m : enginetest::MessageRecorder::Messages()) ADD_FAILURE() << m;
+  ASSERT_TRUE(script.Finished());
+  EXPECT_FALSE(zoomInDownAfterLoad);  // no stored tool: the window selector
+  EXPECT_EQ(hoverText, " Windowname: editor target");
+  EXPECT_EQ(sizeText, "-30x-20 Pixel");
+  EXPECT_EQ(Form(), nullptr);
+
+  DWORD type = 0;
+  EXPECT_EQ(StoredDword("LastTool", &type), 2u);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_GE(StoredDword("Width", &type), 460u);
+
+  Transfer();
+  const Pixels after = ClipboardPixels();
+  ASSERT_EQ(after.width, before.width);
+  int wrong = 0;
+  for (int y = 0; y < after.height; ++y) {
+    for (int x = 0; x < after.width; ++x) {
+      const bool inside = x >= 100 && x < 260 && y >= 120 && y < 220;
+      const uint32_t expected = inside ? Rgb(255, 255, 255) : before.At(x, y);
+      wrong += after.At(x, y) != expected;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(EditorTest, ReopensWithStoredToolAndSurvivesBadValuesAndArguments) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, vistlib::kEditorKey, 0, nullptr, 0, KEY_WRITE,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD two = 2;
+  RegSetValueExA(key, "LastTool", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), sizeof two);
+  RegSetValueExA(key, "Width", 0, REG_SZ, reinterpret_cast<const BYTE*>("wide"), 5);
+  RegCloseKey(key);
+  Capture();
+
+  bool zoomInDown = false;
+  std::string zoomText, afterCancel, sizeText, refusedZoom;
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        zoomInDown = Checked(IDC_UNDERTOOLBAR, IDC_ZOOMIN);
+        Mouse(WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, 20, 20);
+        zoomText = Info();
+        // The exact-zoom box, cancelled from the next tick.
+        PostMessageA(Form(), WM_COMMAND, IDM_EXACTZOOM, 0);
+        return true;
+      },
+      [&] {
+        HWND box = FindWindowA("#32770", "Exact zoomer");
+        if (box == nullptr) return false;
+        SetDlgItemTextA(box, IDC_EXACTZOOM_EDIT, "900");
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        return true;
+      },
+      [&] {
+        if (FindWindowA("#32770", "Exact zoomer") != nullptr) return false;
+        afterCancel = Info();
+        Command(IDC_GETMANUALSELECTION);
+        Mouse(WM_LBUTTONDOWN, 0, 0, MK_LBUTTON);
+        Mouse(WM_MOUSEMOVE, 125, 50, MK_LBUTTON);  // 100 x 40 image pixels at 125 %
+        sizeText = Info();
+        Mouse(WM_LBUTTONUP, 125, 50);
+        PostMessageA(Form(), WM_CLOSE, 0, 0);
+        return true;
+      },
+  });
+  VisEdit("abc", "15", "Inch");  // not a number: sizes in pixels
+  ASSERT_TRUE(script.Finished());
+  EXPECT_TRUE(zoomInDown);
+  EXPECT_EQ(zoomText, "Zoom: 125%");
+  EXPECT_EQ(afterCancel, "Zoom: 125%");
+  EXPECT_EQ(sizeText, "100x40 Pixel");
+  DWORD type = 0;
+  EXPECT_EQ(StoredDword("LastTool", &type), 1u);
+}
+
+}  // namespace

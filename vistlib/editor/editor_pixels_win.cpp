@@ -1,0 +1,75 @@
+#include "editor_pixels_win.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace vistlib {
+namespace {
+
+BITMAPINFO TopDown32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+}  // namespace
+
+Image ImageFromBitmap(HBITMAP bitmap) {
+  BITMAP facts{};
+  if (bitmap == nullptr || GetObjectA(bitmap, sizeof facts, &facts) == 0) return Image();
+  Image image(facts.bmWidth, std::abs(facts.bmHeight));
+  BITMAPINFO info = TopDown32(image.width, image.height);
+  WindowDc screen(nullptr);
+  if (GetDIBits(screen.get(), bitmap, 0, image.height, image.pixels.data(), &info,
+                DIB_RGB_COLORS) == 0) {
+    return Image();
+  }
+  for (uint32_t& pixel : image.pixels) pixel &= 0xFFFFFF;
+  return image;
+}
+
+Bitmap BitmapFromImage(const Image& image) {
+  if (image.Empty()) return Bitmap();
+  WindowDc screen(nullptr);
+  Bitmap bitmap(CreateCompatibleBitmap(screen.get(), image.width, image.height));
+  if (!bitmap) return bitmap;
+  BITMAPINFO info = TopDown32(image.width, image.height);
+  if (SetDIBits(screen.get(), bitmap.get(), 0, image.height, image.pixels.data(), &info,
+                DIB_RGB_COLORS) == 0) {
+    return Bitmap();
+  }
+  return bitmap;
+}
+
+void DisplayCopy::Update(const Image& image) {
+  if (image.width != width_ || image.height != height_ || !section_) {
+    section_.reset();
+    bits_ = nullptr;
+    width_ = height_ = 0;
+    if (image.Empty()) return;
+    BITMAPINFO info = TopDown32(image.width, image.height);
+    section_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    if (!section_) return;
+    width_ = image.width;
+    height_ = image.height;
+  }
+  std::memcpy(bits_, image.pixels.data(), image.pixels.size() * sizeof(uint32_t));
+  GdiFlush();
+}
+
+void DisplayCopy::Paint(HDC dc, const RECT& target, const RECT& source) const {
+  if (!section_) return;
+  MemoryDc memory(CreateCompatibleDC(dc));
+  SelectGuard select(memory.get(), section_.get());
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
+             memory.get(), source.left, source.top, source.right - source.left,
+             source.bottom - source.top, SRCCOPY);
+}
+
+}  // namespace vistlib

@@ -1,0 +1,162 @@
+#include "setup_dialog_win.h"
+
+#include <string>
+
+#include "autostart_win.h"
+#include "mail_settings_finder_win.h"
+#include "program_settings_win.h"
+#include "registry_backend_win.h"
+#include "setup_dialog_res.h"
+#include "setup_settings.h"
+#include "shell_forms_win.h"
+#include "shell_state.h"
+#include "wizard_win.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr const char* kScaleSystemNames[] = {"Pixel", "Inch", "Millimeter", "Centimeter", "Twip"};
+
+HWND openDialog = nullptr;
+
+// Shows the hourglass until it goes out of scope.
+class Hourglass {
+ public:
+  Hourglass() : saved_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+  ~Hourglass() { SetCursor(saved_); }
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+
+ private:
+  HCURSOR saved_;
+};
+
+std::string ItemText(HWND dialog, int id) {
+  const HWND control = GetDlgItem(dialog, id);
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void Check(HWND dialog, int id, bool on) {
+  CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void ShowMailFields(HWND dialog, const SetupValues& values) {
+  SetDlgItemTextA(dialog, IDC_SMTPSERVER, values.smtpServer.c_str());
+  SetDlgItemTextA(dialog, IDC_MAILADDRESS, values.mailAddress.c_str());
+}
+
+void Load(HWND dialog) {
+  Hourglass hourglass;
+  const HWND scaleSys = GetDlgItem(dialog, IDC_SCALESYS);
+  for (const char* name : kScaleSystemNames) {
+    SendMessageA(scaleSys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  }
+  const SetupValues values = LoadSetupSettings(ProgramSettings(), SystemRegistry(),
+                                               ExpectedAutostartData(), [] { DialogOpen = true; });
+  SendMessageA(scaleSys, CB_SETCURSEL, static_cast<WPARAM>(values.scaleSystem), 0);
+  ShowMailFields(dialog, values);
+  for (int page = 0; page < kSetupPageCount; ++page) {
+    Check(dialog, IDC_NOTSHOW0 + page, values.notShow[page]);
+  }
+  Check(dialog, IDC_ENDAFTERSHOT, values.endAfterShot);
+  Check(dialog, IDC_INCLUDEMOUSECURSOR, values.includeMouseCursor);
+  Check(dialog, IDC_AUTOSTART, values.autostart);
+}
+
+SetupValues Read(HWND dialog) {
+  SetupValues values;
+  const LRESULT index = SendDlgItemMessageA(dialog, IDC_SCALESYS, CB_GETCURSEL, 0, 0);
+  values.scaleSystem = index < 0 ? 0 : static_cast<int>(index);
+  values.smtpServer = ItemText(dialog, IDC_SMTPSERVER);
+  values.mailAddress = ItemText(dialog, IDC_MAILADDRESS);
+  for (int page = 0; page < kSetupPageCount; ++page) {
+    values.notShow[page] = Checked(dialog, IDC_NOTSHOW0 + page);
+  }
+  values.endAfterShot = Checked(dialog, IDC_ENDAFTERSHOT);
+  values.includeMouseCursor = Checked(dialog, IDC_INCLUDEMOUSECURSOR);
+  values.autostart = Checked(dialog, IDC_AUTOSTART);
+  return values;
+}
+
+void Save(HWND dialog) {
+  Hourglass hourglass;
+  SetupSaveHost host;
+  host.copyNotShow = [](int page, bool on) { wizard::SetNotShow(page, on); };
+  // The box shows what is really there when the choice could not be made.
+  host.applyAutostart = [dialog](bool wanted) {
+    Check(dialog, IDC_AUTOSTART, ApplyAutostartChoice(dialog, wanted));
+  };
+  host.refreshSizes = [] { wizard::RefreshUnits(); };
+  SaveSetupSettings(ProgramSettings(), Read(dialog), host);
+  DialogOpen = false;
+}
+
+void FindMailSettings(HWND dialog) {
+  ShowMailSettingsFinder(dialog);
+  // The finder may have stored new settings; they are kept even if this
+  // dialog is cancelled.
+  SetupValues values;
+  ReloadMailFields(ProgramSettings(), values);
+  ShowMailFields(dialog, values);
+}
+
+INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  try {
+    switch (message) {
+      case WM_INITDIALOG:
+        openDialog = dialog;
+        Load(dialog);
+        CenterForm(dialog);
+        SetForegroundWindow(dialog);
+        return TRUE;
+      case WM_COMMAND:
+        if (HIWORD(wParam) != BN_CLICKED) break;
+        switch (LOWORD(wParam)) {
+          case IDOK:
+            Save(dialog);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+          case IDC_COMMAND3:
+            Save(dialog);
+            return TRUE;
+          case IDCANCEL:  // "&Cancel", Escape and the close box
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+          case IDC_AUTOFINDEMAIL:
+            FindMailSettings(dialog);
+            return TRUE;
+        }
+        break;
+    }
+  } catch (...) {
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void ShowSetupDialog(HWND owner) {
+  if (openDialog != nullptr) {
+    SetForegroundWindow(openDialog);
+    return;
+  }
+  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), owner, SetupProc, 0);
+  openDialog = nullptr;
+  DialogOpen = false;
+}
+
+bool ApplyAutostartChoice(HWND owner, bool wanted) {
+  const AutostartOutcome outcome =
+      ApplyAutostartBox(SystemRegistry(), wanted, ExpectedAutostartData());
+  if (!outcome.failure.empty()) {
+    MessageBoxA(owner, outcome.failure.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+  }
+  return outcome.isSet;
+}
+
+}  // namespace vistrel

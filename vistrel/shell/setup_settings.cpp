@@ -1,0 +1,106 @@
+#include "setup_settings.h"
+
+#include "autostart.h"
+#include "number_text.h"
+#include "registry_module.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr int kScaleSystemCount = 5;
+
+int StoredInteger(const SettingsStore& store, std::string_view section, std::string_view key,
+                  std::string_view defaultValue) {
+  return RoundToInt32(Val(store.GetSetting(section, key, defaultValue))).value_or(0);
+}
+
+const char* Flag(bool on) { return on ? "1" : "0"; }
+
+// An entry left under `valueName` (the current title or the previous
+// edition's name) is replaced by the current entry under the lower-case title.
+// A user who may not write the key keeps what is there.
+void MoveAutostartEntry(RegistryBackend& registry, std::string_view valueName,
+                        std::string_view data) {
+  const RegistryData stored =
+      mdlRegistry::QueryValue(registry, Hive::LocalMachine, kAutostartKey, valueName);
+  const auto* text = std::get_if<std::string>(&stored);
+  if (text == nullptr || text->empty() || text->front() == '\0') return;
+  const auto key = registry.Open(Hive::LocalMachine, kAutostartKey, RegistryAccess::All);
+  if (!key) return;
+  key->Delete(valueName);
+  mdlRegistry::SetValueEx(*key, "tarnwick vistrel", kRegSz, std::string(data));
+}
+
+}  // namespace
+
+SetupValues LoadSetupSettings(SettingsStore& store, RegistryBackend& registry,
+                              std::string_view autostartData,
+                              const std::function<void()>& dialogOpened) {
+  SetupValues values;
+  values.scaleSystem = StoredInteger(store, "Divers", "ScaleSystem", "0");
+  if (values.scaleSystem < 0 || values.scaleSystem >= kScaleSystemCount) values.scaleSystem = 0;
+  if (dialogOpened) dialogOpened();
+  ReloadMailFields(store, values);
+  if (!autostartData.empty()) {
+    MoveAutostartEntry(registry, kAutostartValueName, autostartData);
+    MoveAutostartEntry(registry, kPreviousAutostartValueName, autostartData);
+  }
+  for (int page = 0; page < kSetupPageCount; ++page) {
+    values.notShow[page] = StoredInteger(store, "Show", std::to_string(page), "0") != 0;
+  }
+  values.endAfterShot = StoredInteger(store, "Divers", "EndAfterShot", "0") != 0;
+  values.includeMouseCursor = SettingIsTrue(store.GetSetting("Divers", "ShowCursor", "True"));
+  values.autostart =
+      !autostartData.empty() && AutostartEntryMatches(registry, autostartData);
+  return values;
+}
+
+void ReloadMailFields(const SettingsStore& store, SetupValues& values) {
+  values.smtpServer = store.GetSetting("Mail", "SMTP_Server", "");
+  values.mailAddress = store.GetSetting("Mail", "Reply_Address", "");
+}
+
+void SaveSetupSettings(SettingsStore& store, const SetupValues& values,
+                       const SetupSaveHost& host) {
+  store.SaveSetting("Divers", "ScaleSystem", std::to_string(values.scaleSystem));
+  store.SaveSetting("Mail", "SMTP_Server", values.smtpServer);
+  store.SaveSetting("Mail", "Reply_Address", values.mailAddress);
+  for (int page = 0; page < kSetupPageCount; ++page) {
+    store.SaveSetting("Show", std::to_string(page), Flag(values.notShow[page]));
+  }
+  // Every capture reads this setting, so storing it is what switches the cursor.
+  store.SaveSetting("Divers", "ShowCursor", values.includeMouseCursor ? "True" : "False");
+  store.SaveSetting("Divers", "EndAfterShot", Flag(values.endAfterShot));
+  if (host.copyNotShow) {
+    for (int page = 0; page < kSetupPageCount; ++page) host.copyNotShow(page, values.notShow[page]);
+  }
+  if (host.applyAutostart) host.applyAutostart(values.autostart);
+  // Reloads the unit from the stored "ScaleSystem" and shows the sizes in it.
+  if (host.refreshSizes) host.refreshSizes();
+}
+
+AutostartOutcome ApplyAutostartBox(RegistryBackend& registry, bool wanted,
+                                   std::string_view autostartData) {
+  const long status = autostartData.empty() && wanted
+                          ? kStatusNotFound
+                          : SetAutostartEntry(registry, wanted, autostartData);
+  AutostartOutcome outcome;
+  outcome.isSet = !autostartData.empty() && AutostartEntryMatches(registry, autostartData);
+  if (outcome.isSet == wanted) return outcome;
+  std::string& text = outcome.failure;
+  text = wanted ? "Tarnwick Vistrel could not be set to start with Windows."
+                            : "Tarnwick Vistrel could not be taken out of the programs that "
+                              "start with Windows.";
+  if (status == kStatusAccessDenied) {
+    text +=
+        " The list of programs that start with Windows belongs to every user of this computer, "
+        "and only an administrator may change it. Start Tarnwick Vistrel as an administrator "
+        "to change this setting.";
+  } else {
+    text += " The registry refused the change (error " + std::to_string(status) + ").";
+  }
+  return outcome;
+}
+
+}  // namespace vistrel
