@@ -856,6 +856,7 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       break;
     case IDC_SENDMAILBTTN:
       if (code == BN_CLICKED) MailIt();
+      break;
     case IDC_PRIVOPENSAVED:
       // The page's automatic name is the one the next save would use.
       if (code == BN_CLICKED)
