@@ -30,6 +30,7 @@
 #include "handoffs_win.h"
 #include "save_it_win.h"
 #include "save_page_lists_win.h"
+#include "send_mail_win.h"
 
 namespace vistrel::wizard {
 
@@ -201,6 +202,7 @@ class Wizard final : public WalkHost, public SettingsControls {
   void Save();
   void Print();
   void Preview();
+  void MailIt();
   void DrawLogo(const DRAWITEMSTRUCT& item);
   void UpdateScaleTexts();
 
@@ -289,8 +291,6 @@ bool Wizard::Create(HINSTANCE instance) {
     SetWindowPos(Control(page, IDC_NOTSHOW), nullptr, box.left, box.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  // Controls whose work is not in this program yet stay disabled.
-  Enable(5, IDC_SENDMAILBTTN, false);
   InitRotScroll(Control(2, IDC_ROTSCROLL));
   lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
 
@@ -491,6 +491,9 @@ void Wizard::Run(WalkAction action) {
     case WalkAction::HideWizard:
       ShowWindow(window_, SW_HIDE);
       break;
+    case WalkAction::SendMail:
+      MailIt();
+      break;
     case WalkAction::EnableEditMenu:
       if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
       break;
@@ -514,9 +517,6 @@ void Wizard::Run(WalkAction action) {
       break;
     case WalkAction::Print:
       Print();
-      break;
-    // Mail is not in this program yet: its box is kept but nothing runs.
-    case WalkAction::SendMail:
       break;
   }
 }
@@ -642,6 +642,14 @@ void Wizard::Preview() {
     DoFx();
     return fxPic;
   });
+}
+
+void Wizard::MailIt() {
+  SendMailFromPage(window_,
+                   {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
+                    Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL),
+                    Control(3, IDC_FILEFORMAT)},
+                   fxPic, hooks_.showSetup);
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
@@ -876,6 +884,9 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       break;
     case IDC_PREVIEWCLICK:
       if (code == BN_CLICKED) Preview();
+      break;
+    case IDC_SENDMAILBTTN:
+      if (code == BN_CLICKED) MailIt();
       break;
     case IDC_PRIVOPENSAVED:
       // The page's automatic name is the one the next save would use.

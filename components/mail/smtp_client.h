@@ -1,0 +1,84 @@
+#pragma once
+// The SMTP dialogue (RFC 5321) over a transport: greeting, EHLO (HELO when
+// the server does not know it), MAIL FROM, RCPT TO, DATA, QUIT. Every reply
+// is read whole and its code checked; every wait has a deadline, and `idle`
+// runs between short waits so that the caller's window stays responsive.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "smtp_reply.h"
+#include "smtp_transport.h"
+
+namespace mail {
+
+// Numbers of failures that are not server replies (the system's own for the
+// rest). Windows' numbers, so a Windows user finds them familiar.
+inline constexpr int kTimedOut = 10060;
+inline constexpr int kConnectionClosed = 10054;
+inline constexpr int kNotConnected = 10057;
+inline constexpr int kUnreadableReply = 10100;
+
+struct SmtpError {
+  int code = 0;              // the reply code, or one of the numbers above
+  std::string text;          // what went wrong, in words
+  std::string serverReply;   // the server's reply line when it refused
+};
+
+struct SmtpTimeouts {
+  int connectMs = 30000;
+  int replyMs = 120000;    // for each reply, and for each part of the data sent
+  int dataEndMs = 300000;  // the reply after the message (servers check it then)
+  int sliceMs = 50;        // longest wait between two runs of `idle`
+};
+
+struct SmtpHooks {
+  std::function<void(const std::string& line)> debug;  // each line of the dialogue
+  // During the data: total bytes, remaining bytes x 100 (100 - second / first
+  // is the percentage done).
+  std::function<void(long long first, long long second)> progress;
+  std::function<void()> idle;
+};
+
+class SmtpClient {
+ public:
+  SmtpClient(Transport& transport, SmtpHooks hooks, SmtpTimeouts timeouts = {});
+  ~SmtpClient();
+
+  // Connects, reads the greeting and introduces itself.
+  bool Connect(const std::string& host, uint16_t port);
+  // One mail to one recipient; `message` has CR LF line ends.
+  bool SendMail(const std::string& from, const std::string& to, std::string_view message);
+  // QUIT when the dialogue is at a point where it may be sent, then closes.
+  // Never fails: the mail has gone or failed before it.
+  void Quit();
+
+  const SmtpError& Error() const { return error_; }
+  // The extensions the server named in its EHLO reply (e.g. "SIZE 10240000").
+  const std::vector<std::string>& Extensions() const { return extensions_; }
+
+ private:
+  bool Command(const std::string& line, int expected, int timeoutMs);
+  bool ReadReply(SmtpReply& reply, int timeoutMs);
+  bool SendAll(std::string_view bytes, bool reportProgress);
+  bool Fail(int code, std::string text, std::string serverReply = {});
+  bool TransportFail(Transport::Io io, const TransportError& error, const char* during);
+  void Debug(const std::string& line);
+
+  Transport& transport_;
+  SmtpHooks hooks_;
+  SmtpTimeouts timeouts_;
+  ReplyReader reader_;
+  SmtpError error_;
+  std::vector<std::string> extensions_;
+  bool open_ = false;
+  bool mayQuit_ = false;  // not inside the data, and the connection still works
+};
+
+// "host" or "host:port" (port 25 when none is named); false when the port is
+// not a number from 1 to 65535. "[::1]:2525" names an IPv6 address.
+bool SplitServer(std::string_view server, std::string& host, uint16_t& port);
+
+}  // namespace mail

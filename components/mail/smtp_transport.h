@@ -1,0 +1,40 @@
+#pragma once
+// The byte stream the SMTP client talks over. Every wait is bounded, so the
+// client can keep its own deadlines and let the window's events run between
+// short waits. A TLS layer wraps one transport in another.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace mail {
+
+struct TransportError {
+  int code = 0;  // the system's error number
+  std::string text;
+};
+
+class Transport {
+ public:
+  enum class Io {
+    Done,     // finished (connected, some bytes sent or received)
+    Pending,  // nothing happened within the wait
+    Closed,   // the other side closed the connection
+    Failed,   // an error, described in the TransportError
+  };
+
+  virtual ~Transport() = default;
+  // Starts connecting to host (name or address) and port.
+  virtual Io Open(const std::string& host, uint16_t port, TransportError& error) = 0;
+  // Waits at most waitMs for the connection that Open started.
+  virtual Io WaitConnected(int waitMs, TransportError& error) = 0;
+  // Sends a part of `bytes` within waitMs; `sent` is how many went.
+  virtual Io Send(std::string_view bytes, size_t& sent, int waitMs, TransportError& error) = 0;
+  // Appends to `into` what arrives within waitMs.
+  virtual Io Receive(std::string& into, int waitMs, TransportError& error) = 0;
+  // Our end of the connection as an EHLO argument, e.g. "[127.0.0.1]".
+  virtual std::string LocalName() = 0;
+  // Closes the connection (nothing happens when none is open).
+  virtual void Close() = 0;
+};
+
+}  // namespace mail

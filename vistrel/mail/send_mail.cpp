@@ -1,0 +1,235 @@
+#include "send_mail.h"
+
+#include <cmath>
+
+#include "address_book.h"
+#include "effects_command.h"
+#include "mail_attachment.h"
+#include "mime_encoding.h"
+#include "shell_state.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr long kFormatNotSupported = 33203;
+constexpr long kNotWritten = 33211;  // the component's "cannot write" number
+
+std::string Trim(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Only one send at a time: the window's events run during a send, and the
+// Send Mail button or the walk could start another.
+bool sending = false;
+
+class SendingFlag {
+ public:
+  SendingFlag() { sending = true; }
+  ~SendingFlag() { sending = false; }
+};
+
+// A status line: in MailForm, and in "MailDbg.txt" while MoreInfo is ticked.
+void StatusLine(MailPorts& ports, const std::string& text) {
+  ports.DoEvents();
+  ports.ShowStatus(text);
+  ports.DoEvents();
+  if (ports.MoreInfo()) ports.AppendDebugLine(text);
+}
+
+class Operation {
+ public:
+  Operation(const MailInputs& in, MailPorts& ports, SettingsStore& store, mail::MailControl& m)
+      : in_(in), ports_(ports), store_(store), mail_(m) {}
+
+  MailOutcome Run();
+
+ private:
+  void Status(const std::string& text) { StatusLine(ports_, text); }
+  void RemoveTemporaryFiles() {
+    for (const std::string* file : {&files_.image, &files_.zip, &files_.exe})
+      if (ports_.FileExists(*file)) ports_.RemoveFile(*file);
+  }
+  MailOutcome ConversionFailure(long result, const std::string& command);
+  MailOutcome SendFailure();
+
+  const MailInputs& in_;
+  MailPorts& ports_;
+  SettingsStore& store_;
+  mail::MailControl& mail_;
+  AttachmentFiles files_;
+};
+
+MailOutcome Operation::ConversionFailure(long result, const std::string& command) {
+  RemoveTemporaryFiles();
+  ports_.RestorePointer();
+  if (result == kFormatNotSupported) {
+    ports_.ShowMessage("Format not yet supported in this screen resolution / color depth.",
+                       MessageIcon::None, kAppTitle);
+  } else {
+    ports_.ShowMessage(std::string("SendMail-Error while converting. Please send this number to ") +
+                           kProblemReportAddress + " " + std::to_string(result) + command,
+                       MessageIcon::None, kAppTitle);
+  }
+  return MailOutcome::ConversionFailed;
+}
+
+MailOutcome Operation::SendFailure() {
+  const mail::SmtpError error = mail_.Error();
+  ports_.RestorePointer();
+  Status("Error " + std::to_string(error.code) + ": " + error.text);
+  std::string message;
+  if (!error.serverReply.empty()) {
+    // The server answered: its own words say why (an unknown recipient, a refused sender).
+    Status(error.serverReply);
+    message = "The mail server did not accept the mail:\r\n" + error.serverReply;
+  } else {
+    Status(kNoConnection);
+    message = kNoConnection;
+  }
+  mail_.Disconnect();  // not kept open while the user reads the message
+  ports_.ShowMessage(message, MessageIcon::Critical,
+                     std::string(kAppTitle) + " (Error while sending mail)");
+  ports_.CloseMailForm();
+  RemoveTemporaryFiles();
+  return MailOutcome::SendFailed;
+}
+
+MailOutcome Operation::Run() {
+  if (Trim(in_.mailTo).empty()) {
+    ports_.ShowMessage(kNoRecipient, MessageIcon::Critical, kAppTitle);
+    return MailOutcome::Refused;
+  }
+  // A line break would let the text add header lines or server commands of its own.
+  if (mail::HasLineBreak(in_.mailTo) || mail::HasLineBreak(in_.subject)) {
+    ports_.ShowMessage(kLineBreakRefused, MessageIcon::Critical, kAppTitle);
+    return MailOutcome::Refused;
+  }
+  if (ports_.FxPicEmpty()) {
+    ports_.ShowMessage(kNoPicture, MessageIcon::Critical, kAppTitle);
+    return MailOutcome::Refused;
+  }
+
+  ports_.ShowHourglass();
+  ports_.ShowMailForm();
+  const LocalTime now = ports_.Now();
+  const std::string extension = FormatExtension(in_.formatEntry);
+  files_ = TemporaryMailFiles(ports_.TempFolder(), now, extension);
+
+  Status("Creating temporary file...");
+  const std::string command = "source=clipboard, dest=" + files_.image;
+  long result = 0;
+  if (extension == "bmp" || extension == "BMP") {
+    result = ports_.WriteBitmap(files_.image) ? 0 : kNotWritten;
+  } else {
+    result = ports_.ConvertFxPic(command);
+  }
+  Status("Creating temporary file...ok");
+  if (result != 0) return ConversionFailure(result, command);
+
+  std::string attachment = files_.image;
+  if (in_.compressMail) {
+    Status("Converting temporary file to zip...");
+    ports_.AddToZip(files_.image, files_.zip);
+    Status("Converting temporary file to zip...ok");
+    ports_.RemoveFile(files_.image);
+    attachment = files_.zip;
+    if (in_.compileZipMail) {
+      Status("Converting zip file to exe...");
+      ports_.MakeExe(files_.zip);
+      Status("Converting zip file to exe...ok");
+      attachment = files_.exe;
+    }
+  }
+
+  ports_.DoEvents();
+  mail_.Reset();
+  mail_.recipient = in_.mailTo;
+  mail_.server = store_.GetSetting("Mail", "SMTP_Server", "");
+  mail_.sender = store_.GetSetting("Mail", "Reply_Address", "");
+  mail_.replyTo = mail_.sender;
+  if (Trim(mail_.server).empty() || Trim(mail_.sender).empty()) {
+    ports_.ShowMessage(kNoSettings, MessageIcon::None, kAppTitle);
+    ports_.CloseMailForm();
+    RemoveTemporaryFiles();
+    ports_.NormalPointer();
+    ports_.OpenSetupDialog();
+    return MailOutcome::NoSettings;
+  }
+
+  mail_.subject = in_.subject;
+  mail_.SetExtraHeader(mail_.ExtraHeaderCount(),
+                       std::string("X-Mailer: ") + kAppTitle + " " + std::to_string(kVersionMajor) +
+                           "." + std::to_string(kVersionMinor));
+  mail_.messageIdentifier = MessageIdentifier(now, kAppTitle);
+  mail_.bodyText = in_.msgBody;
+  if (mail_.contentType != "multipart") {
+    const std::string boundary = BoundaryText(ports_.Random());
+    mail_.contentType = "multipart";
+    mail_.subType = "mixed";
+    mail_.parameters = "boundary=" + boundary;
+    mail_.boundary = boundary;
+  }
+  mail_.StartPart();
+  const AttachmentType type = AttachmentPartType(attachment, in_.compressMail, in_.compileZipMail);
+  mail_.Part().contentType = type.contentType;
+  mail_.Part().subType = type.subType;
+  mail_.Part().parameters = type.parameters;
+  mail_.Part().disposition = type.disposition;
+  mail_.Part().transferEncoding = "base64";
+  mail_.AttachmentFile() = attachment;
+
+  Status("Encoding data...");
+  if (!mail_.Encode() || !mail_.Assemble()) {
+    // The packer reports its own failures; what is left is a file that is not there.
+    Status("Error " + std::to_string(mail_.Error().code) + ": " + mail_.Error().text);
+    RemoveTemporaryFiles();
+    ports_.RestorePointer();
+    ports_.ShowMessage("The picture could not be attached to the mail: " + mail_.Error().text,
+                       MessageIcon::Critical, kAppTitle);
+    return MailOutcome::AttachFailed;
+  }
+  Status("Encoding data...ok");
+
+  Status("Connecting to " + mail_.server);
+  if (!mail_.Connect()) return SendFailure();
+  Status("Sending mail to " + mail_.recipient);
+  if (!mail_.Send()) return SendFailure();
+  Status("Mail sent. Disconnecting... ");
+  mail_.Disconnect();
+  Status("Disconnected");
+
+  if (UpdateAddressBook(store_, in_.mailTo) > 0) ports_.AddRecipientToList(in_.mailTo);
+  RemoveTemporaryFiles();
+  ports_.CloseMailForm();
+  ports_.RestorePointer();
+  return MailOutcome::Sent;
+}
+
+}  // namespace
+
+int ProgressPercent(long long first, long long second) {
+  if (first == 0) return 0;
+  return static_cast<int>(std::floor(100.0 - static_cast<double>(second) / static_cast<double>(first)));
+}
+
+bool SendInProgress() { return sending; }
+
+MailOutcome SendMail(const MailInputs& inputs, MailPorts& ports, SettingsStore& store,
+                     mail::MailControl& mail) {
+  if (sending) return MailOutcome::Busy;
+  SendingFlag flag;
+  mail.onDebug = [&ports](const std::string& line) {
+    if (ports.MoreInfo()) StatusLine(ports, line);
+  };
+  mail.onProgress = [&ports](long long first, long long second) {
+    ports.ShowProgress(ProgressPercent(first, second));
+  };
+  mail.idle = [&ports] { ports.DoEvents(); };
+  Operation operation(inputs, ports, store, mail);
+  return operation.Run();
+}
+
+}  // namespace vistrel

@@ -1,0 +1,91 @@
+#pragma once
+// The send operation of the mail page: the picture to a temporary file
+// (packed into a zip archive or a self-extracting program when asked), a
+// mail with the user's text and the file attached, handed to the mail
+// control, every step reported in MailForm, the recipient remembered.
+#include <string>
+
+#include "mail_control.h"
+#include "save_it.h"
+#include "settings_store.h"
+
+namespace vistrel {
+
+// What the mail page's controls hold.
+struct MailInputs {
+  std::string mailTo;       // MailTo, as typed
+  std::string subject;      // Subject
+  std::string msgBody;      // MsgBody
+  bool compressMail = false;
+  bool compileZipMail = false;
+  std::string formatEntry;  // FileFormat text; its first three letters are the extension
+};
+
+enum class MessageIcon { None, Critical };
+
+// What the send operation needs from the outside world.
+class MailPorts {
+ public:
+  virtual ~MailPorts() = default;
+  // The output picture.
+  virtual bool FxPicEmpty() = 0;
+  virtual bool WriteBitmap(const std::string& path) = 0;
+  virtual long ConvertFxPic(const std::string& command) = 0;
+  // The capture library's packer.
+  virtual void AddToZip(const std::string& file, const std::string& archive) = 0;
+  virtual void MakeExe(const std::string& archive) = 0;
+  // Files, time, chance.
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
+  virtual std::string TempFolder() = 0;  // ends in a backslash
+  virtual LocalTime Now() = 0;
+  virtual double Random() = 0;  // in [0, 1)
+  // The user interface.
+  virtual void DoEvents() = 0;
+  virtual void ShowHourglass() = 0;  // remembers the pointer first
+  virtual void RestorePointer() = 0;
+  virtual void NormalPointer() = 0;
+  virtual void ShowMessage(const std::string& text, MessageIcon icon,
+                           const std::string& caption) = 0;
+  virtual void AddRecipientToList(const std::string& address) = 0;
+  virtual void OpenSetupDialog() = 0;
+  // MailForm: shown centred and without blocking; closing it stores MoreInfo.
+  virtual void ShowMailForm() = 0;
+  virtual void CloseMailForm() = 0;
+  virtual void ShowStatus(const std::string& text) = 0;  // DocLbl and DocList
+  virtual bool MoreInfo() = 0;
+  virtual void AppendDebugLine(const std::string& text) = 0;  // "MailDbg.txt"
+  virtual void ShowProgress(int percent) = 0;
+};
+
+enum class MailOutcome {
+  Sent,
+  Busy,              // another send was under way: nothing done
+  Refused,           // the page's texts were refused: nothing done
+  ConversionFailed,  // MailForm stays open with its lines
+  AttachFailed,      // MailForm stays open with its lines
+  NoSettings,        // the setup dialog was opened
+  SendFailed,        // connection or server refusal
+};
+
+// Mail_Progress's percentage: integer part of 100 - second / first, 0 when first is 0.
+int ProgressPercent(long long first, long long second);
+
+// True while a send is under way (its window's events run meanwhile).
+bool SendInProgress();
+
+MailOutcome SendMail(const MailInputs& inputs, MailPorts& ports, SettingsStore& store,
+                     mail::MailControl& mail);
+
+// Texts of the operation that tests and the window share.
+inline constexpr char kNoRecipient[] = "No email recipient defined!";
+inline constexpr char kNoConnection[] =
+    "No connection could be established. Are you connected to the internet?";
+inline constexpr char kNoSettings[] =
+    "No email settings found. Enter this data in the following window.";
+inline constexpr char kLineBreakRefused[] =
+    "The recipient and the subject must each fit on one line. Please remove the line breaks "
+    "and send again.";
+inline constexpr char kNoPicture[] = "There is no picture to mail: the screen shot is empty.";
+
+}  // namespace vistrel

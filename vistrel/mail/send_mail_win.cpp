@@ -1,0 +1,147 @@
+#include "send_mail_win.h"
+
+#include <random>
+#include <string>
+
+#include "charset_name.h"
+#include "file_handle_win.h"
+#include "fx_exchange_win.h"
+#include "mail_form_win.h"
+#include "program_settings_win.h"
+#include "save_it_win.h"
+#include "send_mail.h"
+#include "vistlib_client_win.h"
+#include "winsock_transport_win.h"
+
+namespace vistrel {
+
+namespace {
+
+std::string Text(HWND control) {
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  GetWindowTextA(control, text.data(), length + 1);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::string ProgramFolderFile(const char* name) {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string file(path, length);
+  const size_t slash = file.find_last_of("\\/");
+  return (slash == std::string::npos ? std::string() : file.substr(0, slash + 1)) + name;
+}
+
+class MailPortsWin final : public MailPorts {
+ public:
+  MailPortsWin(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+               const std::function<void(HWND)>& openSetupDialog)
+      : owner_(owner),
+        page_(page),
+        fxPic_(fxPic),
+        openSetupDialog_(openSetupDialog),
+        random_(std::random_device{}()) {}
+
+  bool FxPicEmpty() override {
+    BITMAP info{};
+    return !fxPic_ || !GetObjectA(fxPic_, sizeof info, &info) || info.bmWidth <= 0 ||
+           info.bmHeight == 0;
+  }
+  bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
+  long ConvertFxPic(const std::string& command) override {
+    PutBitmapOnClipboard(owner_, fxPic_, true);
+    return CallConvertImage(command);
+  }
+  void AddToZip(const std::string& file, const std::string& archive) override {
+    VistlibClient::Instance().AddToZip(file, archive);
+  }
+  void MakeExe(const std::string& archive) override { VistlibClient::Instance().MakeExe(archive); }
+  bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
+  void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
+  std::string TempFolder() override {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    std::string folder = length > 0 && length < sizeof buffer ? std::string(buffer, length) : ".\\";
+    if (folder.back() != '\\') folder += '\\';
+    return folder;
+  }
+  LocalTime Now() override {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  }
+  double Random() override { return std::uniform_real_distribution<double>(0.0, 1.0)(random_); }
+  void DoEvents() override { vistrel::DoEvents(); }
+  void ShowHourglass() override { hourglass_.Show(); }
+  void RestorePointer() override { hourglass_.Restore(); }
+  void NormalPointer() override {
+    hourglass_.Restore();
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  }
+  void ShowMessage(const std::string& text, MessageIcon icon, const std::string& caption) override {
+    HWND over = MailForm::IsOpen() ? MailForm::Window() : owner_;
+    MessageBoxA(over, text.c_str(), caption.c_str(),
+                MB_OK | (icon == MessageIcon::Critical ? MB_ICONSTOP : 0));
+  }
+  void AddRecipientToList(const std::string& address) override {
+    SendMessageA(page_.mailTo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+  }
+  void OpenSetupDialog() override {
+    if (openSetupDialog_) openSetupDialog_(owner_);
+  }
+  void ShowMailForm() override { MailForm::Show(owner_); }
+  void CloseMailForm() override { MailForm::Close(); }
+  void ShowStatus(const std::string& text) override { MailForm::AddStatus(text); }
+  bool MoreInfo() override { return MailForm::MoreInfo(); }
+  void AppendDebugLine(const std::string& text) override {
+    FileHandle file(CreateFileA(ProgramFolderFile("MailDbg.txt").c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file.Valid()) return;
+    const std::string line = text + "\r\n";
+    DWORD written = 0;
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  }
+  void ShowProgress(int percent) override { MailForm::SetProgress(percent); }
+
+ private:
+  HWND owner_;
+  MailPageControls page_;
+  HBITMAP fxPic_;
+  const std::function<void(HWND)>& openSetupDialog_;
+  std::mt19937_64 random_;
+  Hourglass hourglass_;
+};
+
+}  // namespace
+
+void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+                      const std::function<void(HWND owner)>& openSetupDialog) {
+  if (SendInProgress()) {
+    // A click during a send: the send under way is the one the user sees.
+    if (MailForm::IsOpen()) SetForegroundWindow(MailForm::Window());
+    return;
+  }
+  MailInputs in;
+  in.mailTo = Text(page.mailTo);
+  in.subject = Text(page.subject);
+  in.msgBody = Text(page.msgBody);
+  in.compressMail = Ticked(page.compressMail);
+  in.compileZipMail = Ticked(page.compileZipMail);
+  in.formatEntry = Text(page.fileFormat);
+
+  mail::MailControl control(mail::MakeWinsockTransport);
+  control.charset = CharsetForCodePage(GetACP());
+  control.isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
+  MailPortsWin ports(owner, page, fxPic, openSetupDialog);
+  try {
+    SendMail(in, ports, ProgramSettings(), control);
+  } catch (...) {
+    // Nothing may leave the button's handler; the mail control has closed its socket.
+  }
+}
+
+}  // namespace vistrel
