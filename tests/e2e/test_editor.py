@@ -43,13 +43,20 @@ def scene(tmp_path, program):
     driver("kill", "editor_e2e_helper.exe")  # Wine may keep the process past its loader
 
 
-def open_editor(way="&Next >"):
-    def on_editor_page():
-        if page_driver("shown", WIZARD, "&Vistrel Editor")[0] == 0:
-            return True
-        page_driver("click", WIZARD, way)
-        return False
-    wait_until(on_editor_page, timeout=40, interval=1, what="the editor's page")
+def step(way, until):
+    """One click on the wizard's `way` button, then the page that shows `until`.
+    Clicking again before the page has changed would skip a page."""
+    assert page_driver("click", WIZARD, way)[0] == 0
+    wait_until(lambda: page_driver("shown", WIZARD, until)[0] == 0, timeout=40, interval=0.5,
+               what=f"the page with {until}")
+
+
+def open_editor(back=False):
+    if back:  # from the save page: effects, then the editor's page
+        step("< &Back", "&Preview...")
+        step("< &Back", "&Vistrel Editor")
+    elif page_driver("shown", WIZARD, "&Vistrel Editor")[0] != 0:
+        step("&Next >", "&Vistrel Editor")
     assert page_driver("click", WIZARD, "&Vistrel Editor")[0] == 0
     wait_until(lambda: helper("info")[0] == 0, timeout=30, what="the editor")
 
@@ -57,12 +64,8 @@ def open_editor(way="&Next >"):
 def back_and_save(out, name):
     assert helper("command", BACK)[0] == 0
     wait_until(lambda: helper("info")[0] != 0, timeout=30, what="the editor to close")
-    def on_save_page():
-        if page_driver("shown", WIZARD, "Sa&ve")[0] == 0:
-            return True
-        page_driver("click", WIZARD, "&Next >")
-        return False
-    wait_until(on_save_page, timeout=40, interval=1, what="the save page")
+    step("&Next >", "&Preview...")
+    step("&Next >", "Sa&ve")
     assert page_driver("click", WIZARD, "Sa&ve")[0] == 0
     saved = wait_complete(out / "Vistrel.png")
     kept = saved.rename(out / f"{name}.png")
@@ -105,7 +108,7 @@ def test_fill_a_picked_window_white_then_crop_to_it(scene):
                          capture_output=True, text=True)
     assert float(run.stderr.split()[0]) == 0
 
-    open_editor("< &Back")
+    open_editor(back=True)
     assert helper("click", *centre)[0] == 0
     assert helper("command", CROP)[0] == 0
     cropped = back_and_save(out, "cropped")

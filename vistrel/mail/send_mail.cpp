@@ -6,6 +6,7 @@
 #include "effects_command.h"
 #include "mail_attachment.h"
 #include "mime_encoding.h"
+#include "output_picture.h"
 #include "shell_state.h"
 
 namespace vistrel {
@@ -65,7 +66,9 @@ class Operation {
 MailOutcome Operation::ConversionFailure(long result, const std::string& command) {
   RemoveTemporaryFiles();
   ports_.RestorePointer();
-  if (result == kFormatNotSupported) {
+  if (result == kClipboardBusy) {
+    ports_.ShowMessage(kClipboardBusyText, MessageIcon::Critical, kAppTitle);
+  } else if (result == kFormatNotSupported) {
     ports_.ShowMessage("Format not yet supported in this screen resolution / color depth.",
                        MessageIcon::None, kAppTitle);
   } else {

@@ -7,6 +7,8 @@
 #include "file_handle_win.h"
 #include "fx_exchange_win.h"
 #include "mail_form_win.h"
+#include "output_picture.h"
+#include "output_picture_win.h"
 #include "program_settings_win.h"
 #include "save_it_win.h"
 #include "send_mail.h"
@@ -45,14 +47,11 @@ class MailPortsWin final : public MailPorts {
         openSetupDialog_(openSetupDialog),
         random_(std::random_device{}()) {}
 
-  bool FxPicEmpty() override {
-    BITMAP info{};
-    return !fxPic_ || !GetObjectA(fxPic_, sizeof info, &info) || info.bmWidth <= 0 ||
-           info.bmHeight == 0;
-  }
+  bool FxPicEmpty() override { return PictureIsEmpty(fxPic_); }
   bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
   long ConvertFxPic(const std::string& command) override {
-    PutBitmapOnClipboard(owner_, fxPic_, true);
+    // Without our picture on the clipboard the component would convert whatever is there.
+    if (!PutBitmapOnClipboard(owner_, fxPic_, true)) return kClipboardBusy;
     return CallConvertImage(command);
   }
   void AddToZip(const std::string& file, const std::string& archive) override {

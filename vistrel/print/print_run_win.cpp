@@ -9,6 +9,7 @@
 
 #include "fx_exchange_win.h"
 #include "number_text.h"
+#include "output_picture_win.h"
 #include "print_run.h"
 #include "shell_state.h"
 #include "startup_texts.h"
@@ -193,12 +194,6 @@ class WinPrintPorts final : public PrintPorts {
   bool docOpen_ = false;
 };
 
-bool PictureEmpty(HBITMAP picture) {
-  BITMAP info{};
-  return picture == nullptr || GetObjectA(picture, sizeof info, &info) == 0 ||
-         info.bmWidth == 0 || info.bmHeight == 0;
-}
-
 }  // namespace
 
 bool PrintFxPic(HWND owner, const PrintInputs& inputs) {
@@ -209,7 +204,7 @@ bool PrintFxPic(HWND owner, const PrintInputs& inputs) {
   request.stretch = inputs.stretch;
   request.picture = {info.bmWidth * static_cast<double>(vistrel::TwipsPerPixelX),
                      std::abs(info.bmHeight) * static_cast<double>(vistrel::TwipsPerPixelY)};
-  request.pictureEmpty = PictureEmpty(inputs.fxPic);
+  request.pictureEmpty = PictureIsEmpty(inputs.fxPic);
   request.debugMode = IsDebugMode(ArgumentsOf(GetCommandLineA()));
   WinPrintPorts ports(owner, inputs);
   return PrintRun(request, ports);

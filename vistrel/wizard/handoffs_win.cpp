@@ -6,6 +6,7 @@
 
 #include "fx_exchange_win.h"
 #include "handoffs.h"
+#include "output_picture_win.h"
 #include "save_it_win.h"
 #include "vistlib_client_win.h"
 
@@ -46,12 +47,6 @@ class HandoffPortsWin : public HandoffPorts {
  private:
   HWND owner_;
 };
-
-bool PictureIsEmpty(HBITMAP picture) {
-  BITMAP facts{};
-  return picture == nullptr || GetObjectA(picture, sizeof facts, &facts) == 0 ||
-         facts.bmWidth <= 0 || facts.bmHeight <= 0;
-}
 
 std::string WindowsFolder() {
   char folder[MAX_PATH + 1] = {};
