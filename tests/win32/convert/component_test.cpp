@@ -177,7 +177,8 @@ TEST_F(ComponentTest, ErrorNumbersForTheCallersMistakes) {
   EXPECT_EQ(component_.ConvertImage("source=clipboard, dest=" + (folder_ / "a.gif").string()),
             kUnknownExtension);
   EXPECT_EQ(component_.ConvertImage("source=clipboard, dest=clipboard,rescale=0.4pix"), kWidthTooSmall);
-  EXPECT_EQ(component_.ConvertImage("source=clipboard, dest=clipboard,rot=12,5"), kBadCommand);
+  // A decimal comma is read (rot=12,5); a number with two separators is not.
+  EXPECT_EQ(component_.ConvertImage("source=clipboard, dest=clipboard,rot=1,5,5"), kBadCommand);
   // None of these touched the clipboard.
   EXPECT_EQ(*test::ReadBitmapFromClipboard(), test::TestPicture(8, 8));
 }
