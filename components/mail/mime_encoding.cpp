@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "line_ends.h"
+
 namespace mail {
 
 namespace {
@@ -57,22 +59,7 @@ bool HasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-std::string CrLfLines(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') {
-      out += "\r\n";
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+std::string CrLfLines(std::string_view text) { return vistrel::CrLfLines(text); }
 
 std::string QuotedPrintable(std::string_view text) {
   std::string out;

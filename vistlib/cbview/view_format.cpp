@@ -1,5 +1,7 @@
 #include "view_format.h"
 
+#include "line_ends.h"
+
 namespace vistlib::cbview {
 
 bool Holds(ViewFormat format, const ClipboardFacts& facts) {
@@ -68,21 +70,6 @@ ContentPlan PlanContent(ViewFormat shown, const ClipboardFacts& facts) {
   return plan;
 }
 
-std::string TextForTextBox(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') {
-      out += "\r\n";
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+std::string TextForTextBox(std::string_view text) { return vistrel::CrLfLines(text); }
 
 }  // namespace vistlib::cbview
