@@ -6,12 +6,14 @@
 
 #include "clipboard_dib_win.h"
 #include "dib_image.h"
+#include "dib_info_win.h"
 #include "result_codes.h"
 
 namespace tiffdll {
 namespace {
 
 using vistrel::GlobalLockGuard;
+using vistrel::TopDown32;
 
 // Another program may hold the clipboard open for a moment (a clipboard
 // viewer reacting to a change); try again until a deadline.
@@ -77,17 +79,6 @@ Image FromBgrx(const uint8_t* bits, int width, int height) {
     }
   }
   return image;
-}
-
-BITMAPINFO TopDown32(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
 }
 
 std::optional<Image> FromBitmapHandle(HBITMAP bitmap, HPALETTE palette) {

@@ -3,21 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dib_info_win.h"
+
 namespace vistlib {
-namespace {
 
-BITMAPINFO TopDown32(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
-}  // namespace
+using vistrel::TopDown32;
 
 Image ImageFromBitmap(HBITMAP bitmap) {
   BITMAP facts{};

@@ -9,6 +9,7 @@
 #include "mail_form_win.h"
 #include "output_picture.h"
 #include "output_picture_win.h"
+#include "program_paths_win.h"
 #include "program_settings_win.h"
 #include "save_it_win.h"
 #include "send_mail.h"
@@ -28,14 +29,6 @@ std::string Text(HWND control) {
 }
 
 bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-std::string ProgramFolderFile(const char* name) {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string file(path, length);
-  const size_t slash = file.find_last_of("\\/");
-  return (slash == std::string::npos ? std::string() : file.substr(0, slash + 1)) + name;
-}
 
 class MailPortsWin final : public MailPorts {
  public:
@@ -60,13 +53,7 @@ class MailPortsWin final : public MailPorts {
   void MakeExe(const std::string& archive) override { VistlibClient::Instance().MakeExe(archive); }
   bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
   void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
-  std::string TempFolder() override {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    std::string folder = length > 0 && length < sizeof buffer ? std::string(buffer, length) : ".\\";
-    if (folder.back() != '\\') folder += '\\';
-    return folder;
-  }
+  std::string TempFolder() override { return UserTempFolder(); }
   LocalTime Now() override {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -96,7 +83,7 @@ class MailPortsWin final : public MailPorts {
   void ShowStatus(const std::string& text) override { MailForm::AddStatus(text); }
   bool MoreInfo() override { return MailForm::MoreInfo(); }
   void AppendDebugLine(const std::string& text) override {
-    FileHandle file(CreateFileA(ProgramFolderFile("MailDbg.txt").c_str(), FILE_APPEND_DATA,
+    FileHandle file(CreateFileA((ProgramFolder() + "\\MailDbg.txt").c_str(), FILE_APPEND_DATA,
                                 FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (!file.Valid()) return;

@@ -11,20 +11,13 @@
 #include "number_text.h"
 #include "output_picture_win.h"
 #include "print_run.h"
+#include "program_paths_win.h"
 #include "shell_state.h"
 #include "startup_texts.h"
 
 namespace vistrel::print {
 
 namespace {
-
-std::string ProgramFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  const size_t slash = folder.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
-}
 
 std::string SystemMessage(DWORD error) {
   char* text = nullptr;

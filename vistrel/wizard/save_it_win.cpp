@@ -10,6 +10,7 @@
 #include "output_picture.h"
 #include "output_picture_win.h"
 #include "archive_entries.h"
+#include "program_paths_win.h"
 #include "vistlib_client_win.h"
 
 namespace vistrel {
@@ -63,14 +64,7 @@ class SavePortsWin : public SavePorts {
   }
   void DoEvents() override { vistrel::DoEvents(); }
   void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
-  std::string TempFolder() override {
-    char buffer[MAX_PATH + 1] = {};
-    DWORD length = GetTempPathA(sizeof buffer, buffer);
-    std::string folder = length > 0 && length < sizeof buffer ? std::string(buffer, length) : "";
-    if (folder.empty()) folder = ".\\";
-    if (folder.back() != '\\') folder += '\\';
-    return folder;
-  }
+  std::string TempFolder() override { return UserTempFolder(); }
   LocalTime Now() override {
     SYSTEMTIME now;
     GetLocalTime(&now);

@@ -17,6 +17,7 @@
 #include "preview_win.h"
 #include "print_run_win.h"
 #include "printer_choice_win.h"
+#include "program_paths_win.h"
 #include "program_settings_win.h"
 #include "scale_system.h"
 #include "selection_text.h"
@@ -58,14 +59,6 @@ std::string WindowText(HWND control) {
   GetWindowTextA(control, text.data(), length + 1);
   text.resize(static_cast<size_t>(length));
   return text;
-}
-
-std::string ProgramFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  const size_t slash = folder.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {
