@@ -22,6 +22,7 @@ class Keeper:
         self.mails = []
         self.delay = 0.0
         self.lock = threading.Lock()
+        self.stored_at = []  # CLOCK_MONOTONIC_RAW in ms, Wine's performance counter's clock
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower().startswith("nobody"):
@@ -35,6 +36,7 @@ class Keeper:
             await asyncio.sleep(self.delay)
         with self.lock:
             self.mails.append((envelope.mail_from, list(envelope.rcpt_tos), envelope.content))
+            self.stored_at.append(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000)
         return "250 2.0.0 Ok: queued"
 
 
@@ -51,6 +53,11 @@ class MailServer:
     def count(self):
         with self.keeper.lock:
             return len(self.keeper.mails)
+
+    def stored_at(self, index):
+        """When mail `index` was stored, on the clock of Wine's performance counter (ms)."""
+        with self.keeper.lock:
+            return self.keeper.stored_at[index]
 
     def message(self, index):
         """The mail as Python's email parser reads it, with its envelope."""

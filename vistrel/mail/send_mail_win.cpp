@@ -13,6 +13,7 @@
 #include "program_settings_win.h"
 #include "save_it_win.h"
 #include "send_mail.h"
+#include "stage_times_win.h"
 #include "vistlib_client_win.h"
 #include "winsock_transport_win.h"
 
@@ -80,7 +81,10 @@ class MailPortsWin final : public MailPorts {
   }
   void ShowMailForm() override { MailForm::Show(owner_); }
   void CloseMailForm() override { MailForm::Close(); }
-  void ShowStatus(const std::string& text) override { MailForm::AddStatus(text); }
+  void ShowStatus(const std::string& text) override {
+    StageTime(text.c_str());  // each status line is a stage for whoever times the send
+    MailForm::AddStatus(text);
+  }
   bool MoreInfo() override { return MailForm::MoreInfo(); }
   void AppendDebugLine(const std::string& text) override {
     FileHandle file(CreateFileA((ProgramFolder() + "\\MailDbg.txt").c_str(), FILE_APPEND_DATA,
@@ -106,6 +110,7 @@ class MailPortsWin final : public MailPorts {
 
 void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
                       const std::function<void(HWND owner)>& openSetupDialog) {
+  StageTime("mail clicked");
   if (SendInProgress()) {
     // A click during a send: the send under way is the one the user sees.
     if (MailForm::IsOpen()) SetForegroundWindow(MailForm::Window());

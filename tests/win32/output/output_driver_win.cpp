@@ -1,6 +1,8 @@
 // Drives the wizard's page controls for the end-to-end tests: controls are
 // found among all descendants of a top-level window, by caption or by ID.
 //   output_driver click <window title> <caption>        BM_CLICK on a visible button
+//   output_driver timedclick <window title> <caption>   the same, and prints the moment it
+//                                                        was posted (performance counter, ms)
 //   output_driver check <window title> <caption> <0|1>  click a box until it has that state
 //   output_driver settext <window title> <id> <text>     type a text (then a key release)
 //   output_driver select <window title> <id> <index>     choose a list entry (with its change)
@@ -51,10 +53,16 @@ HWND Control(const char* title, const std::string& caption, int id) {
 int main(int argc, char** argv) {
   if (argc < 4) return 2;
   std::string verb = argv[1];
-  if (verb == "click" || verb == "shown") {
+  if (verb == "click" || verb == "timedclick" || verb == "shown") {
     HWND button = Control(argv[2], argv[3], -1);
     if (!button) return 1;
-    if (verb == "click") PostMessageA(button, BM_CLICK, 0, 0);
+    if (verb == "timedclick") {
+      LARGE_INTEGER count{}, frequency{};
+      QueryPerformanceFrequency(&frequency);
+      QueryPerformanceCounter(&count);
+      std::printf("%.3f\n", static_cast<double>(count.QuadPart) * 1000.0 / frequency.QuadPart);
+    }
+    if (verb != "shown") PostMessageA(button, BM_CLICK, 0, 0);
     return 0;
   }
   if (verb == "check" && argc == 5) {
