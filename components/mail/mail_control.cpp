@@ -1,7 +1,6 @@
 #include "mail_control.h"
 
 #include <fstream>
-#include <iterator>
 #include <random>
 
 #include "mime_encoding.h"
@@ -73,10 +72,14 @@ bool MailControl::Fail(int code, std::string text) {
 
 bool MailControl::Encode() {
   if (parts_.empty()) return Fail(kUnreadableFile, "There is no attachment to encode.");
-  std::ifstream file(attachmentFiles_.back(), std::ios::binary);
-  if (!file) return Fail(kUnreadableFile, "The attachment could not be read.");
-  std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) return Fail(kUnreadableFile, "The attachment could not be read.");
+  std::ifstream file(attachmentFiles_.back(), std::ios::binary | std::ios::ate);
+  const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
+  if (size < 0) return Fail(kUnreadableFile, "The attachment could not be read.");
+  // The whole file in one read, not a character at a time.
+  std::string bytes(static_cast<size_t>(size), '\0');
+  file.seekg(0);
+  if (!file.read(bytes.data(), size))
+    return Fail(kUnreadableFile, "The attachment could not be read.");
   parts_.back().body = Base64Lines(bytes);
   return true;
 }

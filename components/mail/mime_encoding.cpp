@@ -11,28 +11,34 @@ namespace {
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr char kHex[] = "0123456789ABCDEF";
 
-std::string Base64(std::string_view bytes) {
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  size_t i = 0;
-  for (; i + 3 <= bytes.size(); i += 3) {
-    const uint32_t v = static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << 16 |
-                       static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8 |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    out += kBase64[v >> 18];
-    out += kBase64[(v >> 12) & 63];
-    out += kBase64[(v >> 6) & 63];
-    out += kBase64[v & 63];
+// Writes the base64 text of `bytes` at `out`, (size + 2) / 3 * 4 characters;
+// returns the end.
+char* WriteBase64(std::string_view bytes, char* out) {
+  const auto byte = [&bytes](size_t i) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i]));
+  };
+  const size_t whole = bytes.size() / 3 * 3;
+  for (size_t i = 0; i < whole; i += 3) {
+    const uint32_t v = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
+    *out++ = kBase64[v >> 18];
+    *out++ = kBase64[(v >> 12) & 63];
+    *out++ = kBase64[(v >> 6) & 63];
+    *out++ = kBase64[v & 63];
   }
-  const size_t rest = bytes.size() - i;
+  const size_t rest = bytes.size() - whole;
   if (rest > 0) {
-    uint32_t v = static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
-    if (rest == 2) v |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-    out += kBase64[v >> 18];
-    out += kBase64[(v >> 12) & 63];
-    out += rest == 2 ? kBase64[(v >> 6) & 63] : '=';
-    out += '=';
+    const uint32_t v = byte(whole) << 16 | (rest == 2 ? byte(whole + 1) << 8 : 0);
+    *out++ = kBase64[v >> 18];
+    *out++ = kBase64[(v >> 12) & 63];
+    *out++ = rest == 2 ? kBase64[(v >> 6) & 63] : '=';
+    *out++ = '=';
   }
+  return out;
+}
+
+std::string Base64(std::string_view bytes) {
+  std::string out((bytes.size() + 2) / 3 * 4, '\0');
+  WriteBase64(bytes, out.data());
   return out;
 }
 
@@ -40,11 +46,13 @@ std::string Base64(std::string_view bytes) {
 
 std::string Base64Lines(std::string_view bytes) {
   constexpr size_t kLineBytes = 57;  // 76 characters of base64
-  std::string out;
-  out.reserve(bytes.size() / kLineBytes * 78 + 80);
-  for (size_t at = 0; at < bytes.size(); at += kLineBytes) {
-    out += Base64(bytes.substr(at, kLineBytes));
-    out += "\r\n";
+  const size_t lines = (bytes.size() + kLineBytes - 1) / kLineBytes;
+  std::string out((bytes.size() + 2) / 3 * 4 + lines * 2, '\0');
+  char* at = out.data();
+  for (size_t from = 0; from < bytes.size(); from += kLineBytes) {
+    at = WriteBase64(bytes.substr(from, kLineBytes), at);
+    *at++ = '\r';
+    *at++ = '\n';
   }
   return out;
 }
@@ -121,11 +129,14 @@ std::string HeaderText(std::string_view text, std::string_view charset,
 std::string DotStuffed(std::string_view message) {
   std::string out;
   out.reserve(message.size() + 16);
-  bool lineStart = true;
-  for (char c : message) {
-    if (lineStart && c == '.') out += '.';
-    out += c;
-    lineStart = c == '\n';
+  // Whole lines at a time: only a "." that starts one gets a second ".".
+  size_t at = 0;
+  while (at < message.size()) {
+    const size_t end = message.find('\n', at);
+    const size_t next = end == std::string_view::npos ? message.size() : end + 1;
+    if (message[at] == '.') out += '.';
+    out.append(message.data() + at, next - at);
+    at = next;
   }
   return out;
 }

@@ -151,8 +151,9 @@ bool SmtpClient::SendMail(const std::string& from, const std::string& to,
   if (!Command("DATA", 354, timeouts_.replyMs)) return false;
 
   mayQuit_ = false;  // inside the data a QUIT would be read as text
+  // The end mark goes with the last piece of the data, not on its own after it.
+  stuffed += ".\r\n";
   if (!SendAll(stuffed, true)) return false;
-  if (!SendAll(".\r\n", false)) return false;
   Debug(".");
   mayQuit_ = true;
   SmtpReply reply;

@@ -26,31 +26,26 @@ Transport::Io SocketFailure(int code, TransportError& error) {
   return Transport::Io::Failed;
 }
 
-// Waits until the socket can be read (or written); 0 when the time ran out.
-int Ready(SOCKET socket, bool forWrite, int waitMs, bool* failed = nullptr) {
-  fd_set set, errors;
-  FD_ZERO(&set);
-  FD_ZERO(&errors);
-  FD_SET(socket, &set);
-  FD_SET(socket, &errors);
-  timeval wait{waitMs / 1000, (waitMs % 1000) * 1000};
-  const int result = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr,
-                            failed ? &errors : nullptr, &wait);
-  if (failed) *failed = result > 0 && FD_ISSET(socket, &errors);
-  return result;
-}
-
+// The socket's operations are tried first and waited for only when they would
+// block. A wait ends as soon as the socket has news (its event, set by
+// WSAEventSelect) or the thread's window input arrives, so the caller runs
+// the window's events at once instead of after a time slice, and no time is
+// lost polling the socket.
 class WinsockTransport final : public Transport {
  public:
-  WinsockTransport() { started_ = WSAStartup(MAKEWORD(2, 2), &data_) == 0; }
+  WinsockTransport() {
+    started_ = WSAStartup(MAKEWORD(2, 2), &data_) == 0;
+    if (started_) event_ = WSACreateEvent();
+  }
   ~WinsockTransport() override {
     Close();
+    if (event_ != WSA_INVALID_EVENT) WSACloseEvent(event_);
     if (started_) WSACleanup();
   }
 
   Io Open(const std::string& host, uint16_t port, TransportError& error) override {
     Close();
-    if (!started_) return SocketFailure(WSASYSNOTREADY, error);
+    if (!started_ || event_ == WSA_INVALID_EVENT) return SocketFailure(WSASYSNOTREADY, error);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -66,14 +61,10 @@ class WinsockTransport final : public Transport {
 
   Io WaitConnected(int waitMs, TransportError& error) override {
     if (socket_ == INVALID_SOCKET) return SocketFailure(WSAENOTCONN, error);
-    bool failed = false;
-    const int ready = Ready(socket_, true, waitMs, &failed);
-    if (ready == 0) return Io::Pending;
-    int code = 0;
-    int size = sizeof code;
-    getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size);
-    if (ready > 0 && !failed && code == 0) return Io::Done;
-    if (code == 0) code = ready < 0 ? WSAGetLastError() : WSAECONNREFUSED;
+    WSANETWORKEVENTS events{};
+    if (!Wait(waitMs, &events) || !(events.lNetworkEvents & FD_CONNECT)) return Io::Pending;
+    const int code = events.iErrorCode[FD_CONNECT_BIT];
+    if (code == 0) return Io::Done;
     // The next address of the name, if it has one (a name may stand for IPv6 and IPv4).
     if (next_ != nullptr) {
       TransportError ignored;
@@ -85,36 +76,35 @@ class WinsockTransport final : public Transport {
   Io Send(std::string_view bytes, size_t& sent, int waitMs, TransportError& error) override {
     sent = 0;
     if (socket_ == INVALID_SOCKET) return SocketFailure(WSAENOTCONN, error);
-    const int ready = Ready(socket_, true, waitMs);
-    if (ready == 0) return Io::Pending;
-    if (ready < 0) return SocketFailure(WSAGetLastError(), error);
-    const int result = send(socket_, bytes.data(), static_cast<int>(bytes.size()), 0);
-    if (result == SOCKET_ERROR) {
-      const int code = WSAGetLastError();
-      if (code == WSAEWOULDBLOCK) return Io::Pending;
-      if (code == WSAECONNRESET || code == WSAECONNABORTED) return Io::Closed;
-      return SocketFailure(code, error);
-    }
-    sent = static_cast<size_t>(result);
-    return Io::Done;
+    const auto attempt = [&] {
+      const int result = send(socket_, bytes.data(), static_cast<int>(bytes.size()), 0);
+      if (result != SOCKET_ERROR) {
+        sent = static_cast<size_t>(result);
+        return Io::Done;
+      }
+      return Outcome(WSAGetLastError(), error);
+    };
+    Io io = attempt();
+    // The socket's buffer is full: FD_WRITE comes when it has room again.
+    if (io == Io::Pending && Wait(waitMs)) io = attempt();
+    return io;
   }
 
   Io Receive(std::string& into, int waitMs, TransportError& error) override {
     if (socket_ == INVALID_SOCKET) return SocketFailure(WSAENOTCONN, error);
-    const int ready = Ready(socket_, false, waitMs);
-    if (ready == 0) return Io::Pending;
-    if (ready < 0) return SocketFailure(WSAGetLastError(), error);
-    char buffer[4096];
-    const int result = recv(socket_, buffer, sizeof buffer, 0);
-    if (result == 0) return Io::Closed;
-    if (result == SOCKET_ERROR) {
-      const int code = WSAGetLastError();
-      if (code == WSAEWOULDBLOCK) return Io::Pending;
-      if (code == WSAECONNRESET || code == WSAECONNABORTED) return Io::Closed;
-      return SocketFailure(code, error);
-    }
-    into.append(buffer, static_cast<size_t>(result));
-    return Io::Done;
+    const auto attempt = [&] {
+      char buffer[16384];
+      const int result = recv(socket_, buffer, sizeof buffer, 0);
+      if (result == 0) return Io::Closed;
+      if (result != SOCKET_ERROR) {
+        into.append(buffer, static_cast<size_t>(result));
+        return Io::Done;
+      }
+      return Outcome(WSAGetLastError(), error);
+    };
+    Io io = attempt();
+    if (io == Io::Pending && Wait(waitMs)) io = attempt();
+    return io;
   }
 
   std::string LocalName() override {
@@ -139,6 +129,25 @@ class WinsockTransport final : public Transport {
   }
 
  private:
+  static Io Outcome(int code, TransportError& error) {
+    if (code == WSAEWOULDBLOCK) return Io::Pending;
+    if (code == WSAECONNRESET || code == WSAECONNABORTED) return Io::Closed;
+    return SocketFailure(code, error);
+  }
+
+  // Waits at most waitMs for news of the socket (true; `events` then says
+  // which) or for window input (false, as when the time runs out). Input that
+  // was already in the queue when the caller last looked does not end it.
+  bool Wait(int waitMs, WSANETWORKEVENTS* events = nullptr) {
+    const DWORD woke =
+        MsgWaitForMultipleObjectsEx(1, &event_, static_cast<DWORD>(waitMs), QS_ALLINPUT, 0);
+    if (woke != WAIT_OBJECT_0) return false;
+    WSANETWORKEVENTS seen{};
+    WSAEnumNetworkEvents(socket_, event_, &seen);  // also resets the event
+    if (events) *events = seen;
+    return true;
+  }
+
   void CloseSocket() {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
     socket_ = INVALID_SOCKET;
@@ -151,13 +160,21 @@ class WinsockTransport final : public Transport {
       const addrinfo* address = next_;
       next_ = next_->ai_next;
       CloseSocket();
+      WSAResetEvent(event_);
       socket_ = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
       if (socket_ == INVALID_SOCKET) {
         code = WSAGetLastError();
         continue;
       }
-      u_long nonBlocking = 1;
-      ioctlsocket(socket_, FIONBIO, &nonBlocking);
+      // Commands go out at once, not held back to be joined with later bytes.
+      const BOOL noDelay = TRUE;
+      setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+                 sizeof noDelay);
+      // Also makes the socket non-blocking.
+      if (WSAEventSelect(socket_, event_, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0) {
+        code = WSAGetLastError();
+        continue;
+      }
       if (connect(socket_, address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0)
         return Io::Done;
       code = WSAGetLastError();
@@ -169,6 +186,7 @@ class WinsockTransport final : public Transport {
 
   WSADATA data_{};
   bool started_ = false;
+  WSAEVENT event_ = WSA_INVALID_EVENT;
   SOCKET socket_ = INVALID_SOCKET;
   addrinfo* addresses_ = nullptr;
   const addrinfo* next_ = nullptr;
