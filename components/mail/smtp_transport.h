@@ -1,7 +1,9 @@
 #pragma once
 // The byte stream the SMTP client talks over. Every wait is bounded, so the
 // client can keep its own deadlines and let the window's events run between
-// short waits. A TLS layer wraps one transport in another.
+// short waits; a transport may also end a wait early when window input
+// arrives (Pending), so that the events run at once. A TLS layer wraps one
+// transport in another.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,7 +19,7 @@ class Transport {
  public:
   enum class Io {
     Done,     // finished (connected, some bytes sent or received)
-    Pending,  // nothing happened within the wait
+    Pending,  // nothing happened within the wait (or window input ended it)
     Closed,   // the other side closed the connection
     Failed,   // an error, described in the TransportError
   };
