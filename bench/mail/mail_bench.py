@@ -11,8 +11,8 @@ jpg from the capture. The peer's runs from its start of work on the mail
 process that stays up for all rounds. Neither side counts a process start.
 The program's own stage stamps (VISTREL_STAGE_TIMES) give the breakdown: the
 conversion (the picture put on the clipboard and made into the temporary jpg
-by the conversion component, between the status lines "Creating temporary
-file..." and "...ok"), and the send part, from that temporary file to the mail
+by the conversion component, from the status line "Creating temporary
+file..." to the component's return), and the send part, from that temporary file to the mail
 stored, which does what the peer does (a file read, a MIME mail built and
 sent) and is printed against it as a second ratio."""
 import os
@@ -33,7 +33,7 @@ from output_helpers import (WIZARD, PatternOnScreen, capture, make_pattern,  # n
                             page_driver, reg_add, show_every_page, wait_main_window)
 
 ROUNDS = int(os.environ.get("ROUNDS", "10"))
-CONVERTING, CONVERTED = "Creating temporary file...", "Creating temporary file...ok"
+CONVERTING, CONVERTED = "Creating temporary file...", "mail converted"
 
 
 def stored(server, count):

@@ -46,7 +46,9 @@ class MailPortsWin final : public MailPorts {
   long ConvertFxPic(const std::string& command) override {
     // Without our picture on the clipboard the component would convert whatever is there.
     if (!PutBitmapOnClipboard(owner_, fxPic_, true)) return kClipboardBusy;
-    return CallConvertImage(command);
+    const long result = CallConvertImage(command);
+    StageTime("mail converted");
+    return result;
   }
   void AddToZip(const std::string& file, const std::string& archive) override {
     VistlibClient::Instance().AddToZip(file, archive);
