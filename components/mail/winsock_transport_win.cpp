@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace mail {
 
 namespace {
@@ -138,9 +140,20 @@ class WinsockTransport final : public Transport {
   // Waits at most waitMs for news of the socket (true; `events` then says
   // which) or for window input (false, as when the time runs out). Input that
   // was already in the queue when the caller last looked does not end it.
+  // Input ends a wait at most once in kInputPauseMs: input the caller cannot
+  // take out of the queue (a quit request kept for the main loop) would
+  // otherwise end every wait at once, and the caller would spin.
   bool Wait(int waitMs, WSANETWORKEVENTS* events = nullptr) {
-    const DWORD woke =
-        MsgWaitForMultipleObjectsEx(1, &event_, static_cast<DWORD>(waitMs), QS_ALLINPUT, 0);
+    constexpr DWORD kInputPauseMs = 10;
+    const DWORD sinceInput = GetTickCount() - inputWokeAt_;
+    DWORD woke;
+    if (inputWoke_ && sinceInput < kInputPauseMs) {
+      woke = WaitForSingleObject(event_, std::min<DWORD>(waitMs, kInputPauseMs - sinceInput));
+    } else {
+      woke = MsgWaitForMultipleObjectsEx(1, &event_, static_cast<DWORD>(waitMs), QS_ALLINPUT, 0);
+      inputWoke_ = woke == WAIT_OBJECT_0 + 1;
+      if (inputWoke_) inputWokeAt_ = GetTickCount();
+    }
     if (woke != WAIT_OBJECT_0) return false;
     WSANETWORKEVENTS seen{};
     WSAEnumNetworkEvents(socket_, event_, &seen);  // also resets the event
@@ -187,6 +200,8 @@ class WinsockTransport final : public Transport {
   WSADATA data_{};
   bool started_ = false;
   WSAEVENT event_ = WSA_INVALID_EVENT;
+  bool inputWoke_ = false;  // the last wait ended on window input, at inputWokeAt_
+  DWORD inputWokeAt_ = 0;
   SOCKET socket_ = INVALID_SOCKET;
   addrinfo* addresses_ = nullptr;
   const addrinfo* next_ = nullptr;

@@ -1,7 +1,8 @@
 // The mail control over the Winsock transport on real loopback sockets: the
 // window's events run while the client waits for the server (not only
-// between time slices), a mail larger than the sockets' buffers arrives whole,
-// and a closed port is refused with the system's number.
+// between time slices), a quit request left in the queue does not make the
+// waits spin, a mail larger than the sockets' buffers arrives whole, and a
+// closed port is refused with the system's number.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -134,6 +135,33 @@ TEST(WinsockTransport, WindowEventsRunWhileTheClientWaitsForTheServer) {
   m.Disconnect();
   CloseHandle(handled);
   DestroyWindow(window);
+}
+
+TEST(WinsockTransport, AQuitRequestKeptForTheMainLoopDoesNotMakeTheWaitsSpin) {
+  // The program's event pump leaves a quit request in the queue for its main
+  // loop, so the request is there again after every run of the events.
+  LoopbackServer server{mailtest::Script{}, [] { Sleep(500); }};
+  mail::MailControl m(mail::MakeWinsockTransport);
+  m.server = "127.0.0.1:" + std::to_string(server.port);
+  int runs = 0;
+  m.idle = [&runs] {
+    ++runs;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      DispatchMessageA(&message);
+    }
+  };
+  PostQuitMessage(0);
+  EXPECT_TRUE(m.Connect()) << m.Error().text;
+  m.Disconnect();
+  // Half a second of waiting for the greeting: a few dozen runs, not thousands.
+  EXPECT_LT(runs, 200);
+  MSG quit;
+  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 TEST(WinsockTransport, LargeMailArrivesWholeAndClosedPortIsRefused) {
