@@ -28,7 +28,8 @@ class LoopbackServer {
  public:
   LoopbackServer(mailtest::Script script, std::function<void()> beforeGreeting = {},
                  bool smallWindow = false)
-      : session_(std::move(script)), beforeGreeting_(std::move(beforeGreeting)),
+      : session_(std::move(script)),
+        beforeGreeting_(std::move(beforeGreeting)),
         smallWindow_(smallWindow) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
@@ -66,7 +67,8 @@ class LoopbackServer {
     return select(0, &set, nullptr, nullptr, &wait) > 0;
   }
   void Serve() {
-    while (!stop_ && !Readable(listener_)) {}
+    while (!stop_ && !Readable(listener_)) {
+    }
     if (stop_) return;
     const SOCKET client = accept(listener_, nullptr, nullptr);
     if (beforeGreeting_) beforeGreeting_();
