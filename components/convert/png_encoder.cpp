@@ -2,11 +2,10 @@
 // filtered (with libpng's own adaptive choice) and deflated here, because
 // libpng does both on one thread, row after row: here they run in bands of
 // rows on as many threads as there are processors, so that a screen-sized
-// picture packs in a fraction of the time. The bands join into one zlib stream: each band after the first is
-// deflated with the last 32 KB of the band before as its dictionary and the
-// bands before the last end on a byte boundary (a sync flush), so matches
-// across a seam are kept and the file is what one deflate would have made,
-// give or take a few bytes per seam.
+// picture packs in a fraction of the time. The bands join into one zlib stream: each band after the
+// first is deflated with the last 32 KB of the band before as its dictionary and the bands before
+// the last end on a byte boundary (a sync flush), so matches across a seam are kept and the file is
+// what one deflate would have made, give or take a few bytes per seam.
 #include <png.h>
 #include <zlib.h>
 
@@ -151,6 +150,11 @@ struct Band {
 // The band's rows filtered, and their checksum.
 void FilterBand(const Image& image, Band& band) {
   if (image.Empty() || band.end <= band.first) return;
+#if defined(__GNUC__) && defined(__i386__)
+  // The weighing vectorises with SSE2, which the baseline 32-bit target lacks.
+  __builtin_cpu_init();
+  const bool sse2 = __builtin_cpu_supports("sse2");
+#endif
   const size_t length = static_cast<uint32_t>(image.width) * size_t{kBytesPerPixel};
   const std::vector<uint8_t> zeros(length, 0);
   band.filtered.resize((length + 1) * static_cast<uint32_t>(band.end - band.first));
@@ -158,8 +162,7 @@ void FilterBand(const Image& image, Band& band) {
   for (int y = band.first; y < band.end; ++y, out += length + 1) {
     const uint8_t* above = y > 0 ? image.Row(y - 1) : zeros.data();
 #if defined(__GNUC__) && defined(__i386__)
-    // The weighing vectorises with SSE2, which the baseline 32-bit target lacks.
-    if (__builtin_cpu_supports("sse2")) {
+    if (sse2) {
       FilterRowSse2(image.Row(y), above, length, out);
       continue;
     }
