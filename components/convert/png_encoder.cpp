@@ -144,6 +144,7 @@ struct Band {
   int first = 0, end = 0;  // rows [first, end)
   Bytes filtered, packed;
   uLong adler = 1;
+  bool filteredWhole = false;  // a thread that ran out of memory leaves it false
   bool ok = false;
 };
 
@@ -170,10 +171,12 @@ void FilterBand(const Image& image, Band& band) {
     FilterRow(image.Row(y), above, length, out);
   }
   band.adler = adler32(1, band.filtered.data(), static_cast<uInt>(band.filtered.size()));
+  band.filteredWhole = true;
 }
 
 // Raw deflate of the band, starting from `before`'s tail; the last band ends the stream.
 void DeflateBand(Band& band, const Band* before, bool last, Packing packing) {
+  if (!band.filteredWhole || (before != nullptr && !before->filteredWhole)) return;
   z_stream z{};
   if (deflateInit2(&z, packing.level, Z_DEFLATED, -15, packing.memoryLevel, packing.strategy) !=
       Z_OK) {
