@@ -166,12 +166,13 @@ def shot(folder, fmt, n, times_file, breakdown, key):
     subprocess.run(["xdotool", "key", "Print"], check=True)
     wait_file(target)
     seconds = time.monotonic() - start
-    # The walk ends (and the program idles again) after the file.
-    wait_until(lambda: any(name == "opened" for name, _ in stamps(times_file)[before:]), 60,
-               interval=0.01, what="the end of the walk")
-    # Half a second after the walk the program's close timer runs; the next key
-    # press should not wait for it.
-    time.sleep(1.5)
+    # The walk ends after the file; with every page hidden the wizard's close
+    # timer then hides the window the shell showed. Only then is the program
+    # idle again: the peers must not capture that window, and the next key
+    # press must not wait behind the close (under Wine without a window manager
+    # hiding a shown window waits two seconds for the manager's answer).
+    wait_until(lambda: any(name == "closed" for name, _ in stamps(times_file)[before:]), 60,
+               interval=0.01, what="the wizard's close timer")
     new = dict(stamps(times_file)[before:])
     previous = pressed
     stages = breakdown.setdefault(key, {})

@@ -415,12 +415,15 @@ void TVisEditForm::LoadSettings() {
 }
 
 void TVisEditForm::CaptureLoaded() {
-  document_.image = ImageFromBitmap(engine_.EditorImage.bitmap.get());
+  // The pixels are read when the editor opens, which starts from the capture;
+  // most captures never open it, and the old picture's memory goes now.
+  document_.image = Image();
   for (Image& region : document_.regions) region = Image();
   document_.lastHoverEntry = 0;
   document_.manualDragging = false;
   capturedTable_ = *document_.table;
-  view_.Reset(document_.image.width, document_.image.height);
+  const SIZE size = engine_.CaptureBitmap.Size();
+  view_.Reset(size.cx, size.cy);
   offset_ = {0, 0};
   ImageChanged();
 }

@@ -30,6 +30,7 @@
 #include "fx_exchange_win.h"
 #include "handoffs_win.h"
 #include "save_it_win.h"
+#include "stage_times_win.h"
 #include "save_page_lists_win.h"
 #include "send_mail_win.h"
 
@@ -812,11 +813,11 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_TIMER:
-      if (wParam == IDT_TRICKTIMER) {
-        KillTimer(window_, IDT_TRICKTIMER);
-        for (int i = 0; i < 100; ++i) DoEvents();
-        CloseWizard();
-      }
+      if (wParam != IDT_TRICKTIMER) return TRUE;
+      KillTimer(window_, IDT_TRICKTIMER);
+      for (int i = 0; i < 100; ++i) DoEvents();
+      CloseWizard();
+      StageTime("closed");
       return TRUE;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -988,13 +989,9 @@ void ResetCurrentPage() {
 
 bool LoadWholePicFromClipboard() { return theWizard && theWizard->LoadWholePicFromClipboard(); }
 
-void OpenWizard() {
-  if (theWizard) theWizard->OpenWizard();
-}
+void OpenWizard() { if (theWizard) theWizard->OpenWizard(); }
 
-void ShowWizard() {
-  if (theWizard) theWizard->Show();
-}
+void ShowWizard() { if (theWizard) theWizard->Show(); }
 
 void HideWizard() {
   if (theWizard) ShowWindow(theWizard->Window(), SW_HIDE);

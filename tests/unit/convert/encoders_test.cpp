@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "test_images.h"
 
@@ -150,13 +151,18 @@ Image Windows(int w, int h) {
   return image;
 }
 
+// Pictures of 512 KB and more are packed in bands, one per processor (two on
+// any machine that runs this), joined into one stream: every pixel must come
+// back across the seams, and a seam may cost some tens of bytes, no more.
 TEST(ConvertEncoders, PngKeepsEveryPixelAndPacksNoWorseThanLibpngDefaults) {
-  for (const auto& [what, source] :
-       {std::pair{"photo", Grainy(960, 90)}, std::pair{"windows", Windows(960, 90)}}) {
+  for (const auto& [what, source, seamBytes] :
+       {std::tuple{"photo", Grainy(960, 90), 0}, std::tuple{"windows", Windows(960, 90), 0},
+        std::tuple{"photo in bands", Grainy(640, 333), 64},
+        std::tuple{"windows in bands", Windows(640, 333), 64}}) {
     auto bytes = EncodePng(source);
     ASSERT_TRUE(bytes) << what;
     EXPECT_EQ(DecodePng(*bytes), source) << what;
-    EXPECT_LE(bytes->size(), DefaultPngSize(source)) << what;
+    EXPECT_LE(bytes->size(), DefaultPngSize(source) + seamBytes) << what;
   }
 }
 
