@@ -197,9 +197,17 @@ def report(results, breakdown):
                  for name, label in STAGES if name in stages]
         print(f"  {screen} {fmt}: " + ", ".join(parts))
     print()
-    v, s, i = (medians[(t, "photo", "png")] for t in ("vistrel", "scrot", "imagemagick"))
+    png = [medians[(t, "photo", "png")] for t in ("vistrel", "scrot", "imagemagick")]
+    jpg = [medians[(t, "photo", "jpg")] for t in ("vistrel", "scrot")]
+    # Rows for bench/all's table, then the two closing lines.
+    for fmt, (v, s) in (("png", png[:2]), ("jpg", jpg)):
+        print(f"bench-row: Print Screen to {fmt} file, photo | {v[0] * 1000:.0f} ms | "
+              f"scrot {s[0] * 1000:.0f} ms | {v[0] / s[0]:.2f} | <= 1.0")
+    v, i = png[0], png[2]
+    print(f"bench-row: png size, photo | {v[1]:.0f} B | import {i[1]:.0f} B | {v[1] / i[1]:.3f} | <= 1.0")
+    v, s, i = png
     print(f"png: vistrel/scrot {v[0] / s[0]:.2f} size vistrel/imagemagick {v[1] / i[1]:.3f}")
-    v, s = (medians[(t, "photo", "jpg")] for t in ("vistrel", "scrot"))
+    v, s = jpg
     print(f"jpg: vistrel/scrot {v[0] / s[0]:.2f}")
 
 
