@@ -1,58 +1,28 @@
-// The wizard window: seven page panels in one window, the walk between them
-// and the values the pages remember. The page logic is the portable walk and
-// settings code; this file moves values between them and the controls.
-#include "wizard_win.h"
+// The wizard window: seven page panels in one window, the walk between them,
+// the window's and the pages' messages, and the wizard as the rest of the
+// program calls it. The page logic is the portable walk and settings code; the
+// pages' work is in wizard_page_work_win.cpp, their values in
+// wizard_fields_win.cpp.
+#include "wizard_window_win.h"
 
 #include <commctrl.h>
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "crop_preparation.h"
-#include "number_text.h"
-#include "output_settings.h"
-#include "preview_win.h"
-#include "print_run_win.h"
-#include "printer_choice_win.h"
-#include "program_paths_win.h"
-#include "program_settings_win.h"
-#include "scale_system.h"
-#include "selection_text.h"
-#include "shell_state.h"
-#include "vistlib_client_win.h"
-#include "wizard_res.h"
-#include "wizard_walk.h"
-#include "auto_file_name.h"
-#include "effects_page_boxes_win.h"
 #include "fx_exchange_win.h"
 #include "handoffs_win.h"
-#include "save_it_win.h"
+#include "number_text.h"
+#include "program_paths_win.h"
+#include "pump_win.h"
+#include "selection_text.h"
+#include "shell_state.h"
 #include "stage_times_win.h"
-#include "save_page_lists_win.h"
-#include "send_mail_win.h"
 
 namespace vistrel::wizard {
-
-namespace {
-
-// The page that holds each "Auto click" box.
-constexpr std::array<int, kAutomateCount> kAutomatePage = {1, 3, 6, 3, 3, 4, 4, 2, 5};
-
-// Where the page panels sit in the window, in dialog units.
-constexpr RECT kPageArea = {101, 28, 101 + 272, 28 + 185};
-
-HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
-
-char DecimalSeparator() {
-  char buffer[8] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof buffer) > 0 &&
-      buffer[0] != '\0')
-    return buffer[0];
-  return '.';
-}
 
 std::string WindowText(HWND control) {
   const int length = GetWindowTextLengthA(control);
@@ -68,153 +38,17 @@ SIZE BitmapSize(HBITMAP bitmap) {
   return {info.bmWidth, std::abs(info.bmHeight)};
 }
 
-int32_t ToTwips(double pixels, double twipsPerPixel) {
-  return RoundToInt32(pixels * twipsPerPixel).value_or(0);
-}
+namespace {
 
-int ToPixels(int32_t twips, double twipsPerPixel) {
-  if (twipsPerPixel <= 0) return 0;
-  return RoundToInt32(twips / twipsPerPixel).value_or(0);
-}
+// Where the page panels sit in the window, in dialog units.
+constexpr RECT kPageArea = {101, 28, 101 + 272, 28 + 185};
 
-// A new bitmap of `width` x `height` pixels holding the part of `source` at
-// (`left`, `top`); what lies outside the source stays white. Null for an
-// empty size.
-HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
-  if (width <= 0 || height <= 0) return nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP result = CreateCompatibleBitmap(screen, width, height);
-  HDC target = CreateCompatibleDC(screen);
-  HDC from = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  if (result == nullptr || target == nullptr || from == nullptr) {
-    if (target) DeleteDC(target);
-    if (from) DeleteDC(from);
-    if (result) DeleteObject(result);
-    return nullptr;
-  }
-  HGDIOBJ oldTarget = SelectObject(target, result);
-  RECT all = {0, 0, width, height};
-  FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  if (source != nullptr) {
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    BitBlt(target, 0, 0, width, height, from, left, top, SRCCOPY);
-    SelectObject(from, oldFrom);
-  }
-  SelectObject(target, oldTarget);
-  DeleteDC(target);
-  DeleteDC(from);
-  return result;
-}
+HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
 
 void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
   if (slot != nullptr && slot != value) DeleteObject(slot);
   slot = value;
 }
-
-class Wizard final : public WalkHost, public SettingsControls {
- public:
-  explicit Wizard(const ShellHooks& hooks) : hooks_(hooks) {
-    if (!hooks_.hideOutputPreview) hooks_.hideOutputPreview = print::HideOutputPreview;
-  }
-  ~Wizard() override;
-
-  bool Create(HINSTANCE instance);
-  HWND Window() const { return window_; }
-  HWND Page(int page) const { return pages_[page]; }
-
-  // Shell entry points.
-  void OpenWizard();
-  void Show();
-  void CloseWizard();
-  void ShowSelection();
-  void SetCropStyle(int style);
-  int CropStyle() const;
-  bool LoadWholePicFromClipboard();
-  void ResetCurrentPage() { walk_.SetCurrentPage(0); }
-
-  TwipsRect cropRect;
-  HBITMAP wholePic = nullptr;
-  HBITMAP tempPic = nullptr;
-  HBITMAP fxPic = nullptr;
-
-  // WalkHost
-  bool NotShow(int page) const override;
-  bool Automate(int index) const override;
-  bool EndAfterShot() const override;
-  void Run(WalkAction action) override;
-  void HideFrameAndLogo() override;
-  void ShowFrameAndLogo() override;
-  void SetButtons(bool backEnabled, bool closeVisible, std::string_view nextCaption) override;
-  void SetTitle(std::string_view title) override;
-  void LoadLogo(int page) override;
-  void ShowPage(int page) override;
-
-  // SettingsControls
-  std::string Value(Field field, int index) const override;
-  bool Apply(Field field, int index, std::string_view text) override;
-  void AddRecipient(std::string_view address) override;
-  std::string CurrentDirectory() const override;
-  void ApplyAreaChoice(int wahl) override;
-  void UpdateCompressOptions() override;
-  void LoadScaleSystem() override;
-  void StartWalk() override;
-  void RefreshUnits();
-  // The box only: its click handler would store the wizard's settings.
-  void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
-
-  INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-
- private:
-  HWND Control(int page, int id) const { return GetDlgItem(pages_[page], id); }
-  bool Checked(int page, int id) const {
-    return IsDlgButtonChecked(pages_[page], id) == BST_CHECKED;
-  }
-  void SetChecked(int page, int id, bool on) {
-    CheckDlgButton(pages_[page], id, on ? BST_CHECKED : BST_UNCHECKED);
-  }
-  void Enable(int page, int id, bool on) { EnableWindow(Control(page, id), on); }
-  void Message(const std::string& text, UINT icon = 0);
-  // The pictures share one bitmap where no step changed it (a capture that is
-  // neither cropped nor given effects is one picture); a bitmap goes when the
-  // last of them lets it go.
-  void SetPic(HBITMAP& slot, HBITMAP value) {
-    HBITMAP old = std::exchange(slot, value);
-    if (old && old != wholePic && old != tempPic && old != fxPic) DeleteObject(old);
-  }
-
-  void Move(Direction direction);
-  void OnCommand(int page, int id, int code, HWND control);
-  void OnUseCropOrEdit(bool editor);
-  void OnSelectArea();
-  void OnCopiesChange();
-  void RefreshSaveName();
-  void PrepareCrop();
-  void DoFx();
-  void EditCapture();
-  void Save();
-  void Print();
-  void Preview();
-  void MailIt();
-  void DrawLogo(const DRAWITEMSTRUCT& item);
-  void UpdateScaleTexts();
-
-  ShellHooks hooks_;
-  HWND window_ = nullptr;
-  std::array<HWND, kPageCount> pages_{};
-  HFONT titleFont_ = nullptr;
-  HBITMAP logo_ = nullptr;
-  int shownPage_ = 0;
-  bool frameVisible_ = true;
-  bool moving_ = false;
-  ScaleSystem scale_;
-  PrinterChoice printer_;
-  WizardWalk walk_{*this};
-  OutputSettings settings_{ProgramSettings(), *this};
-  DriveFolderLists lists_;
-  std::string lastSavedFile_;
-};
 
 std::unique_ptr<Wizard> theWizard;
 
@@ -243,6 +77,8 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     return FALSE;
   }
 }
+
+}  // namespace
 
 Wizard::~Wizard() {
   if (window_) DestroyWindow(window_);
@@ -353,7 +189,7 @@ void Wizard::ShowSelection() {
   LoadScaleSystem();
   SetDlgItemTextA(pages_[1], IDC_SELECTIONDISP,
                   SelectionDisplayText(rect.width, rect.height, scale_.twipsPerUnit,
-                                       scale_.unitName, DecimalSeparator())
+                                       scale_.unitName, UserDecimalSeparator())
                       .c_str());
 }
 
@@ -515,260 +351,6 @@ void Wizard::Run(WalkAction action) {
   }
 }
 
-// ---- page work ----
-
-void Wizard::UpdateScaleTexts() {
-  EffectsControls controls;
-  controls.percText = Control(2, IDC_PERCTEXT0);
-  controls.scaleTextX = Control(2, IDC_SCALETEXTX);
-  controls.scaleTextY = Control(2, IDC_SCALETEXTY);
-  controls.rotText = Control(2, IDC_ROTTEXT);
-  controls.rotScroll = Control(2, IDC_ROTSCROLL);
-  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
-  ScaleContext crop{static_cast<double>(cropRect.width), static_cast<double>(cropRect.height),
-                    scale_.twipsPerUnit, DecimalSeparator()};
-  UpdateScaleTextsWin(controls, crop);
-}
-
-void Wizard::PrepareCrop() {
-  CropInputs in;
-  in.useEditor = Checked(1, IDC_USECROPOREDIT0);
-  in.cropStyle = CropStyle();
-  const SIZE temp = BitmapSize(tempPic), whole = BitmapSize(wholePic);
-  in.tempWidth = ToTwips(temp.cx, TwipsPerPixelX);
-  in.tempHeight = ToTwips(temp.cy, TwipsPerPixelY);
-  in.wholeWidth = ToTwips(whole.cx, TwipsPerPixelX);
-  in.wholeHeight = ToTwips(whole.cy, TwipsPerPixelY);
-  in.activeWindow = ActiveWindowTwips;
-  in.fullScreen = FullScreenTwips;
-  in.selection = SelectionTwips;
-  const CropPlan plan = PlanCrop(in);
-  switch (plan.source) {
-    case CropPlan::Source::Nothing:
-      return;
-    case CropPlan::Source::Keep:
-      break;
-    case CropPlan::Source::Whole:
-      SetPic(tempPic, wholePic);
-      break;
-    case CropPlan::Source::Region:
-      SetPic(tempPic, nullptr);
-      if (plan.zeroBeforePaint) {
-        Message(kZeroSizeMessage, MB_ICONSTOP);
-      } else {
-        const TwipsRect& r = plan.cropRect;
-        SetPic(tempPic, CopyRegion(wholePic, ToPixels(r.left, TwipsPerPixelX),
-                                   ToPixels(r.top, TwipsPerPixelY),
-                                   ToPixels(r.width, TwipsPerPixelX),
-                                   ToPixels(r.height, TwipsPerPixelY)));
-      }
-      break;
-  }
-  cropRect = plan.cropRect;
-  UpdateScaleTexts();
-}
-
-void Wizard::DoFx() {
-  EffectsControls controls;
-  controls.percText = Control(2, IDC_PERCTEXT0);
-  controls.scaleTextX = Control(2, IDC_SCALETEXTX);
-  controls.scaleTextY = Control(2, IDC_SCALETEXTY);
-  controls.rotText = Control(2, IDC_ROTTEXT);
-  controls.rotScroll = Control(2, IDC_ROTSCROLL);
-  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
-  const EffectsBoxes boxes = ReadEffectsBoxes(controls);
-  if (!EffectsChanged(boxes)) {
-    // No effect to apply: the output is the working picture itself, not a copy.
-    SetPic(fxPic, tempPic);
-    return;
-  }
-  UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, DecimalSeparator()};
-  HBITMAP newFxPic = nullptr;
-  DoFxWin(window_, boxes, unit, tempPic, &newFxPic);
-  SetPic(fxPic, newFxPic);  // empty when TempPic is: no stale picture goes out
-}
-
-void Wizard::EditCapture() {
-  auto& vistlib = VistlibClient::Instance();
-  const std::string unit = scale_.unitName;
-  vistlib.VisEdit(std::to_string(scale_.twipsPerUnit), GeneralDecimalText(TwipsPerPixelX), unit);
-  scale_.unitName = unit;
-  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  DoEvents();
-  vistlib.Transfer();
-  DoEvents();
-  SetPic(tempPic, CopyBitmapFromClipboard(window_));
-  const SIZE size = BitmapSize(tempPic);
-  cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
-  cropRect.height = ToTwips(size.cy, TwipsPerPixelY);
-  SetCursor(previous);
-  Show();
-}
-
-void Wizard::RefreshSaveName() {
-  SaveTarget target;
-  target.folder = Value(Field::Path, 0);
-  target.baseName = Value(Field::Name, 0);
-  target.formatEntry = WindowText(Control(3, IDC_FILEFORMAT));
-  target.compressSave = Checked(3, IDC_COMPRESSSAVE);
-  target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
-  SetDlgItemTextA(pages_[3], IDC_SAVENAME, AutoFileNameWin(target).c_str());
-}
-
-void Wizard::Save() {
-  SaveTarget target;
-  target.folder = Value(Field::Path, 0);
-  target.baseName = Value(Field::Name, 0);
-  target.formatEntry = WindowText(Control(3, IDC_FILEFORMAT));
-  target.compressSave = Checked(3, IDC_COMPRESSSAVE);
-  target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
-  const SaveOutcome outcome = SaveItWin(window_, target, fxPic, lastSavedFile_);
-  if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
-}
-
-void Wizard::Print() {
-  print::PrintFxPic(window_, {WindowText(Control(6, IDC_COPIES)), Checked(6, IDC_STRETCHPRINT),
-                              fxPic, printer_.DevNames(), printer_.DevMode()});
-}
-
-void Wizard::Preview() {
-  print::OpenOutputPreview([this] {
-    DoFx();
-    return fxPic;
-  });
-}
-
-void Wizard::MailIt() {
-  SendMailFromPage(window_,
-                   {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
-                    Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL),
-                    Control(3, IDC_FILEFORMAT)},
-                   fxPic, hooks_.showSetup);
-}
-
-void Wizard::OnUseCropOrEdit(bool editor) {
-  SetChecked(1, IDC_USECROPOREDIT0, editor);
-  SetChecked(1, IDC_USECROPOREDIT1, !editor);
-  Enable(1, IDC_PRIVGETSELECTIONWINDOW, editor);
-  Enable(1, IDC_AUTOMATE0, editor);
-  for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_SELECTAREA,
-                 IDC_SELECTIONDISP})
-    Enable(1, id, !editor);
-}
-
-void Wizard::OnSelectArea() {
-  if (!hooks_.runAreaSelector) return;
-  DialogOpen = true;
-  const int style = hooks_.runAreaSelector(window_, wholePic, CropStyle());
-  if (style >= 0) SetCropStyle(style);
-  Show();
-  DialogOpen = false;
-}
-
-void Wizard::OnCopiesChange() {
-  const std::string text = WindowText(Control(6, IDC_COPIES));
-  if (text.empty()) return;
-  const double copies = Val(text);
-  if (copies > 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copies");
-  else if (copies == 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copy");
-}
-
-// ---- settings on the controls ----
-
-std::string Wizard::Value(Field field, int index) const {
-  auto box = [&](int page, int id) { return std::string(Checked(page, id) ? "1" : "0"); };
-  switch (field) {
-    case Field::NotShow: return box(index, IDC_NOTSHOW);
-    case Field::Automate: return box(kAutomatePage[index], IDC_AUTOMATE0 + index);
-    case Field::Path:
-      return lists_.Path();
-    case Field::Name: return WindowText(Control(3, IDC_VISTRELNAME));
-    case Field::Rotate: return WindowText(Control(2, IDC_ROTTEXT));
-    case Field::Scaleing: return WindowText(Control(2, IDC_PERCTEXT0));
-    case Field::Effect: return box(2, IDC_EFFECT0 + index);
-    case Field::Subject: return WindowText(Control(5, IDC_SUBJECT));
-    case Field::MessageBody: return WindowText(Control(5, IDC_MSGBODY));
-    case Field::MailAsZip: return box(5, IDC_COMPRESSMAIL);
-    case Field::SaveAsZip: return box(3, IDC_COMPRESSSAVE);
-    case Field::MailAsExe: return box(5, IDC_COMPILEZIPMAIL);
-    case Field::SaveAsExe: return box(3, IDC_COMPILEZIPSAVE);
-    case Field::FileFormat:
-      return std::to_string(SendMessageA(Control(3, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0));
-    case Field::UseCropOrEdit: return Checked(1, IDC_USECROPOREDIT0) ? "0" : "1";
-    case Field::CropStyle: {
-      const int style = CropStyle();
-      return style < 0 ? std::string() : std::to_string(style);
-    }
-    case Field::StretchToPage: return box(6, IDC_STRETCHPRINT);
-    case Field::MailTo: return WindowText(Control(5, IDC_MAILTO));
-  }
-  return {};
-}
-
-bool Wizard::Apply(Field field, int index, std::string_view value) {
-  const std::string text(value);
-  const bool on = Val(text) != 0;
-  auto box = [&](int page, int id) {
-    SetChecked(page, id, on);
-    OnCommand(page, id, BN_CLICKED, Control(page, id));
-  };
-  auto edit = [&](int page, int id) { SetDlgItemTextA(pages_[page], id, text.c_str()); };
-  switch (field) {
-    case Field::NotShow: box(index, IDC_NOTSHOW); break;
-    case Field::Automate: box(kAutomatePage[index], IDC_AUTOMATE0 + index); break;
-    case Field::Path: {
-      if (!lists_.SetPath(text)) return false;
-      RefreshSaveName();
-      break;
-    }
-    case Field::Name: edit(3, IDC_VISTRELNAME); break;
-    case Field::Rotate: edit(2, IDC_ROTTEXT); break;
-    case Field::Scaleing: edit(2, IDC_PERCTEXT0); break;
-    case Field::Effect: box(2, IDC_EFFECT0 + index); break;
-    case Field::Subject: edit(5, IDC_SUBJECT); break;
-    case Field::MessageBody: edit(5, IDC_MSGBODY); break;
-    case Field::MailAsZip: box(5, IDC_COMPRESSMAIL); break;
-    case Field::SaveAsZip: box(3, IDC_COMPRESSSAVE); break;
-    case Field::MailAsExe: box(5, IDC_COMPILEZIPMAIL); break;
-    case Field::SaveAsExe: box(3, IDC_COMPILEZIPSAVE); break;
-    case Field::FileFormat:
-      SendMessageA(Control(3, IDC_FILEFORMAT), CB_SETCURSEL, static_cast<WPARAM>(Val(text)), 0);
-      OnCommand(3, IDC_FILEFORMAT, CBN_SELCHANGE, Control(3, IDC_FILEFORMAT));
-      break;
-    case Field::UseCropOrEdit: OnUseCropOrEdit(text == "0"); break;
-    case Field::CropStyle: SetCropStyle(static_cast<int>(Val(text))); break;
-    case Field::StretchToPage: box(6, IDC_STRETCHPRINT); break;
-    case Field::MailTo: edit(5, IDC_MAILTO); break;
-  }
-  return true;
-}
-
-void Wizard::AddRecipient(std::string_view address) {
-  const std::string text(address);
-  SendMessageA(Control(5, IDC_MAILTO), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-std::string Wizard::CurrentDirectory() const {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
-  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string("C:\\");
-}
-
-void Wizard::ApplyAreaChoice(int wahl) {
-  if (hooks_.applyAreaChoice) hooks_.applyAreaChoice(wahl);
-}
-
-void Wizard::UpdateCompressOptions() {
-  vistrel::UpdateCompressOptions(Control(3, IDC_COMPRESSSAVE), Control(3, IDC_COMPILEZIPSAVE),
-                                 Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL));
-}
-
-void Wizard::LoadScaleSystem() {
-  scale_ = wizard::LoadScaleSystem(ProgramSettings(), TwipsPerPixelX, scale_,
-                                   [this](const std::string& text) { Message(text); });
-  SetDlgItemTextA(pages_[2], IDC_SCALETITLE0, scale_.unitName.c_str());
-}
-
 // ---- messages ----
 
 void Wizard::DrawLogo(const DRAWITEMSTRUCT& item) {
@@ -839,10 +421,7 @@ INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
       return TRUE;
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(lParam) == Control(2, IDC_ROTSCROLL)) {
-        EffectsControls controls;
-        controls.rotText = Control(2, IDC_ROTTEXT);
-        controls.rotScroll = Control(2, IDC_ROTSCROLL);
-        RotScrollChange(controls);
+        RotScrollChange(EffectsPageControls());
       }
       return TRUE;
   }
@@ -941,16 +520,8 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
     case IDC_SCALETEXTY:
     case IDC_ROTTEXT: {
       if (code != EN_CHANGE) break;
-      EffectsControls controls;
-      controls.percText = Control(2, IDC_PERCTEXT0);
-      controls.scaleTextX = Control(2, IDC_SCALETEXTX);
-      controls.scaleTextY = Control(2, IDC_SCALETEXTY);
-      controls.rotText = Control(2, IDC_ROTTEXT);
-      controls.rotScroll = Control(2, IDC_ROTSCROLL);
-      for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
-      ScaleContext crop{static_cast<double>(cropRect.width),
-                        static_cast<double>(cropRect.height), scale_.twipsPerUnit,
-                        DecimalSeparator()};
+      const EffectsControls controls = EffectsPageControls();
+      const ScaleContext crop = CropScale();
       if (id == IDC_ROTTEXT) {
         RotTextChange(controls);
       } else if (GetFocus() == control) {
@@ -967,7 +538,6 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
   (void)page;
 }
 
-}  // namespace
 
 // ---- the interface ----
 

@@ -1,0 +1,103 @@
+// The wizard's settings on its controls: the values the settings code reads
+// from the pages and writes back to them, and the few page changes it asks for.
+#include "wizard_window_win.h"
+
+#include "number_text.h"
+
+namespace vistrel::wizard {
+
+std::string Wizard::Value(Field field, int index) const {
+  auto box = [&](int page, int id) { return std::string(Checked(page, id) ? "1" : "0"); };
+  switch (field) {
+    case Field::NotShow: return box(index, IDC_NOTSHOW);
+    case Field::Automate: return box(kAutomatePage[index], IDC_AUTOMATE0 + index);
+    case Field::Path:
+      return lists_.Path();
+    case Field::Name: return WindowText(Control(3, IDC_VISTRELNAME));
+    case Field::Rotate: return WindowText(Control(2, IDC_ROTTEXT));
+    case Field::Scaleing: return WindowText(Control(2, IDC_PERCTEXT0));
+    case Field::Effect: return box(2, IDC_EFFECT0 + index);
+    case Field::Subject: return WindowText(Control(5, IDC_SUBJECT));
+    case Field::MessageBody: return WindowText(Control(5, IDC_MSGBODY));
+    case Field::MailAsZip: return box(5, IDC_COMPRESSMAIL);
+    case Field::SaveAsZip: return box(3, IDC_COMPRESSSAVE);
+    case Field::MailAsExe: return box(5, IDC_COMPILEZIPMAIL);
+    case Field::SaveAsExe: return box(3, IDC_COMPILEZIPSAVE);
+    case Field::FileFormat:
+      return std::to_string(SendMessageA(Control(3, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0));
+    case Field::UseCropOrEdit: return Checked(1, IDC_USECROPOREDIT0) ? "0" : "1";
+    case Field::CropStyle: {
+      const int style = CropStyle();
+      return style < 0 ? std::string() : std::to_string(style);
+    }
+    case Field::StretchToPage: return box(6, IDC_STRETCHPRINT);
+    case Field::MailTo: return WindowText(Control(5, IDC_MAILTO));
+  }
+  return {};
+}
+
+bool Wizard::Apply(Field field, int index, std::string_view value) {
+  const std::string text(value);
+  const bool on = Val(text) != 0;
+  auto box = [&](int page, int id) {
+    SetChecked(page, id, on);
+    OnCommand(page, id, BN_CLICKED, Control(page, id));
+  };
+  auto edit = [&](int page, int id) { SetDlgItemTextA(pages_[page], id, text.c_str()); };
+  switch (field) {
+    case Field::NotShow: box(index, IDC_NOTSHOW); break;
+    case Field::Automate: box(kAutomatePage[index], IDC_AUTOMATE0 + index); break;
+    case Field::Path: {
+      if (!lists_.SetPath(text)) return false;
+      RefreshSaveName();
+      break;
+    }
+    case Field::Name: edit(3, IDC_VISTRELNAME); break;
+    case Field::Rotate: edit(2, IDC_ROTTEXT); break;
+    case Field::Scaleing: edit(2, IDC_PERCTEXT0); break;
+    case Field::Effect: box(2, IDC_EFFECT0 + index); break;
+    case Field::Subject: edit(5, IDC_SUBJECT); break;
+    case Field::MessageBody: edit(5, IDC_MSGBODY); break;
+    case Field::MailAsZip: box(5, IDC_COMPRESSMAIL); break;
+    case Field::SaveAsZip: box(3, IDC_COMPRESSSAVE); break;
+    case Field::MailAsExe: box(5, IDC_COMPILEZIPMAIL); break;
+    case Field::SaveAsExe: box(3, IDC_COMPILEZIPSAVE); break;
+    case Field::FileFormat:
+      SendMessageA(Control(3, IDC_FILEFORMAT), CB_SETCURSEL, static_cast<WPARAM>(Val(text)), 0);
+      OnCommand(3, IDC_FILEFORMAT, CBN_SELCHANGE, Control(3, IDC_FILEFORMAT));
+      break;
+    case Field::UseCropOrEdit: OnUseCropOrEdit(text == "0"); break;
+    case Field::CropStyle: SetCropStyle(static_cast<int>(Val(text))); break;
+    case Field::StretchToPage: box(6, IDC_STRETCHPRINT); break;
+    case Field::MailTo: edit(5, IDC_MAILTO); break;
+  }
+  return true;
+}
+
+void Wizard::AddRecipient(std::string_view address) {
+  const std::string text(address);
+  SendMessageA(Control(5, IDC_MAILTO), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string Wizard::CurrentDirectory() const {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
+  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string("C:\\");
+}
+
+void Wizard::ApplyAreaChoice(int wahl) {
+  if (hooks_.applyAreaChoice) hooks_.applyAreaChoice(wahl);
+}
+
+void Wizard::UpdateCompressOptions() {
+  vistrel::UpdateCompressOptions(Control(3, IDC_COMPRESSSAVE), Control(3, IDC_COMPILEZIPSAVE),
+                                 Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL));
+}
+
+void Wizard::LoadScaleSystem() {
+  scale_ = wizard::LoadScaleSystem(ProgramSettings(), TwipsPerPixelX, scale_,
+                                   [this](const std::string& text) { Message(text); });
+  SetDlgItemTextA(pages_[2], IDC_SCALETITLE0, scale_.unitName.c_str());
+}
+
+}  // namespace vistrel::wizard

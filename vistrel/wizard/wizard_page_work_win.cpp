@@ -1,0 +1,214 @@
+// The work the wizard's pages start, from their buttons or from the walk:
+// cropping, effects, the editor, saving, printing, the preview and mail. Each
+// output's own work lives in its room; this file hands it the wizard's
+// pictures and the pages' values.
+#include "crop_preparation.h"
+#include "fx_exchange_win.h"
+#include "number_text.h"
+#include "print_run_win.h"
+#include "save_it_win.h"
+#include "send_mail_win.h"
+#include "shell_state.h"
+#include "vistlib_client_win.h"
+#include "wizard_window_win.h"
+
+namespace vistrel::wizard {
+
+namespace {
+
+int32_t ToTwips(double pixels, double twipsPerPixel) {
+  return RoundToInt32(pixels * twipsPerPixel).value_or(0);
+}
+
+int ToPixels(int32_t twips, double twipsPerPixel) {
+  if (twipsPerPixel <= 0) return 0;
+  return RoundToInt32(twips / twipsPerPixel).value_or(0);
+}
+
+// A new bitmap of `width` x `height` pixels holding the part of `source` at
+// (`left`, `top`); what lies outside the source stays white. Null for an
+// empty size.
+HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
+  if (width <= 0 || height <= 0) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP result = CreateCompatibleBitmap(screen, width, height);
+  HDC target = CreateCompatibleDC(screen);
+  HDC from = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  if (result == nullptr || target == nullptr || from == nullptr) {
+    if (target) DeleteDC(target);
+    if (from) DeleteDC(from);
+    if (result) DeleteObject(result);
+    return nullptr;
+  }
+  HGDIOBJ oldTarget = SelectObject(target, result);
+  RECT all = {0, 0, width, height};
+  FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (source != nullptr) {
+    HGDIOBJ oldFrom = SelectObject(from, source);
+    BitBlt(target, 0, 0, width, height, from, left, top, SRCCOPY);
+    SelectObject(from, oldFrom);
+  }
+  SelectObject(target, oldTarget);
+  DeleteDC(target);
+  DeleteDC(from);
+  return result;
+}
+
+}  // namespace
+
+EffectsControls Wizard::EffectsPageControls() const {
+  EffectsControls controls;
+  controls.percText = Control(2, IDC_PERCTEXT0);
+  controls.scaleTextX = Control(2, IDC_SCALETEXTX);
+  controls.scaleTextY = Control(2, IDC_SCALETEXTY);
+  controls.rotText = Control(2, IDC_ROTTEXT);
+  controls.rotScroll = Control(2, IDC_ROTSCROLL);
+  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
+  return controls;
+}
+
+ScaleContext Wizard::CropScale() const {
+  return {static_cast<double>(cropRect.width), static_cast<double>(cropRect.height),
+          scale_.twipsPerUnit, UserDecimalSeparator()};
+}
+
+SaveTarget Wizard::CurrentSaveTarget() const {
+  SaveTarget target;
+  target.folder = Value(Field::Path, 0);
+  target.baseName = Value(Field::Name, 0);
+  target.formatEntry = WindowText(Control(3, IDC_FILEFORMAT));
+  target.compressSave = Checked(3, IDC_COMPRESSSAVE);
+  target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
+  return target;
+}
+
+void Wizard::UpdateScaleTexts() {
+  UpdateScaleTextsWin(EffectsPageControls(), CropScale());
+}
+
+void Wizard::PrepareCrop() {
+  CropInputs in;
+  in.useEditor = Checked(1, IDC_USECROPOREDIT0);
+  in.cropStyle = CropStyle();
+  const SIZE temp = BitmapSize(tempPic), whole = BitmapSize(wholePic);
+  in.tempWidth = ToTwips(temp.cx, TwipsPerPixelX);
+  in.tempHeight = ToTwips(temp.cy, TwipsPerPixelY);
+  in.wholeWidth = ToTwips(whole.cx, TwipsPerPixelX);
+  in.wholeHeight = ToTwips(whole.cy, TwipsPerPixelY);
+  in.activeWindow = ActiveWindowTwips;
+  in.fullScreen = FullScreenTwips;
+  in.selection = SelectionTwips;
+  const CropPlan plan = PlanCrop(in);
+  switch (plan.source) {
+    case CropPlan::Source::Nothing:
+      return;
+    case CropPlan::Source::Keep:
+      break;
+    case CropPlan::Source::Whole:
+      SetPic(tempPic, wholePic);
+      break;
+    case CropPlan::Source::Region:
+      SetPic(tempPic, nullptr);
+      if (plan.zeroBeforePaint) {
+        Message(kZeroSizeMessage, MB_ICONSTOP);
+      } else {
+        const TwipsRect& r = plan.cropRect;
+        SetPic(tempPic, CopyRegion(wholePic, ToPixels(r.left, TwipsPerPixelX),
+                                   ToPixels(r.top, TwipsPerPixelY),
+                                   ToPixels(r.width, TwipsPerPixelX),
+                                   ToPixels(r.height, TwipsPerPixelY)));
+      }
+      break;
+  }
+  cropRect = plan.cropRect;
+  UpdateScaleTexts();
+}
+
+void Wizard::DoFx() {
+  const EffectsBoxes boxes = ReadEffectsBoxes(EffectsPageControls());
+  if (!EffectsChanged(boxes)) {
+    // No effect to apply: the output is the working picture itself, not a copy.
+    SetPic(fxPic, tempPic);
+    return;
+  }
+  UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, UserDecimalSeparator()};
+  HBITMAP newFxPic = nullptr;
+  DoFxWin(window_, boxes, unit, tempPic, &newFxPic);
+  SetPic(fxPic, newFxPic);  // empty when TempPic is: no stale picture goes out
+}
+
+void Wizard::EditCapture() {
+  auto& vistlib = VistlibClient::Instance();
+  const std::string unit = scale_.unitName;
+  vistlib.VisEdit(std::to_string(scale_.twipsPerUnit), GeneralDecimalText(TwipsPerPixelX), unit);
+  scale_.unitName = unit;
+  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  DoEvents();
+  vistlib.Transfer();
+  DoEvents();
+  SetPic(tempPic, CopyBitmapFromClipboard(window_));
+  const SIZE size = BitmapSize(tempPic);
+  cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
+  cropRect.height = ToTwips(size.cy, TwipsPerPixelY);
+  SetCursor(previous);
+  Show();
+}
+
+void Wizard::RefreshSaveName() {
+  SetDlgItemTextA(pages_[3], IDC_SAVENAME, AutoFileNameWin(CurrentSaveTarget()).c_str());
+}
+
+void Wizard::Save() {
+  const SaveOutcome outcome = SaveItWin(window_, CurrentSaveTarget(), fxPic, lastSavedFile_);
+  if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
+}
+
+void Wizard::Print() {
+  print::PrintFxPic(window_, {WindowText(Control(6, IDC_COPIES)), Checked(6, IDC_STRETCHPRINT),
+                              fxPic, printer_.DevNames(), printer_.DevMode()});
+}
+
+void Wizard::Preview() {
+  print::OpenOutputPreview([this] {
+    DoFx();
+    return fxPic;
+  });
+}
+
+void Wizard::MailIt() {
+  SendMailFromPage(window_,
+                   {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
+                    Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL),
+                    Control(3, IDC_FILEFORMAT)},
+                   fxPic, hooks_.showSetup);
+}
+
+void Wizard::OnUseCropOrEdit(bool editor) {
+  SetChecked(1, IDC_USECROPOREDIT0, editor);
+  SetChecked(1, IDC_USECROPOREDIT1, !editor);
+  Enable(1, IDC_PRIVGETSELECTIONWINDOW, editor);
+  Enable(1, IDC_AUTOMATE0, editor);
+  for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_SELECTAREA,
+                 IDC_SELECTIONDISP})
+    Enable(1, id, !editor);
+}
+
+void Wizard::OnSelectArea() {
+  if (!hooks_.runAreaSelector) return;
+  DialogOpen = true;
+  const int style = hooks_.runAreaSelector(window_, wholePic, CropStyle());
+  if (style >= 0) SetCropStyle(style);
+  Show();
+  DialogOpen = false;
+}
+
+void Wizard::OnCopiesChange() {
+  const std::string text = WindowText(Control(6, IDC_COPIES));
+  if (text.empty()) return;
+  const double copies = Val(text);
+  if (copies > 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copies");
+  else if (copies == 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copy");
+}
+
+}  // namespace vistrel::wizard

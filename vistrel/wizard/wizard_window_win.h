@@ -1,0 +1,143 @@
+#pragma once
+// The wizard window's class, shared by the files that make it up: the window,
+// its messages and the walk (wizard_win.cpp), the work the pages' buttons and
+// the walk's steps start (wizard_page_work_win.cpp), and the settings moved
+// between the store and the controls (wizard_fields_win.cpp). Nothing outside
+// the wizard includes it; the rest of the program uses wizard_win.h.
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "auto_file_name.h"
+#include "effects_page_boxes_win.h"
+#include "output_settings.h"
+#include "preview_win.h"
+#include "printer_choice_win.h"
+#include "program_settings_win.h"
+#include "save_page_lists_win.h"
+#include "scale_system.h"
+#include "wizard_res.h"
+#include "wizard_walk.h"
+#include "wizard_win.h"
+
+namespace vistrel::wizard {
+
+// The page that holds each "Auto click" box.
+inline constexpr std::array<int, kAutomateCount> kAutomatePage = {1, 3, 6, 3, 3, 4, 4, 2, 5};
+
+std::string WindowText(HWND control);
+// Width and height of a bitmap; 0 x 0 for none.
+SIZE BitmapSize(HBITMAP bitmap);
+
+class Wizard final : public WalkHost, public SettingsControls {
+ public:
+  explicit Wizard(const ShellHooks& hooks) : hooks_(hooks) {
+    if (!hooks_.hideOutputPreview) hooks_.hideOutputPreview = print::HideOutputPreview;
+  }
+  ~Wizard() override;
+
+  bool Create(HINSTANCE instance);
+  HWND Window() const { return window_; }
+  HWND Page(int page) const { return pages_[page]; }
+
+  // Shell entry points.
+  void OpenWizard();
+  void Show();
+  void CloseWizard();
+  void ShowSelection();
+  void SetCropStyle(int style);
+  int CropStyle() const;
+  bool LoadWholePicFromClipboard();
+  void ResetCurrentPage() { walk_.SetCurrentPage(0); }
+
+  TwipsRect cropRect;
+  HBITMAP wholePic = nullptr;
+  HBITMAP tempPic = nullptr;
+  HBITMAP fxPic = nullptr;
+
+  // WalkHost
+  bool NotShow(int page) const override;
+  bool Automate(int index) const override;
+  bool EndAfterShot() const override;
+  void Run(WalkAction action) override;
+  void HideFrameAndLogo() override;
+  void ShowFrameAndLogo() override;
+  void SetButtons(bool backEnabled, bool closeVisible, std::string_view nextCaption) override;
+  void SetTitle(std::string_view title) override;
+  void LoadLogo(int page) override;
+  void ShowPage(int page) override;
+
+  // SettingsControls
+  std::string Value(Field field, int index) const override;
+  bool Apply(Field field, int index, std::string_view text) override;
+  void AddRecipient(std::string_view address) override;
+  std::string CurrentDirectory() const override;
+  void ApplyAreaChoice(int wahl) override;
+  void UpdateCompressOptions() override;
+  void LoadScaleSystem() override;
+  void StartWalk() override;
+  void RefreshUnits();
+  // The box only: its click handler would store the wizard's settings.
+  void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
+
+  INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  HWND Control(int page, int id) const { return GetDlgItem(pages_[page], id); }
+  bool Checked(int page, int id) const {
+    return IsDlgButtonChecked(pages_[page], id) == BST_CHECKED;
+  }
+  void SetChecked(int page, int id, bool on) {
+    CheckDlgButton(pages_[page], id, on ? BST_CHECKED : BST_UNCHECKED);
+  }
+  void Enable(int page, int id, bool on) { EnableWindow(Control(page, id), on); }
+  void Message(const std::string& text, UINT icon = 0);
+  // The effects page's boxes, and the save target the save page shows.
+  EffectsControls EffectsPageControls() const;
+  ScaleContext CropScale() const;
+  SaveTarget CurrentSaveTarget() const;
+  // The pictures share one bitmap where no step changed it (a capture that is
+  // neither cropped nor given effects is one picture); a bitmap goes when the
+  // last of them lets it go.
+  void SetPic(HBITMAP& slot, HBITMAP value) {
+    HBITMAP old = std::exchange(slot, value);
+    if (old && old != wholePic && old != tempPic && old != fxPic) DeleteObject(old);
+  }
+
+  void Move(Direction direction);
+  void OnCommand(int page, int id, int code, HWND control);
+  void OnUseCropOrEdit(bool editor);
+  void OnSelectArea();
+  void OnCopiesChange();
+  void RefreshSaveName();
+  void PrepareCrop();
+  void DoFx();
+  void EditCapture();
+  void Save();
+  void Print();
+  void Preview();
+  void MailIt();
+  void DrawLogo(const DRAWITEMSTRUCT& item);
+  void UpdateScaleTexts();
+
+  ShellHooks hooks_;
+  HWND window_ = nullptr;
+  std::array<HWND, kPageCount> pages_{};
+  HFONT titleFont_ = nullptr;
+  HBITMAP logo_ = nullptr;
+  int shownPage_ = 0;
+  bool frameVisible_ = true;
+  bool moving_ = false;
+  ScaleSystem scale_;
+  PrinterChoice printer_;
+  WizardWalk walk_{*this};
+  OutputSettings settings_{ProgramSettings(), *this};
+  DriveFolderLists lists_;
+  std::string lastSavedFile_;
+};
+
+}  // namespace vistrel::wizard
