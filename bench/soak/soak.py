@@ -7,6 +7,7 @@ in the same session with nothing of ours, so that what Wine itself keeps per
 capture shows beside ours. Then the peak of
 private bytes during one capture-to-png at the display's size, in frames
 (width x height x 4 bytes)."""
+import collections
 import os
 import re
 import statistics
@@ -190,9 +191,28 @@ def main():
                       f"peer {peer_samples[-1][1]}", flush=True)
         peaks = [peak_during_capture(out, pid) for _ in range(5)]
         report(samples, peer_samples, peaks)
+        if DETAIL:
+            last = samples[-1][0] + 1
+            print(f"busy heap blocks that grew most from capture 1 to capture {last}:")
+            grown_blocks(DETAIL / "blocks-1.txt", DETAIL / f"blocks-{last}.txt")
     finally:
         program.stop()
         peer.stop()
+
+
+def grown_blocks(first, last, shown=8):
+    """From two SOAK_DETAIL block lists: the block sizes whose count grew most."""
+    def sizes(path):
+        counts = collections.Counter()
+        for line in path.read_text().splitlines():
+            fields = line.split()
+            counts[(fields[0], int(fields[2]))] += 1
+        return counts
+    grown = sizes(last)
+    grown.subtract(sizes(first))
+    for (heap, size), count in grown.most_common(shown):
+        if count > 0:
+            print(f"  heap {heap}: {count:+d} blocks of {size} bytes ({count * size:+d} bytes)")
 
 
 def report(samples, peer_samples, peaks):
