@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "soak_counts.h"
+#include "soak_heaps_win.h"
 
 namespace {
 
@@ -46,6 +47,42 @@ unsigned CountUser() {
   return count;
 }
 
+// Every busy block of every heap; with a list file, one line per block:
+// heap, address, size and its first bytes, so that blocks that stay from one
+// sample to the next can be told apart and recognised.
+void CountHeaps(SoakCounts& counts) {
+  HANDLE list = INVALID_HANDLE_VALUE;
+  if (counts.blockList[0]) {
+    list = CreateFileW(counts.blockList, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  }
+  HeapTotals totals = WalkBusyBlocks([list](DWORD heap, const PROCESS_HEAP_ENTRY& entry) {
+    if (list == INVALID_HANDLE_VALUE) return;
+    char line[200];
+    int length = wsprintfA(line, "%lu %p %lu ", heap, entry.lpData, entry.cbData);
+    const auto* bytes = static_cast<const unsigned char*>(entry.lpData);
+    for (DWORD i = 0; i < entry.cbData && i < 64; ++i) length += wsprintfA(line + length, "%02x", bytes[i]);
+    line[length++] = '\n';
+    DWORD written = 0;
+    WriteFile(list, line, length, &written, nullptr);
+  });
+  counts.heapBlocks = totals.blocks;
+  counts.heapBytes = totals.bytes;
+  if (list != INVALID_HANDLE_VALUE) CloseHandle(list);
+}
+
+DWORD CommittedPrivate() {
+  DWORD total = 0;
+  MEMORY_BASIC_INFORMATION info{};
+  UINT_PTR at = 0;
+  while (VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info) == sizeof info) {
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+    UINT_PTR next = reinterpret_cast<UINT_PTR>(info.BaseAddress) + info.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return total;
+}
+
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
@@ -56,6 +93,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (counts) {
       counts->gdi = CountGdi();
       counts->user = CountUser();
+      CountHeaps(*counts);
+      counts->committed = CommittedPrivate();
       counts->done = 1;
       UnmapViewOfFile(counts);
     }

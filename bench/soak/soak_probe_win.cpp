@@ -1,9 +1,12 @@
 // Prints one line about a running process, found by its executable name:
-//   gdi <n> user <n> handles <n> private <bytes> how <api|inside>
+//   gdi <n> user <n> handles <n> private <bytes> heapblocks <n> heapbytes <n>
+//   committed <bytes> how <api|inside>
 // GDI and USER object counts come from GetGuiResources; where that answers
 // nothing (Wine) soak_count.dll, beside this program, counts them from inside
-// the process. Private bytes are Windows' count (Wine reports only swapped-out
-// memory there). Exit code 1 when the process is not found or cannot be read.
+// the process, as it counts the busy heap blocks and the committed private
+// memory (and lists the blocks into the file named by a second argument).
+// Private bytes are Windows' count (Wine reports only swapped-out memory
+// there). Exit code 1 when the process is not found or cannot be read.
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -67,7 +70,7 @@ DWORD CountHandles(DWORD pid) {
   return count;
 }
 
-bool CountInside(HANDLE process, SoakCounts& out) {
+bool CountInside(HANDLE process, const wchar_t* blockList, SoakCounts& out) {
   HANDLE mapping =
       CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SoakCounts), kSoakCountsName);
   if (!mapping) return false;
@@ -75,6 +78,7 @@ bool CountInside(HANDLE process, SoakCounts& out) {
   bool ok = false;
   if (counts) {
     *counts = {};
+    if (blockList) lstrcpynW(counts->blockList, blockList, MAX_PATH);
     wchar_t dll[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, dll, MAX_PATH);
     while (length > 0 && dll[length - 1] != L'\\') --length;
@@ -102,7 +106,9 @@ bool CountInside(HANDLE process, SoakCounts& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
+  if (argc != 2 && argc != 3) return 2;
+  wchar_t blockList[MAX_PATH] = L"";
+  if (argc == 3) MultiByteToWideChar(CP_ACP, 0, argv[2], -1, blockList, MAX_PATH);
   DWORD pid = FindProcess(argv[1]);
   if (!pid) return 1;
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
@@ -111,17 +117,22 @@ int main(int argc, char** argv) {
   counts.gdi = GetGuiResources(process, GR_GDIOBJECTS);
   counts.user = GetGuiResources(process, GR_USEROBJECTS);
   const char* how = "api";
+  SoakCounts inside{};
+  // Heap figures come from inside the process in any case.
+  if (!CountInside(process, argc == 3 ? blockList : nullptr, inside)) return 1;
   if (counts.gdi == 0 && counts.user == 0) {
     how = "inside";
-    if (!CountInside(process, counts)) return 1;
+    counts.gdi = inside.gdi;
+    counts.user = inside.user;
   }
   DWORD handles = 0;
   if (!GetProcessHandleCount(process, &handles) || handles == 0) handles = CountHandles(pid);
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof memory;
   GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-  std::printf("gdi %lu user %lu handles %lu private %llu how %s\n", counts.gdi, counts.user, handles,
-              static_cast<unsigned long long>(memory.PrivateUsage), how);
+  std::printf("gdi %lu user %lu handles %lu private %llu heapblocks %lu heapbytes %lu committed %lu how %s\n",
+              counts.gdi, counts.user, handles, static_cast<unsigned long long>(memory.PrivateUsage),
+              inside.heapBlocks, inside.heapBytes, inside.committed, how);
   CloseHandle(process);
   return 0;
 }
