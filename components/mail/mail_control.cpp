@@ -34,6 +34,8 @@ MailControl::~MailControl() { Disconnect(); }
 void MailControl::Reset() {
   recipient.clear();
   server.clear();
+  port = 25;
+  login = {};
   sender.clear();
   replyTo.clear();
   subject.clear();
@@ -112,12 +114,14 @@ bool MailControl::Connect() {
   Disconnect();
   std::string host;
   uint16_t port = 25;
-  if (!SplitServer(Trim(server), host, port))
+  bool named = false;
+  if (!SplitServer(Trim(server), host, port, &named))
     return Fail(kBadServerName, "The server's name is not valid: " + server);
+  if (!named) port = this->port;
   transport_ = makeTransport_();
-  SmtpHooks hooks{onDebug, onProgress, idle};
+  SmtpHooks hooks{onDebug, onProgress, idle, onStage};
   client_ = std::make_unique<SmtpClient>(*transport_, hooks, timeouts);
-  if (client_->Connect(host, port)) return true;
+  if (client_->Connect(host, port, login)) return true;
   error_ = client_->Error();
   return false;
 }
