@@ -17,7 +17,7 @@ sys.path.insert(0, str(top / "tests" / "e2e"))
 os.chdir(top)
 
 from harness import Program, driver, wait_until  # noqa: E402
-from output_helpers import (OUTPUT_DRIVER, WIZARD, PatternOnScreen, capture, make_pattern,  # noqa: E402
+from output_helpers import (OUTPUT_DRIVER, SETTINGS, WIZARD, PatternOnScreen, capture, make_pattern,  # noqa: E402
                             page_driver, reg_add, show_every_page, wait_main_window)
 from test_setup import open_setup, press  # noqa: E402
 from tls_mail_server import PASSWORD, USER, Authority, TlsMailServer  # noqa: E402
@@ -90,6 +90,10 @@ def main():
         server.stop()
         shown.close()
         Authority.distrust()
+        # The plain benchmark runs in the same prefix: no encryption or login left for it.
+        for key in ("SMTP_Port", "SMTP_Security", "SMTP_User", "SMTP_Password"):
+            subprocess.run(["wine", "reg", "delete", SETTINGS + r"\Mail", "/v", key, "/f"],
+                           capture_output=True, stdin=subprocess.DEVNULL)
 
 
 if __name__ == "__main__":
