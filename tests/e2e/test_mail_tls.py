@@ -10,7 +10,7 @@ import time
 
 import pytest
 
-from harness import DIST, driver, screenshot, wait_until
+from harness import DIST, Program, driver, screenshot, wait_until
 from output_helpers import (SETTINGS, PatternOnScreen, capture, make_pattern, metric, page_driver,
                             reg_add, region, wait_main_window)
 from test_mail import (FAILED, PATTERN_AT, PATTERN_INSIDE, PATTERN_SIZE, _message_text,
@@ -39,6 +39,11 @@ def certificates(tmp_path):
     trusted.trust()
     yield made
     Authority.distrust()
+    # The first program start after the trusted roots changed has stalled driver calls
+    # made meanwhile; one start here, while nothing waits on it, spares the next test.
+    settle = Program()
+    time.sleep(5)
+    settle.stop()
     subprocess.run(clear, capture_output=True, stdin=subprocess.DEVNULL)
 
 
