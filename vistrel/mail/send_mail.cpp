@@ -241,7 +241,12 @@ MailOutcome SendMail(const MailInputs& inputs, MailPorts& ports, SettingsStore& 
     ports.ShowProgress(ProgressPercent(first, second));
   };
   mail.idle = [&ports] { ports.DoEvents(); };
-  mail.onStage = [&ports](const std::string& line) { StatusLine(ports, line); };
+  mail.onStage = [&ports](const std::string& line) {
+    // With MoreInfo the server's replies are shown as they arrive already.
+    mail::ReplyLine reply;
+    if (ports.MoreInfo() && mail::ParseReplyLine(line, reply)) return;
+    StatusLine(ports, line);
+  };
   Operation operation(inputs, ports, store, mail);
   return operation.Run();
 }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "address_book.h"
@@ -351,6 +352,10 @@ TEST_F(SendMailTest, LoginStepsAreShownAndThePasswordNeverLogged) {
     EXPECT_LT(at("Connecting to 127.0.0.1"), at("Securing connection..."));
     EXPECT_LT(at("Securing connection..."), at("Logging in as me@sender.test"));
     EXPECT_LT(at("Logging in as me@sender.test"), static_cast<long>(login.status.size()));
+    // The login's reply once, though it is both a step and a line of the dialogue.
+    const std::string reply = std::string(authReply).substr(0, std::strlen(authReply) - 2);
+    EXPECT_EQ(std::count(login.status.begin(), login.status.end(), reply), accepted ? 1 : 2)
+        << "the refusal's reply is shown once more with the error";
     for (const std::string& line : login.debugFile) {
       EXPECT_EQ(line.find("pa55-w0rd"), std::string::npos) << line;
       EXPECT_EQ(line.find("AG1lQHNlbmRlci50ZXN0AHBhNTUtdzByZA=="), std::string::npos) << line;
