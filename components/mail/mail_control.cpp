@@ -33,6 +33,8 @@ MailControl::~MailControl() { Disconnect(); }
 void MailControl::Reset() {
   recipient.clear();
   server.clear();
+  port = 25;
+  login = {};
   sender.clear();
   replyTo.clear();
   subject.clear();
@@ -115,12 +117,14 @@ bool MailControl::Connect() {
   Disconnect();
   std::string host;
   uint16_t port = 25;
-  if (!SplitServer(Trim(server), host, port))
+  bool named = false;
+  if (!SplitServer(Trim(server), host, port, &named))
     return Fail(kBadServerName, "The server's name is not valid: " + server);
+  if (!named) port = this->port;
   transport_ = makeTransport_();
-  SmtpHooks hooks{onDebug, onProgress, idle};
+  SmtpHooks hooks{onDebug, onProgress, idle, onStage};
   client_ = std::make_unique<SmtpClient>(*transport_, hooks, timeouts);
-  if (client_->Connect(host, port)) return true;
+  if (client_->Connect(host, port, login)) return true;
   error_ = client_->Error();
   return false;
 }

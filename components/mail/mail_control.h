@@ -29,12 +29,16 @@ class MailControl {
   std::function<void(const std::string& line)> onDebug;
   std::function<void(long long first, long long second)> onProgress;
   std::function<void()> idle;
+  // Securing the connection, logging in and the login's reply (see SmtpHooks).
+  std::function<void(const std::string& line)> onStage;
 
   // Clears the message (not the events, the charset or the time-outs).
   void Reset();
 
   std::string recipient;
   std::string server;  // "host" or "host:port"
+  uint16_t port = 25;  // when the server text names none
+  SmtpLogin login;     // encryption, user and password
   std::string sender;
   std::string replyTo;
   std::string subject;

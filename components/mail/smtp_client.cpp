@@ -26,10 +26,40 @@ std::string Upper(std::string_view text) {
 
 constexpr size_t kDataChunk = 64 * 1024;
 
+// Base64 on one line, as AUTH wants it.
+std::string Base64(std::string_view bytes) {
+  std::string text = Base64Lines(bytes);
+  text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }),
+             text.end());
+  return text;
+}
+
 }  // namespace
 
-bool SplitServer(std::string_view server, std::string& host, uint16_t& port) {
+Security SecurityFromText(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  text = first == std::string_view::npos ? std::string_view() : text.substr(first);
+  text = text.substr(0, text.find_last_not_of(" \t") + 1);
+  const std::string upper = Upper(text);
+  if (upper == "STARTTLS") return Security::StartTls;
+  if (upper == "TLS") return Security::Tls;
+  return Security::None;
+}
+
+const char* SecurityName(Security security) {
+  switch (security) {
+    case Security::StartTls:
+      return "STARTTLS";
+    case Security::Tls:
+      return "TLS";
+    default:
+      return "None";
+  }
+}
+
+bool SplitServer(std::string_view server, std::string& host, uint16_t& port, bool* named) {
   port = 25;
+  if (named) *named = false;
   std::string_view portText;
   if (!server.empty() && server.front() == '[') {
     const size_t close = server.find(']');
@@ -57,6 +87,7 @@ bool SplitServer(std::string_view server, std::string& host, uint16_t& port) {
     }
     if (value == 0 || value > 65535) return false;
     port = static_cast<uint16_t>(value);
+    if (named) *named = true;
   }
   return true;
 }
@@ -91,10 +122,11 @@ bool SmtpClient::TransportFail(Transport::Io io, const TransportError& error, co
   }
 }
 
-bool SmtpClient::Connect(const std::string& host, uint16_t port) {
+bool SmtpClient::Connect(const std::string& host, uint16_t port, const SmtpLogin& login) {
   error_ = {};
   extensions_.clear();
   reader_.Clear();
+  secured_ = false;
   TransportError error;
   Transport::Io io = transport_.Open(host, port, error);
   open_ = io != Transport::Io::Failed;
@@ -112,6 +144,7 @@ bool SmtpClient::Connect(const std::string& host, uint16_t port) {
     return false;
   }
   mayQuit_ = true;
+  if (login.security == Security::Tls && !Secure(host)) return false;
 
   SmtpReply reply;
   if (!ReadReply(reply, timeouts_.replyMs)) return false;
@@ -119,6 +152,26 @@ bool SmtpClient::Connect(const std::string& host, uint16_t port) {
     return Fail(reply.code, "The server refused the connection.", reply.LastLine());
 
   const std::string name = transport_.LocalName();
+  if (!Hello(name)) return false;
+  if (login.security == Security::StartTls) {
+    if (!Offers("STARTTLS"))
+      return SecurityFail(kNoStartTls,
+                          "The server does not offer STARTTLS, so the connection cannot be "
+                          "encrypted. The mail was not sent.");
+    if (!Command("STARTTLS", 220, timeouts_.replyMs)) {
+      error_.security = true;
+      error_.text = "The server refused to encrypt the connection (STARTTLS).";
+      return false;
+    }
+    // What the server offers after encryption is what counts.
+    if (!Secure(host) || !Hello(name)) return false;
+  }
+  return login.user.empty() || LogIn(login);
+}
+
+bool SmtpClient::Hello(const std::string& name) {
+  extensions_.clear();
+  SmtpReply reply;
   if (!Command("EHLO " + name, 0, timeouts_.replyMs)) return false;
   if (!ReadReply(reply, timeouts_.replyMs)) return false;
   if (reply.code == 250) {
@@ -130,6 +183,99 @@ bool SmtpClient::Connect(const std::string& host, uint16_t port) {
     return Fail(reply.code, "The server refused the greeting.", reply.LastLine());
   // A server that does not know EHLO (a 5xx reply) still knows HELO.
   return Command("HELO " + name, 250, timeouts_.replyMs);
+}
+
+void SmtpClient::Stage(const std::string& line) {
+  if (hooks_.stage) hooks_.stage(line);
+}
+
+bool SmtpClient::SecurityFail(int code, std::string text, std::string serverReply) {
+  Fail(code, std::move(text), std::move(serverReply));
+  error_.security = true;
+  return false;
+}
+
+bool SmtpClient::Offers(const std::string& extension) const {
+  for (const std::string& offered : extensions_) {
+    const std::string upper = Upper(offered);
+    if (upper == extension || upper.rfind(extension + " ", 0) == 0) return true;
+  }
+  return false;
+}
+
+bool SmtpClient::Secure(const std::string& host) {
+  Stage("Securing connection...");
+  TransportError error;
+  Transport::Io io = transport_.StartTls(host, error);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeouts_.replyMs);
+  while (io == Transport::Io::Pending) {
+    const int wait = std::min(timeouts_.sliceMs, RemainingMs(deadline));
+    io = transport_.WaitSecured(wait, error);
+    if (io != Transport::Io::Pending || RemainingMs(deadline) == 0) break;
+    if (hooks_.idle) hooks_.idle();
+  }
+  if (io != Transport::Io::Done) {
+    TransportFail(io, error, "encrypting the connection");
+    error_.security = true;
+    return false;
+  }
+  // Nothing that arrived before the encryption may be read as after it.
+  reader_.Clear();
+  secured_ = true;
+  return true;
+}
+
+bool SmtpClient::LogIn(const SmtpLogin& login) {
+  if (!secured_)
+    return SecurityFail(kNotEncrypted,
+                        "The password is sent only over an encrypted connection. Choose STARTTLS "
+                        "or TLS in the Email Settings of the setup dialog. The mail was not sent.");
+  bool plain = false, loginWords = false;
+  for (const std::string& offered : extensions_) {
+    const std::string upper = Upper(offered);
+    if (upper.rfind("AUTH", 0) != 0 || upper.size() < 5 || (upper[4] != ' ' && upper[4] != '='))
+      continue;
+    size_t at = 5;
+    while (at < upper.size()) {
+      const size_t end = std::min(upper.find(' ', at), upper.size());
+      const std::string mechanism = upper.substr(at, end - at);
+      plain = plain || mechanism == "PLAIN";
+      loginWords = loginWords || mechanism == "LOGIN";
+      at = end + 1;
+    }
+  }
+  if (!plain && !loginWords)
+    return SecurityFail(kNoLogin,
+                        "The server offers no login this program knows (AUTH PLAIN or LOGIN), so "
+                        "the user name and password cannot be used.");
+  Stage("Logging in as " + login.user);
+  SmtpReply reply;
+  bool done = false;
+  if (plain) {
+    done = Secret("AUTH PLAIN " + Base64(std::string(1, '\0') + login.user + '\0' + login.password),
+                  "AUTH PLAIN ********", 235, reply);
+  } else {
+    done = Secret("AUTH LOGIN", "AUTH LOGIN", 334, reply) &&
+           Secret(Base64(login.user), Base64(login.user), 334, reply) &&
+           Secret(Base64(login.password), "********", 235, reply);
+  }
+  if (done) {
+    Stage(reply.LastLine());
+    return true;
+  }
+  if (!error_.serverReply.empty())
+    error_.text = "The server refused the login as " + login.user + ".";
+  error_.security = true;
+  return false;
+}
+
+bool SmtpClient::Secret(const std::string& line, const std::string& shown, int expected,
+                        SmtpReply& reply) {
+  Debug(shown);
+  reply = {};
+  if (!SendAll(line + "\r\n", false) || !ReadReply(reply, timeouts_.replyMs)) return false;
+  if (reply.code != expected) return Fail(reply.code, "The server refused the login.", reply.LastLine());
+  return true;
 }
 
 bool SmtpClient::SendMail(const std::string& from, const std::string& to,

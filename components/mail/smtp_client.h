@@ -21,10 +21,23 @@ inline constexpr int kConnectionClosed = 10054;
 inline constexpr int kNotConnected = 10057;
 inline constexpr int kUnreadableReply = 10100;
 
+inline constexpr int kNoStartTls = 10113;
+inline constexpr int kNotEncrypted = 10114;
+inline constexpr int kNoLogin = 10115;
+
 struct SmtpError {
   int code = 0;              // the reply code, or one of the numbers above
   std::string text;          // what went wrong, in words
   std::string serverReply;   // the server's reply line when it refused
+  bool security = false;     // encryption or login failed: `text` names the problem
+};
+
+// How the connection is secured and who logs in.
+enum class Security { None, StartTls, Tls };
+struct SmtpLogin {
+  Security security = Security::None;
+  std::string user;  // empty: no login
+  std::string password;
 };
 
 struct SmtpTimeouts {
@@ -40,6 +53,8 @@ struct SmtpHooks {
   // is the percentage done).
   std::function<void(long long first, long long second)> progress;
   std::function<void()> idle;
+  // The steps a user sees: securing the connection, logging in, the login's reply.
+  std::function<void(const std::string& line)> stage;
 };
 
 class SmtpClient {
@@ -47,8 +62,11 @@ class SmtpClient {
   SmtpClient(Transport& transport, SmtpHooks hooks, SmtpTimeouts timeouts = {});
   ~SmtpClient();
 
-  // Connects, reads the greeting and introduces itself.
-  bool Connect(const std::string& host, uint16_t port);
+  // Connects, reads the greeting and introduces itself; with `login`,
+  // encrypts the connection (TLS from the first byte, or STARTTLS and EHLO
+  // again) and logs in. The password goes only over an encrypted connection
+  // and never into the debug lines.
+  bool Connect(const std::string& host, uint16_t port, const SmtpLogin& login = {});
   // One mail to one recipient; `message` has CR LF line ends.
   bool SendMail(const std::string& from, const std::string& to, std::string_view message);
   // QUIT when the dialogue is at a point where it may be sent, then closes.
@@ -61,6 +79,14 @@ class SmtpClient {
 
  private:
   bool Command(const std::string& line, int expected, int timeoutMs);
+  bool Hello(const std::string& name);
+  bool Secure(const std::string& host);
+  bool LogIn(const SmtpLogin& login);
+  // A login line: shown in the debug lines as `shown`; a refusal names `what`.
+  bool Secret(const std::string& line, const std::string& shown, int expected, SmtpReply& reply);
+  bool SecurityFail(int code, std::string text, std::string serverReply = {});
+  bool Offers(const std::string& extension) const;
+  void Stage(const std::string& line);
   bool ReadReply(SmtpReply& reply, int timeoutMs);
   bool SendAll(std::string_view bytes, bool reportProgress);
   bool Fail(int code, std::string text, std::string serverReply = {});
@@ -75,10 +101,18 @@ class SmtpClient {
   std::vector<std::string> extensions_;
   bool open_ = false;
   bool mayQuit_ = false;  // not inside the data, and the connection still works
+  bool secured_ = false;
 };
+
+// The stored names of the choices: "None", "STARTTLS", "TLS" (read in any
+// case; anything else is None).
+Security SecurityFromText(std::string_view text);
+const char* SecurityName(Security security);
 
 // "host" or "host:port" (port 25 when none is named); false when the port is
 // not a number from 1 to 65535. "[::1]:2525" names an IPv6 address.
-bool SplitServer(std::string_view server, std::string& host, uint16_t& port);
+// `named` tells whether the text named a port.
+bool SplitServer(std::string_view server, std::string& host, uint16_t& port,
+                 bool* named = nullptr);
 
 }  // namespace mail

@@ -37,6 +37,24 @@ class Transport {
   virtual std::string LocalName() = 0;
   // Closes the connection (nothing happens when none is open).
   virtual void Close() = 0;
+
+  // Starts TLS on the open connection with the server named `host` (its
+  // certificate must be for that name). Transports without TLS fail.
+  virtual Io StartTls(const std::string& host, TransportError& error) {
+    (void)host;
+    error = {kNoTls, "This connection cannot be encrypted."};
+    return Io::Failed;
+  }
+  // Waits at most waitMs for the TLS handshake that StartTls began.
+  virtual Io WaitSecured(int waitMs, TransportError& error) {
+    (void)waitMs;
+    error = {kNoTls, "This connection cannot be encrypted."};
+    return Io::Failed;
+  }
+  // Numbers of TLS failures.
+  static constexpr int kNoTls = 10110;
+  static constexpr int kTlsFailed = 10111;
+  static constexpr int kBadCertificate = 10112;
 };
 
 }  // namespace mail

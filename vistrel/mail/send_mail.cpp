@@ -5,6 +5,7 @@
 #include "address_book.h"
 #include "effects_command.h"
 #include "mail_attachment.h"
+#include "mail_security.h"
 #include "mime_encoding.h"
 #include "output_picture.h"
 #include "shell_state.h"
@@ -84,7 +85,14 @@ MailOutcome Operation::SendFailure() {
   ports_.RestorePointer();
   Status("Error " + std::to_string(error.code) + ": " + error.text);
   std::string message;
-  if (!error.serverReply.empty()) {
+  if (error.security) {
+    // Encryption or login: the text names the problem, the server's reply says its part.
+    message = error.text;
+    if (!error.serverReply.empty()) {
+      Status(error.serverReply);
+      message += "\r\n" + error.serverReply;
+    }
+  } else if (!error.serverReply.empty()) {
     // The server answered: its own words say why (an unknown recipient, a refused sender).
     Status(error.serverReply);
     message = "The mail server did not accept the mail:\r\n" + error.serverReply;
@@ -153,6 +161,8 @@ MailOutcome Operation::Run() {
   mail_.server = store_.GetSetting("Mail", "SMTP_Server", "");
   mail_.sender = store_.GetSetting("Mail", "Reply_Address", "");
   mail_.replyTo = mail_.sender;
+  ApplyMailSecurity(
+      store_, [this](const std::string& stored) { return ports_.RevealPassword(stored); }, mail_);
   if (Trim(mail_.server).empty() || Trim(mail_.sender).empty()) {
     ports_.ShowMessage(kNoSettings, MessageIcon::None, kAppTitle);
     ports_.CloseMailForm();
@@ -231,6 +241,12 @@ MailOutcome SendMail(const MailInputs& inputs, MailPorts& ports, SettingsStore& 
     ports.ShowProgress(ProgressPercent(first, second));
   };
   mail.idle = [&ports] { ports.DoEvents(); };
+  mail.onStage = [&ports](const std::string& line) {
+    // With MoreInfo the server's replies are shown as they arrive already.
+    mail::ReplyLine reply;
+    if (ports.MoreInfo() && mail::ParseReplyLine(line, reply)) return;
+    StatusLine(ports, line);
+  };
   Operation operation(inputs, ports, store, mail);
   return operation.Run();
 }

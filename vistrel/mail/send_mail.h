@@ -56,6 +56,11 @@ class MailPorts {
   virtual bool MoreInfo() = 0;
   virtual void AppendDebugLine(const std::string& text) = 0;  // "MailDbg.txt"
   virtual void ShowProgress(int percent) = 0;
+  // The mail password from its stored (encrypted) form; empty when it cannot be read.
+  virtual std::string RevealPassword(const std::string& stored) {
+    (void)stored;
+    return {};
+  }
 };
 
 enum class MailOutcome {

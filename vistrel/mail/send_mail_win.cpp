@@ -7,6 +7,7 @@
 #include "file_handle_win.h"
 #include "fx_exchange_win.h"
 #include "mail_form_win.h"
+#include "mail_password_win.h"
 #include "output_picture.h"
 #include "output_picture_win.h"
 #include "program_paths_win.h"
@@ -15,6 +16,7 @@
 #include "send_mail.h"
 #include "stage_times_win.h"
 #include "vistlib_client_win.h"
+#include "tls_transport_win.h"
 #include "winsock_transport_win.h"
 
 namespace vistrel {
@@ -98,6 +100,9 @@ class MailPortsWin final : public MailPorts {
     WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
   void ShowProgress(int percent) override { MailForm::SetProgress(percent); }
+  std::string RevealPassword(const std::string& stored) override {
+    return vistrel::RevealPassword(stored);
+  }
 
  private:
   HWND owner_;
@@ -126,7 +131,8 @@ void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
   in.compileZipMail = Ticked(page.compileZipMail);
   in.formatEntry = Text(page.fileFormat);
 
-  mail::MailControl control(mail::MakeWinsockTransport);
+  // Plain until the mail settings ask for encryption.
+  mail::MailControl control([] { return mail::MakeTlsTransport(mail::MakeWinsockTransport()); });
   control.charset = CharsetForCodePage(GetACP());
   control.isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
   MailPortsWin ports(owner, page, fxPic, openSetupDialog);

@@ -12,4 +12,8 @@
 // NotShow(i) is IDC_NOTSHOW0 + i, its label IDC_NOTSHOWLABEL0 + i.
 #define IDC_NOTSHOW0 1310
 #define IDC_NOTSHOWLABEL0 1320
+#define IDC_SMTPPORT 1330
+#define IDC_SMTPSECURITY 1331
+#define IDC_SMTPUSER 1332
+#define IDC_SMTPPASSWORD 1333
 // "&Ok" is IDOK and "&Cancel" IDCANCEL, so that Enter and Escape work.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "autostart_win.h"
+#include "mail_password_win.h"
 #include "mail_settings_finder_win.h"
 #include "program_settings_win.h"
 #include "registry_backend_win.h"
@@ -17,6 +18,9 @@ namespace vistrel {
 namespace {
 
 constexpr const char* kScaleSystemNames[] = {"Pixel", "Inch", "Millimeter", "Centimeter", "Twip"};
+// The encryption list, in the order of mail::Security, and each choice's usual port.
+constexpr const char* kSecurityNames[] = {"None", "STARTTLS", "TLS"};
+constexpr const char* kSecurityPorts[] = {"25", "587", "465"};
 
 HWND openDialog = nullptr;
 
@@ -48,6 +52,26 @@ void Check(HWND dialog, int id, bool on) {
 void ShowMailFields(HWND dialog, const SetupValues& values) {
   SetDlgItemTextA(dialog, IDC_SMTPSERVER, values.smtpServer.c_str());
   SetDlgItemTextA(dialog, IDC_MAILADDRESS, values.mailAddress.c_str());
+  SetDlgItemTextA(dialog, IDC_SMTPPORT, values.smtpPort.c_str());
+  SendDlgItemMessageA(dialog, IDC_SMTPSECURITY, CB_SETCURSEL,
+                      static_cast<WPARAM>(values.smtpSecurity), 0);
+  SetDlgItemTextA(dialog, IDC_SMTPUSER, values.smtpUser.c_str());
+  std::string password = RevealPassword(values.smtpPasswordStored);
+  SetDlgItemTextA(dialog, IDC_SMTPPASSWORD, password.c_str());
+  SecureZeroMemory(password.data(), password.size());
+}
+
+// A new encryption choice brings its usual port, unless the user chose another port.
+void SecurityChosen(HWND dialog) {
+  const LRESULT chosen = SendDlgItemMessageA(dialog, IDC_SMTPSECURITY, CB_GETCURSEL, 0, 0);
+  if (chosen < 0 || chosen > 2) return;
+  const std::string port = ItemText(dialog, IDC_SMTPPORT);
+  for (const char* usual : kSecurityPorts) {
+    if (port.empty() || port == usual) {
+      SetDlgItemTextA(dialog, IDC_SMTPPORT, kSecurityPorts[chosen]);
+      return;
+    }
+  }
 }
 
 void Load(HWND dialog) {
@@ -55,6 +79,9 @@ void Load(HWND dialog) {
   const HWND scaleSys = GetDlgItem(dialog, IDC_SCALESYS);
   for (const char* name : kScaleSystemNames) {
     SendMessageA(scaleSys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  }
+  for (const char* name : kSecurityNames) {
+    SendDlgItemMessageA(dialog, IDC_SMTPSECURITY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   const SetupValues values = LoadSetupSettings(ProgramSettings(), SystemRegistry(),
                                                ExpectedAutostartData(), [] { DialogOpen = true; });
@@ -74,6 +101,13 @@ SetupValues Read(HWND dialog) {
   values.scaleSystem = index < 0 ? 0 : static_cast<int>(index);
   values.smtpServer = ItemText(dialog, IDC_SMTPSERVER);
   values.mailAddress = ItemText(dialog, IDC_MAILADDRESS);
+  values.smtpPort = ItemText(dialog, IDC_SMTPPORT);
+  const LRESULT security = SendDlgItemMessageA(dialog, IDC_SMTPSECURITY, CB_GETCURSEL, 0, 0);
+  values.smtpSecurity = security < 0 ? 0 : static_cast<int>(security);
+  values.smtpUser = ItemText(dialog, IDC_SMTPUSER);
+  std::string password = ItemText(dialog, IDC_SMTPPASSWORD);
+  values.smtpPasswordStored = ProtectPassword(password);
+  SecureZeroMemory(password.data(), password.size());
   for (int page = 0; page < kSetupPageCount; ++page) {
     values.notShow[page] = Checked(dialog, IDC_NOTSHOW0 + page);
   }
@@ -115,6 +149,10 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         SetForegroundWindow(dialog);
         return TRUE;
       case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_SMTPSECURITY && HIWORD(wParam) == CBN_SELCHANGE) {
+          SecurityChosen(dialog);
+          return TRUE;
+        }
         if (HIWORD(wParam) != BN_CLICKED) break;
         switch (LOWORD(wParam)) {
           case IDOK:

@@ -3,6 +3,7 @@
 #include "autostart.h"
 #include "number_text.h"
 #include "registry_module.h"
+#include "smtp_client.h"
 
 namespace vistrel {
 
@@ -59,6 +60,18 @@ SetupValues LoadSetupSettings(SettingsStore& store, RegistryBackend& registry,
 void ReloadMailFields(const SettingsStore& store, SetupValues& values) {
   values.smtpServer = store.GetSetting("Mail", "SMTP_Server", "");
   values.mailAddress = store.GetSetting("Mail", "Reply_Address", "");
+  values.smtpPort = store.GetSetting("Mail", "SMTP_Port", "25");
+  std::string host;
+  uint16_t port = 25;
+  bool named = false;
+  if (mail::SplitServer(values.smtpServer, host, port, &named) && named) {
+    values.smtpServer = host.find(':') == std::string::npos ? host : "[" + host + "]";
+    values.smtpPort = std::to_string(port);
+  }
+  values.smtpSecurity =
+      static_cast<int>(mail::SecurityFromText(store.GetSetting("Mail", "SMTP_Security", "")));
+  values.smtpUser = store.GetSetting("Mail", "SMTP_User", "");
+  values.smtpPasswordStored = store.GetSetting("Mail", "SMTP_Password", "");
 }
 
 void SaveSetupSettings(SettingsStore& store, const SetupValues& values,
@@ -66,6 +79,11 @@ void SaveSetupSettings(SettingsStore& store, const SetupValues& values,
   store.SaveSetting("Divers", "ScaleSystem", std::to_string(values.scaleSystem));
   store.SaveSetting("Mail", "SMTP_Server", values.smtpServer);
   store.SaveSetting("Mail", "Reply_Address", values.mailAddress);
+  store.SaveSetting("Mail", "SMTP_Port", values.smtpPort);
+  store.SaveSetting("Mail", "SMTP_Security",
+                    mail::SecurityName(static_cast<mail::Security>(values.smtpSecurity)));
+  store.SaveSetting("Mail", "SMTP_User", values.smtpUser);
+  store.SaveSetting("Mail", "SMTP_Password", values.smtpPasswordStored);
   for (int page = 0; page < kSetupPageCount; ++page) {
     store.SaveSetting("Show", std::to_string(page), Flag(values.notShow[page]));
   }

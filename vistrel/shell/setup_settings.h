@@ -23,6 +23,11 @@ struct SetupValues {
   int scaleSystem = 0;  // ScaleSys's list index
   std::string smtpServer;
   std::string mailAddress;
+  // The port field; a port written in the server text is shown here (it is the one used).
+  std::string smtpPort;
+  int smtpSecurity = 0;  // the encryption list's index: None, STARTTLS, TLS
+  std::string smtpUser;
+  std::string smtpPasswordStored;  // the password as stored (encrypted; the dialog shows it)
   std::array<bool, kSetupPageCount> notShow{};
   bool endAfterShot = false;
   bool includeMouseCursor = true;
@@ -38,7 +43,8 @@ SetupValues LoadSetupSettings(SettingsStore& store, RegistryBackend& registry,
                               std::string_view autostartData,
                               const std::function<void()>& dialogOpened);
 
-// The mail fields, as the mail settings finder may have left them.
+// The mail fields, as the mail settings finder may have left them. A server
+// text "host:port" shows as the host and, in the port field, its port.
 void ReloadMailFields(const SettingsStore& store, SetupValues& values);
 
 // What saving asks of the rest of the program, called in the save order.

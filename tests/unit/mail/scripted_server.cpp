@@ -23,6 +23,11 @@ std::string ServerSession::Take(const std::string& bytes) {
   while (!closed && (end = pending_.find("\r\n")) != std::string::npos) {
     const std::string line = pending_.substr(0, end);
     pending_.erase(0, end + 2);
+    if (loginLines_ > 0) {
+      login += " " + line;
+      out += Answer("AUTH", --loginLines_ ? "334 UGFzc3dvcmQ6\r\n" : script_.authSecret);
+      continue;
+    }
     if (inData_) {
       if (line == ".") {
         inData_ = false;
@@ -35,7 +40,17 @@ std::string ServerSession::Take(const std::string& bytes) {
     commands.push_back(line);
     const std::string verb = line.substr(0, line.find_first_of(" :"));
     const auto reply = script_.replies.find(verb);
-    const std::string text = reply == script_.replies.end() ? "500 unknown\r\n" : reply->second;
+    std::string text = reply == script_.replies.end() ? "500 unknown\r\n" : reply->second;
+    if (verb == "EHLO" && secured) text = script_.ehloSecured;
+    if (verb == "AUTH") {
+      login = line.substr(5);
+      if (line == "AUTH LOGIN") {
+        loginLines_ = 2;
+        text = "334 VXNlcm5hbWU6\r\n";
+      } else {
+        text = script_.authSecret;
+      }
+    }
     out += Answer(verb, text);
     if (verb == "DATA" && text.rfind("354", 0) == 0) inData_ = true;
   }
@@ -50,6 +65,20 @@ mail::Transport::Io FakeTransport::Open(const std::string&, uint16_t port,
     return Io::Failed;
   }
   inbox_ = session_.Start();
+  return Io::Done;
+}
+
+mail::Transport::Io FakeTransport::StartTls(const std::string& host, mail::TransportError&) {
+  tlsHost = host;
+  return Io::Pending;
+}
+
+mail::Transport::Io FakeTransport::WaitSecured(int, mail::TransportError& error) {
+  if (tlsFailure.code != 0) {
+    error = tlsFailure;
+    return Io::Failed;
+  }
+  session_.secured = true;
   return Io::Done;
 }
 

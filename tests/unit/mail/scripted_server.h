@@ -21,6 +21,10 @@ struct Script {
       {"QUIT", "221 Bye\r\n"},
   };
   std::string dataEnd = "250 2.0.0 Ok: queued\r\n";
+  // After STARTTLS (or on a TLS connection) EHLO gets this reply instead.
+  std::string ehloSecured =
+      "250-test.example\r\n250-SIZE 1000000\r\n250 AUTH LOGIN PLAIN\r\n";
+  std::string authSecret = "235 2.7.0 Authentication successful\r\n";  // after the password
   std::string closeAt;   // verb (or "." for the data's end) at which the server hangs up
   std::string silentAt;  // verb at which it stops answering
 };
@@ -34,6 +38,8 @@ class ServerSession {
   std::string Take(const std::string& bytes);
   bool closed = false;
   bool silent = false;
+  bool secured = false;
+  std::string login;  // the AUTH dialogue's lines after the verb, as received
   std::vector<std::string> commands;
   std::string data;  // as carried, dot-stuffed, without the final "."
   uint16_t port = 0;  // where the client connected
@@ -43,6 +49,7 @@ class ServerSession {
   Script script_;
   std::string pending_;
   bool inData_ = false;
+  int loginLines_ = 0;  // lines of AUTH LOGIN still to come
 };
 
 // A transport that talks to a ServerSession in memory.
@@ -52,11 +59,15 @@ class FakeTransport : public mail::Transport {
       : session_(session), refuse_(refuse) {}
   Io Open(const std::string& host, uint16_t port, mail::TransportError& error) override;
   Io WaitConnected(int, mail::TransportError&) override { return Io::Done; }
+  Io StartTls(const std::string& host, mail::TransportError& error) override;
+  Io WaitSecured(int, mail::TransportError& error) override;
   Io Send(std::string_view bytes, size_t& sent, int, mail::TransportError&) override;
   Io Receive(std::string& into, int waitMs, mail::TransportError&) override;
   std::string LocalName() override { return "[127.0.0.1]"; }
   void Close() override { ++closes; }
   int closes = 0;
+  std::string tlsHost;
+  mail::TransportError tlsFailure;  // a code here makes the handshake fail with it
 
  private:
   ServerSession& session_;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "address_book.h"
@@ -312,3 +313,57 @@ TEST(AttachmentPartType, RegisteredImageTypesAndNamesWithoutFolders) {
 }
 
 }  // namespace
+
+namespace {
+
+class LoginPorts : public FakeMailPorts {
+ public:
+  std::string RevealPassword(const std::string& stored) override {
+    return stored == "SEALED" ? "pa55-w0rd" : "";
+  }
+};
+
+}  // namespace
+
+TEST_F(SendMailTest, LoginStepsAreShownAndThePasswordNeverLogged) {
+  store.SaveSetting("Mail", "SMTP_Server", "127.0.0.1");
+  store.SaveSetting("Mail", "SMTP_Port", "587");
+  store.SaveSetting("Mail", "SMTP_Security", "STARTTLS");
+  store.SaveSetting("Mail", "SMTP_User", "me@sender.test");
+  store.SaveSetting("Mail", "SMTP_Password", "SEALED");
+  script.replies["EHLO"] = "250-test.example\r\n250 STARTTLS\r\n";
+  script.replies["STARTTLS"] = "220 Go\r\n";
+  for (const char* authReply : {"235 2.7.0 Accepted\r\n", "535 5.7.8 Bad credentials\r\n"}) {
+    LoginPorts login;
+    login.folder = ports.folder;
+    login.moreInfo = true;
+    script.authSecret = authReply;
+    session = std::make_unique<ServerSession>(script);
+    mail::MailControl control([this] { return std::make_unique<FakeTransport>(*session); });
+    control.timeouts.replyMs = 300;
+    control.timeouts.sliceMs = 10;
+    const bool accepted = authReply[0] == '2';
+    EXPECT_EQ(vistrel::SendMail(in, login, store, control),
+              accepted ? MailOutcome::Sent : MailOutcome::SendFailed);
+    EXPECT_EQ(session->port, 587);
+    auto at = [&](const std::string& line) {
+      return std::find(login.status.begin(), login.status.end(), line) - login.status.begin();
+    };
+    EXPECT_LT(at("Connecting to 127.0.0.1"), at("Securing connection..."));
+    EXPECT_LT(at("Securing connection..."), at("Logging in as me@sender.test"));
+    EXPECT_LT(at("Logging in as me@sender.test"), static_cast<long>(login.status.size()));
+    // The login's reply once, though it is both a step and a line of the dialogue.
+    const std::string reply = std::string(authReply).substr(0, std::strlen(authReply) - 2);
+    EXPECT_EQ(std::count(login.status.begin(), login.status.end(), reply), accepted ? 1 : 2)
+        << "the refusal's reply is shown once more with the error";
+    for (const std::string& line : login.debugFile) {
+      EXPECT_EQ(line.find("pa55-w0rd"), std::string::npos) << line;
+      EXPECT_EQ(line.find("AG1lQHNlbmRlci50ZXN0AHBhNTUtdzByZA=="), std::string::npos) << line;
+    }
+    if (!accepted) {
+      ASSERT_EQ(login.messages.size(), 1u);
+      EXPECT_NE(login.messages[0].find("535 5.7.8 Bad credentials"), std::string::npos);
+      EXPECT_NE(login.messages[0].find("me@sender.test"), std::string::npos);
+    }
+  }
+}

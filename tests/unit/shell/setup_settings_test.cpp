@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "autostart.h"
@@ -87,8 +88,9 @@ TEST_F(SetupSettingsTest, LoadReadsInTheDialogsOrder) {
   Load();
   // "registry": the clean-up's look at both autostart names, and at the end
   // the box's own check.
-  Log expected = {"get Divers/ScaleSystem", "opened", "get Mail/SMTP_Server",
-                  "get Mail/Reply_Address", "registry", "registry"};
+  Log expected = {"get Divers/ScaleSystem", "opened",   "get Mail/SMTP_Server",
+                  "get Mail/Reply_Address", "get Mail/SMTP_Port", "get Mail/SMTP_Security",
+                  "get Mail/SMTP_User",     "get Mail/SMTP_Password", "registry", "registry"};
   for (int page = 0; page < 7; ++page) expected.push_back("get Show/" + std::to_string(page));
   expected.push_back("get Divers/EndAfterShot");
   expected.push_back("get Divers/ShowCursor");
@@ -101,6 +103,9 @@ TEST_F(SetupSettingsTest, MissingSettingsGiveTheDefaults) {
   EXPECT_EQ(values.scaleSystem, 0);
   EXPECT_EQ(values.smtpServer, "");
   EXPECT_EQ(values.mailAddress, "");
+  EXPECT_EQ(values.smtpPort, "25");
+  EXPECT_EQ(values.smtpSecurity, 0);
+  EXPECT_EQ(values.smtpUser, "");
   EXPECT_TRUE(values.includeMouseCursor);
   EXPECT_FALSE(values.endAfterShot);
   EXPECT_FALSE(values.autostart);
@@ -131,11 +136,30 @@ TEST_F(SetupSettingsTest, StoredTextsReadAsTheBoxesShowThem) {
   }
 }
 
+TEST_F(SetupSettingsTest, APortInTheServerTextShowsInThePortField) {
+  // The server text's port is the one a send uses, so it is the one shown.
+  for (const auto& [server, host, port] :
+       {std::tuple{"smtp.example.org:2525", "smtp.example.org", "2525"},
+        std::tuple{"[::1]:587", "[::1]", "587"}, std::tuple{"smtp.example.org", "smtp.example.org", "465"}}) {
+    store_.values["Mail/SMTP_Server"] = server;
+    store_.values["Mail/SMTP_Port"] = "465";
+    store_.values["Mail/SMTP_Security"] = "starttls";
+    const SetupValues values = Load();
+    EXPECT_EQ(values.smtpServer, host);
+    EXPECT_EQ(values.smtpPort, port) << server;
+    EXPECT_EQ(values.smtpSecurity, 1);
+  }
+}
+
 TEST_F(SetupSettingsTest, SaveStoresInOrderWithTheirStoredForms) {
   SetupValues values;
   values.scaleSystem = 2;
   values.smtpServer = "mail.example.org";
   values.mailAddress = "me@example.org";
+  values.smtpPort = "465";
+  values.smtpSecurity = 2;
+  values.smtpUser = "me";
+  values.smtpPasswordStored = "01C0FF";
   values.notShow = {true, false, false, true, false, false, true};
   values.includeMouseCursor = false;
   values.endAfterShot = true;
@@ -148,7 +172,9 @@ TEST_F(SetupSettingsTest, SaveStoresInOrderWithTheirStoredForms) {
   host.refreshSizes = [this] { log_.push_back("refresh sizes"); };
   SaveSetupSettings(store_, values, host);
   Log expected = {"set Divers/ScaleSystem=2", "set Mail/SMTP_Server=mail.example.org",
-                  "set Mail/Reply_Address=me@example.org"};
+                  "set Mail/Reply_Address=me@example.org", "set Mail/SMTP_Port=465",
+                  "set Mail/SMTP_Security=TLS", "set Mail/SMTP_User=me",
+                  "set Mail/SMTP_Password=01C0FF"};
   for (int page = 0; page < 7; ++page) {
     expected.push_back("set Show/" + std::to_string(page) + "=" + (values.notShow[page] ? "1" : "0"));
   }

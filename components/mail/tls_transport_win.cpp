@@ -1,0 +1,381 @@
+#include "tls_transport_win.h"
+
+#define SECURITY_WIN32
+#include <windows.h>
+#include <wincrypt.h>
+#include <schannel.h>
+#include <security.h>
+#include <sspi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace mail {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+std::wstring Wide(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+  wide.resize(wcslen(wide.c_str()));
+  return wide;
+}
+
+std::string Hex(long status) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(status));
+  return text;
+}
+
+std::string HandshakeProblem(SECURITY_STATUS status) {
+  switch (status) {
+    case SEC_E_ALGORITHM_MISMATCH:
+      return "The server and this computer have no TLS version or cipher in common.";
+    case SEC_E_ILLEGAL_MESSAGE:
+      return "The server's TLS messages could not be understood (it may not speak TLS on this "
+             "port).";
+    case SEC_E_UNTRUSTED_ROOT:
+      return "The server's certificate is not from a trusted certificate authority.";
+    case SEC_E_CERT_EXPIRED:
+      return "The server's certificate has expired.";
+    case SEC_E_WRONG_PRINCIPAL:
+      return "The server's certificate is for another name.";
+    default:
+      return "The encrypted connection to the server could not be set up (error " + Hex(status) +
+             ").";
+  }
+}
+
+std::string CertificateProblem(DWORD status, const std::string& host) {
+  switch (status) {
+    case static_cast<DWORD>(CERT_E_UNTRUSTEDROOT):
+      return "The server's certificate is not from a trusted certificate authority.";
+    case static_cast<DWORD>(CERT_E_CHAINING):
+      return "The server's certificate cannot be traced to a trusted certificate authority.";
+    case static_cast<DWORD>(CERT_E_CN_NO_MATCH):
+      return "The server's certificate is for another name than \"" + host + "\".";
+    case static_cast<DWORD>(CERT_E_EXPIRED):
+      return "The server's certificate has expired or is not valid yet.";
+    case static_cast<DWORD>(CERT_E_REVOKED):
+      return "The server's certificate has been revoked.";
+    case static_cast<DWORD>(CERT_E_WRONG_USAGE):
+      return "The server's certificate is not meant for a server.";
+    case static_cast<DWORD>(TRUST_E_CERT_SIGNATURE):
+      return "The signature on the server's certificate is not valid.";
+    default:
+      return "The server's certificate was refused (error " + Hex(static_cast<long>(status)) +
+             ").";
+  }
+}
+
+// What the chain engine found wrong with the chain itself, or empty. Checked
+// beside the SSL policy, which does not report every problem on every system.
+std::string ChainProblem(DWORD status) {
+  status &= ~static_cast<DWORD>(CERT_TRUST_REVOCATION_STATUS_UNKNOWN |
+                                CERT_TRUST_IS_OFFLINE_REVOCATION);
+  if (status == CERT_TRUST_NO_ERROR) return {};
+  if (status & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN))
+    return CertificateProblem(static_cast<DWORD>(CERT_E_UNTRUSTEDROOT), {});
+  if (status & CERT_TRUST_IS_NOT_TIME_VALID)
+    return CertificateProblem(static_cast<DWORD>(CERT_E_EXPIRED), {});
+  if (status & CERT_TRUST_IS_REVOKED)
+    return CertificateProblem(static_cast<DWORD>(CERT_E_REVOKED), {});
+  if (status & CERT_TRUST_IS_NOT_SIGNATURE_VALID)
+    return CertificateProblem(static_cast<DWORD>(TRUST_E_CERT_SIGNATURE), {});
+  if (status & CERT_TRUST_IS_NOT_VALID_FOR_USAGE)
+    return CertificateProblem(static_cast<DWORD>(CERT_E_WRONG_USAGE), {});
+  return "The server's certificate was refused (chain status " +
+         Hex(static_cast<long>(status)) + ").";
+}
+
+class TlsTransport final : public Transport {
+ public:
+  explicit TlsTransport(std::unique_ptr<Transport> inner) : inner_(std::move(inner)) {}
+  ~TlsTransport() override { DropTls(); }
+
+  Io Open(const std::string& host, uint16_t port, TransportError& error) override {
+    DropTls();
+    return inner_->Open(host, port, error);
+  }
+  Io WaitConnected(int waitMs, TransportError& error) override {
+    return inner_->WaitConnected(waitMs, error);
+  }
+  std::string LocalName() override { return inner_->LocalName(); }
+  void Close() override {
+    DropTls();
+    inner_->Close();
+  }
+
+  Io StartTls(const std::string& host, TransportError& error) override {
+    DropTls();
+    host_ = host;
+    SCHANNEL_CRED wanted{};
+    wanted.dwVersion = SCHANNEL_CRED_VERSION;
+    // The certificate is checked here, so that each problem can be named.
+    wanted.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
+    TimeStamp expiry{};
+    const SECURITY_STATUS status = AcquireCredentialsHandleW(
+        nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr, &wanted,
+        nullptr, nullptr, &credentials_, &expiry);
+    if (status != SEC_E_OK)
+      return Fail(error, kTlsFailed,
+                  "The system's TLS provider could not be started (error " + Hex(status) + ").");
+    haveCredentials_ = true;
+    state_ = State::Handshake;
+    return Advance(error);
+  }
+
+  Io WaitSecured(int waitMs, TransportError& error) override {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+      if (state_ == State::Failed) return Fail(error, kTlsFailed, failure_);
+      if (state_ == State::Plain) return Fail(error, kNoTls, "TLS was not started.");
+      const Io flushed = Flush(deadline, error);
+      if (flushed != Io::Done) return Lost(flushed, error);
+      if (state_ == State::Verify) return Verify(error);
+      if (state_ == State::Ready) return Io::Done;
+      if (needInput_) {
+        std::string got;
+        const Io io = inner_->Receive(got, RemainingMs(deadline), error);
+        if (io != Io::Done) return Lost(io, error);
+        incoming_ += got;
+        needInput_ = false;
+      }
+      const Io io = Advance(error);
+      if (io == Io::Failed) return io;
+    }
+  }
+
+  Io Send(std::string_view bytes, size_t& sent, int waitMs, TransportError& error) override {
+    sent = 0;
+    if (state_ == State::Plain) return inner_->Send(bytes, sent, waitMs, error);
+    if (state_ != State::Ready) return Fail(error, kTlsFailed, "The connection is not secured.");
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    Io io = Flush(deadline, error);
+    if (io != Io::Done) return io;
+    const size_t length = std::min<size_t>(bytes.size(), sizes_.cbMaximumMessage);
+    std::string record(sizes_.cbHeader + length + sizes_.cbTrailer, '\0');
+    std::memcpy(&record[sizes_.cbHeader], bytes.data(), length);
+    SecBuffer buffers[4] = {
+        {sizes_.cbHeader, SECBUFFER_STREAM_HEADER, &record[0]},
+        {static_cast<ULONG>(length), SECBUFFER_DATA, &record[sizes_.cbHeader]},
+        {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, &record[sizes_.cbHeader + length]},
+        {0, SECBUFFER_EMPTY, nullptr}};
+    SecBufferDesc description{SECBUFFER_VERSION, 4, buffers};
+    const SECURITY_STATUS status = EncryptMessage(&context_, 0, &description, 0);
+    if (status != SEC_E_OK)
+      return Fail(error, kTlsFailed, "The data could not be encrypted (error " + Hex(status) + ").");
+    record.resize(buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer);
+    outgoing_ += record;
+    sent = length;
+    io = Flush(deadline, error);
+    return io == Io::Pending ? Io::Done : io;  // the rest goes with the next call
+  }
+
+  Io Receive(std::string& into, int waitMs, TransportError& error) override {
+    if (state_ == State::Plain) return inner_->Receive(into, waitMs, error);
+    if (state_ != State::Ready) return Fail(error, kTlsFailed, "The connection is not secured.");
+    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    const Io flushed = Flush(deadline, error);
+    if (flushed != Io::Done) return flushed;
+    for (;;) {
+      if (!incoming_.empty()) {
+        SecBuffer buffers[4] = {{static_cast<ULONG>(incoming_.size()), SECBUFFER_DATA, &incoming_[0]},
+                                {0, SECBUFFER_EMPTY, nullptr},
+                                {0, SECBUFFER_EMPTY, nullptr},
+                                {0, SECBUFFER_EMPTY, nullptr}};
+        SecBufferDesc description{SECBUFFER_VERSION, 4, buffers};
+        const SECURITY_STATUS status = DecryptMessage(&context_, &description, 0, nullptr);
+        if (status == SEC_E_OK || status == SEC_I_CONTEXT_EXPIRED || status == SEC_I_RENEGOTIATE) {
+          bool gotData = false;
+          std::string extra;
+          for (const SecBuffer& buffer : buffers) {
+            if (buffer.BufferType == SECBUFFER_DATA && buffer.cbBuffer > 0) {
+              into.append(static_cast<const char*>(buffer.pvBuffer), buffer.cbBuffer);
+              gotData = true;
+            } else if (buffer.BufferType == SECBUFFER_EXTRA && buffer.cbBuffer > 0) {
+              extra.assign(static_cast<const char*>(buffer.pvBuffer), buffer.cbBuffer);
+            }
+          }
+          incoming_ = std::move(extra);
+          if (gotData) return Io::Done;
+          if (status == SEC_I_CONTEXT_EXPIRED) return Io::Closed;  // the server's close_notify
+          continue;  // a record without data (a ticket, a renegotiation request)
+        }
+        if (status != SEC_E_INCOMPLETE_MESSAGE)
+          return Fail(error, kTlsFailed,
+                      "The data from the server could not be decrypted (error " + Hex(status) +
+                          ").");
+      }
+      std::string got;
+      const Io io = inner_->Receive(got, RemainingMs(deadline), error);
+      if (io != Io::Done) return io;
+      incoming_ += got;
+    }
+  }
+
+ private:
+  enum class State { Plain, Handshake, Verify, Ready, Failed };
+
+  Io Fail(TransportError& error, int code, const std::string& text) {
+    state_ = State::Failed;
+    failure_ = text;
+    error = {code, text};
+    return Io::Failed;
+  }
+
+  // A connection lost during the handshake is a failure of the handshake.
+  Io Lost(Io io, TransportError& error) {
+    if (io == Io::Closed)
+      return Fail(error, kTlsFailed,
+                  "The server closed the connection while it was being encrypted.");
+    if (io == Io::Failed) state_ = State::Failed;
+    return io;
+  }
+
+  // Sends what is waiting to go; Pending when the time ran out first.
+  Io Flush(Clock::time_point deadline, TransportError& error) {
+    while (!outgoing_.empty()) {
+      size_t sent = 0;
+      const Io io = inner_->Send(outgoing_, sent, RemainingMs(deadline), error);
+      if (io == Io::Done) {
+        outgoing_.erase(0, sent);
+        continue;
+      }
+      return io;
+    }
+    return Io::Done;
+  }
+
+  // One step of the handshake with the bytes that have arrived.
+  Io Advance(TransportError& error) {
+    SecBuffer inBuffers[2] = {{static_cast<ULONG>(incoming_.size()), SECBUFFER_TOKEN,
+                               incoming_.empty() ? nullptr : &incoming_[0]},
+                              {0, SECBUFFER_EMPTY, nullptr}};
+    SecBufferDesc inDescription{SECBUFFER_VERSION, 2, inBuffers};
+    SecBuffer outBuffers[1] = {{0, SECBUFFER_TOKEN, nullptr}};
+    SecBufferDesc outDescription{SECBUFFER_VERSION, 1, outBuffers};
+    const ULONG wanted = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
+                         ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
+                         ISC_REQ_MANUAL_CRED_VALIDATION;
+    ULONG granted = 0;
+    std::wstring target = Wide(host_);
+    const SECURITY_STATUS status = InitializeSecurityContextW(
+        &credentials_, haveContext_ ? &context_ : nullptr, target.data(), wanted, 0, 0,
+        haveContext_ ? &inDescription : nullptr, 0, &context_, &outDescription, &granted, nullptr);
+    if (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK || status == SEC_E_INCOMPLETE_MESSAGE)
+      haveContext_ = true;
+    if (outBuffers[0].pvBuffer) {
+      outgoing_.append(static_cast<const char*>(outBuffers[0].pvBuffer), outBuffers[0].cbBuffer);
+      FreeContextBuffer(outBuffers[0].pvBuffer);
+    }
+    if (status == SEC_E_INCOMPLETE_MESSAGE) {
+      needInput_ = true;
+      return Io::Pending;
+    }
+    if (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK) {
+      if (inBuffers[1].BufferType == SECBUFFER_EXTRA && inBuffers[1].cbBuffer > 0)
+        incoming_ = incoming_.substr(incoming_.size() - inBuffers[1].cbBuffer);
+      else
+        incoming_.clear();
+      if (status == SEC_E_OK) {
+        state_ = State::Verify;
+      } else {
+        needInput_ = incoming_.empty();
+      }
+      return Io::Pending;
+    }
+    return Fail(error, kTlsFailed, HandshakeProblem(status));
+  }
+
+  // The server's certificate against the trusted roots and the host name.
+  Io Verify(TransportError& error) {
+    PCCERT_CONTEXT certificate = nullptr;
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) !=
+            SEC_E_OK ||
+        certificate == nullptr)
+      return Fail(error, kBadCertificate, "The server sent no certificate.");
+    CERT_CHAIN_PARA chainPara{};
+    chainPara.cbSize = sizeof chainPara;
+    char serverUse[] = szOID_PKIX_KP_SERVER_AUTH;
+    LPSTR uses[] = {serverUse};
+    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
+    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
+    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = uses;
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    const BOOL built = CertGetCertificateChain(nullptr, certificate, nullptr,
+                                               certificate->hCertStore, &chainPara, 0, nullptr,
+                                               &chain);
+    CertFreeCertificateContext(certificate);
+    if (!built || chain == nullptr)
+      return Fail(error, kBadCertificate, "The server's certificate could not be checked.");
+    const std::string chainProblem = ChainProblem(chain->TrustStatus.dwErrorStatus);
+    if (!chainProblem.empty()) {
+      CertFreeCertificateChain(chain);
+      return Fail(error, kBadCertificate, chainProblem);
+    }
+    std::wstring name = Wide(host_);
+    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+    ssl.cbSize = sizeof ssl;
+    ssl.dwAuthType = AUTHTYPE_SERVER;
+    ssl.pwszServerName = name.data();
+    CERT_CHAIN_POLICY_PARA policy{};
+    policy.cbSize = sizeof policy;
+    policy.pvExtraPolicyPara = &ssl;
+    CERT_CHAIN_POLICY_STATUS outcome{};
+    outcome.cbSize = sizeof outcome;
+    const BOOL checked =
+        CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &outcome);
+    CertFreeCertificateChain(chain);
+    if (!checked)
+      return Fail(error, kBadCertificate, "The server's certificate could not be checked.");
+    if (outcome.dwError != 0)
+      return Fail(error, kBadCertificate, CertificateProblem(outcome.dwError, host_));
+    if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
+      return Fail(error, kTlsFailed, "The encrypted connection could not be used.");
+    state_ = State::Ready;
+    return Io::Done;
+  }
+
+  void DropTls() {
+    if (haveContext_) DeleteSecurityContext(&context_);
+    if (haveCredentials_) FreeCredentialsHandle(&credentials_);
+    haveContext_ = haveCredentials_ = needInput_ = false;
+    state_ = State::Plain;
+    incoming_.clear();
+    outgoing_.clear();
+    failure_.clear();
+  }
+
+  std::unique_ptr<Transport> inner_;
+  State state_ = State::Plain;
+  std::string host_;
+  CredHandle credentials_{};
+  CtxtHandle context_{};
+  bool haveCredentials_ = false;
+  bool haveContext_ = false;
+  bool needInput_ = false;
+  SecPkgContext_StreamSizes sizes_{};
+  std::string incoming_;  // received, not yet decrypted
+  std::string outgoing_;  // encrypted, not yet sent
+  std::string failure_;
+};
+
+}  // namespace
+
+std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner) {
+  return std::make_unique<TlsTransport>(std::move(inner));
+}
+
+}  // namespace mail
