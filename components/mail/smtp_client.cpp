@@ -9,14 +9,6 @@ namespace mail {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
-
 std::string Upper(std::string_view text) {
   std::string out(text);
   for (char& c : out)

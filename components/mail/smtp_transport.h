@@ -4,11 +4,21 @@
 // short waits; a transport may also end a wait early when window input
 // arrives (Pending), so that the events run at once. A TLS layer wraps one
 // transport in another.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace mail {
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline`; 0 once it has passed.
+inline int RemainingMs(Clock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
 
 struct TransportError {
   int code = 0;  // the system's error number
