@@ -4,6 +4,10 @@
 #include <thread>
 #include <vector>
 
+#include "dib_info_win.h"
+
+using vistrel::TopDown32;
+
 namespace tiffdll::test {
 namespace {
 
@@ -19,17 +23,6 @@ bool OpenWithRetry(HWND owner) {
 HWND Owner() {
   static HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   return owner;
-}
-
-BITMAPINFO TopDown32(int w, int h) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
 }
 
 }  // namespace
