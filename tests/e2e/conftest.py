@@ -1,3 +1,4 @@
+import subprocess
 import sys
 from pathlib import Path
 
@@ -5,6 +6,20 @@ import pytest
 
 sys.path.insert(0, str(Path(__file__).parent))
 from harness import Program  # noqa: E402
+
+# Everything the program stores: the settings, and the editor's own key.
+STORED_KEYS = (r"HKCU\Software\VB and VBA Program Settings\Tarnwick Vistrel",
+               r"HKCU\Software\Tarnwick\Vistrel")
+
+
+@pytest.fixture(autouse=True)
+def settings_from_nothing():
+    """Every test starts from no stored settings and states what it needs, so no test
+    depends on what an earlier one left behind (a ticked "stretch to page", say)."""
+    for key in STORED_KEYS:
+        subprocess.run(["wine", "reg", "delete", key, "/f"], capture_output=True,
+                       stdin=subprocess.DEVNULL, timeout=60)
+    yield
 
 
 @pytest.fixture
