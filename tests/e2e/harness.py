@@ -9,7 +9,9 @@ from pathlib import Path
 
 DIST = Path(os.environ.get("VISTREL_E2E_DIST", "build/win64/dist"))
 DRIVER = Path(os.environ.get("VISTREL_DRIVER", "build/win64/bin/vdriver.exe"))
-SHOTS = Path(os.environ.get("VISTREL_SHOTS", "build/e2e-results/shots"))
+# Screenshots go under the checkout's build folder wherever the tests are started from.
+SHOTS = Path(os.environ.get("VISTREL_SHOTS",
+                            Path(__file__).resolve().parents[2] / "build/e2e-results/shots"))
 
 
 def wait_until(condition, timeout=20.0, interval=0.1, what="condition"):
