@@ -12,6 +12,9 @@
 //   vdriver modules EXE_NAME                 prints the modules loaded by that process
 //   vdriver post CLASS TITLE MSG WPARAM LPARAM
 //   vdriver kill EXE_NAME                    ends every process of that name
+//   vdriver rect CLASS TITLE [CONTROL_ID]    prints the window's or control's screen
+//                                            rectangle (left top right bottom), for
+//                                            real clicks and for reading its pixels
 // CLASS or TITLE "-" matches any. Exit code 0 on success, 1 on a miss, 2 on bad use.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -163,6 +166,14 @@ int main(int argc, char** argv) {
     EnumChildWindows(box, StaticText, reinterpret_cast<LPARAM>(&text));
     std::printf("%s\n", text.c_str());
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), 0);
+    return 0;
+  }
+  if (verb == "rect" && (argc == 4 || argc == 5)) {
+    HWND window = Find(argv[2], argv[3]);
+    if (window && argc == 5) window = GetDlgItem(window, std::atoi(argv[4]));
+    RECT box{};
+    if (!window || !GetWindowRect(window, &box)) return 1;
+    std::printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
     return 0;
   }
   if (verb == "modules" && argc == 3) return Modules(argv[2]);
