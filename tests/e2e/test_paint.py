@@ -1,7 +1,8 @@
 """Windows show their content, with a window manager running and opened with
 real mouse clicks: a dialog opened from a dialog's button, a popup menu opened
 from a tool bar's drop-down arrow, the mail settings finder opened from Setup,
-the editor's drop-down menus and its info label.
+the editor's drop-down menus, its info label and its exact-zoom box, and a
+message box over the mail window.
 
 The screen is read as the display shows it, with one GetImage of the root
 window (ImageMagick's `import`). `xwd -root` is not used here: it rebuilds the
@@ -25,7 +26,9 @@ from PIL import Image
 from harness import DRIVER, driver, wait_until
 from output_helpers import (SETTINGS, WIZARD, page_driver, reg_add, show_every_page,
                             wait_main_window)
+from mail_server import free_port
 from test_editor import helper, open_editor
+from test_mail import FAILED, mail_settings
 
 PROBE = DRIVER.parent / "paint_probe.exe"
 SETUP, FINDER, FIND = "Setup", "Mail Settings Finder", 1303
@@ -92,13 +95,15 @@ def click_centre(box):
                     "click", "1"], check=True)
 
 
+def shown(cls, title, what, timeout=10):
+    """The screen rectangle of a visible window once it shows."""
+    code, out = driver("shown", cls, title, str(int(timeout * 1000)))
+    assert code == 0, f"{what} did not show"
+    return tuple(int(v) for v in out.split())
+
+
 def menu_shown(what):
-    """The screen rectangle of the popup menu once it is shown."""
-    def shown():
-        return any(line.split("\t")[1:2] == ["#32768"] and line.endswith("\tvisible")
-                   for line in driver("list")[1].splitlines())
-    wait_until(shown, 10, what=what)
-    return rect("-", cls="#32768")
+    return shown("#32768", "-", what)
 
 
 def client_box(box, frame=8):
@@ -261,3 +266,17 @@ def test_editor_menus_info_label_and_exact_zoom_box(editor_open):
     assert shows_text(rect(EXACT_ZOOM, 2)), "the box's Cancel button shows its caption"
     assert driver("click", "#32770", EXACT_ZOOM, 2)[0] == 0
     assert driver("gone", "#32770", EXACT_ZOOM, 10000)[0] == 0
+
+
+def test_message_box_over_the_mail_window(program, window_manager, clean_settings, tmp_path):
+    out = tmp_path / "out"
+    out.mkdir()
+    mail_settings(out, free_port(), "dora@example.test")  # nobody listens there
+    program()
+    wait_main_window()
+    make_from_tray()
+    assert driver("wait", "#32770", FAILED, 60000)[0] == 0
+    shown("#32770", "Sending Mail...", "the mail window under it")
+    painted(client_box(rect(FAILED)), "the message box")
+    assert shows_text(rect(FAILED, 0xFFFF)), "the message's text shows"
+    assert driver("msgbox", FAILED, 1, 5000)[0] == 0
