@@ -62,3 +62,22 @@ def test_finder_changes_only_server_and_address(program, stored_account):
         c: TYPED[c] for c in (PORT, USER, PASSWORD)}
     assert driver("click", "#32770", SETUP, CANCEL)[0] == 0
     assert driver("gone", "#32770", SETUP, 10000)[0] == 0
+
+
+def test_a_port_in_the_found_server_name_goes_to_the_port_field(program, stored_account):
+    reg("delete", ACCOUNTS, "/f")
+    account("00000001", "Office", "smtp.office.example:587", "me@office.example")
+    program("setup")
+    assert driver("wait", "#32770", SETUP, 30000)[0] == 0
+    for control, text in TYPED.items():
+        assert page_driver("settext", SETUP, control, text)[0] == 0
+    assert driver("click", "#32770", SETUP, FIND)[0] == 0
+    assert driver("wait", "#32770", FINDER, 20000)[0] == 0
+    wait_until(lambda: "smtp.office.example" in info(), 10, what="the account shown")
+    assert driver("click", "#32770", FINDER, USE_IT)[0] == 0
+    assert driver("gone", "#32770", FINDER, 10000)[0] == 0
+    wait_until(lambda: field(SERVER) == "smtp.office.example", 10, what="the server filled")
+    assert (field(PORT), field(ADDRESS)) == ("587", "me@office.example")
+    assert (field(USER), field(PASSWORD)) == (TYPED[USER], TYPED[PASSWORD])
+    assert driver("click", "#32770", SETUP, CANCEL)[0] == 0
+    assert driver("gone", "#32770", SETUP, 10000)[0] == 0
