@@ -92,9 +92,12 @@ def key(name):
 
 
 def screenshot(name):
+    """The screen as the display shows it: one GetImage of the root window.
+    (xwd -root rebuilds the screen window by window and draws a Wine window
+    that lies over another window of the same program as a black rectangle.)"""
     SHOTS.mkdir(parents=True, exist_ok=True)
     path = SHOTS / f"{name}.png"
-    subprocess.run(f"xwd -root -silent | convert xwd:- {path}", shell=True, check=True)
+    subprocess.run(["import", "-silent", "-window", "root", str(path)], check=True, timeout=60)
     return path
 
 

@@ -33,11 +33,10 @@ void Load(HWND dialog, MailHelp& help) {
   }
 }
 
-void UseIt(HWND dialog, const MailHelp& help) {
+bool UseIt(HWND dialog, const MailHelp& help) {
   const LRESULT line = SendDlgItemMessageA(dialog, IDC_PROGLIST, LB_GETCURSEL, 0, 0);
-  if (line >= 0 && static_cast<size_t>(line) < help.search.found.size()) {
-    UseMailSettings(ProgramSettings(), help.search.found[static_cast<size_t>(line)]);
-  }
+  return line >= 0 && static_cast<size_t>(line) < help.search.found.size() &&
+         UseMailSettings(ProgramSettings(), help.search.found[static_cast<size_t>(line)]);
 }
 
 INT_PTR CALLBACK MailHelpProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -58,8 +57,7 @@ INT_PTR CALLBACK MailHelpProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
             return TRUE;
           case IDC_USEIT:
             if (HIWORD(wParam) != BN_CLICKED) break;
-            UseIt(dialog, *help);
-            EndDialog(dialog, IDOK);
+            EndDialog(dialog, UseIt(dialog, *help) ? IDOK : IDCANCEL);
             return TRUE;
           case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
@@ -74,10 +72,10 @@ INT_PTR CALLBACK MailHelpProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-void ShowMailSettingsFinder(HWND owner) {
+bool ShowMailSettingsFinder(HWND owner) {
   MailHelp help;
-  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAILHELP), owner, MailHelpProc,
-                  reinterpret_cast<LPARAM>(&help));
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAILHELP), owner,
+                         MailHelpProc, reinterpret_cast<LPARAM>(&help)) == IDOK;
 }
 
 }  // namespace vistrel

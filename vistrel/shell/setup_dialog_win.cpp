@@ -39,7 +39,8 @@ class Hourglass {
 std::string ItemText(HWND dialog, int id) {
   const HWND control = GetDlgItem(dialog, id);
   std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -130,13 +131,21 @@ void Save(HWND dialog) {
   DialogOpen = false;
 }
 
+// The finder stores a server and an address, which are kept even if this
+// dialog is cancelled. Only those two fields take the stored values, and only
+// when the finder stored them: the port, encryption, user and password the
+// user typed stay as they are. A port written into the found server's name
+// (host:port) is shown in the port field, as when the dialog opens.
 void FindMailSettings(HWND dialog) {
-  ShowMailSettingsFinder(dialog);
-  // The finder may have stored new settings; they are kept even if this
-  // dialog is cancelled.
-  SetupValues values;
-  ReloadMailFields(ProgramSettings(), values);
-  ShowMailFields(dialog, values);
+  if (!ShowMailSettingsFinder(dialog)) return;
+  SettingsStore& store = ProgramSettings();
+  SetupValues stored;
+  ReloadMailFields(store, stored);
+  SetDlgItemTextA(dialog, IDC_SMTPSERVER, stored.smtpServer.c_str());
+  SetDlgItemTextA(dialog, IDC_MAILADDRESS, stored.mailAddress.c_str());
+  if (stored.smtpPort != store.GetSetting("Mail", "SMTP_Port", "25")) {
+    SetDlgItemTextA(dialog, IDC_SMTPPORT, stored.smtpPort.c_str());
+  }
 }
 
 INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -12,6 +12,12 @@
 //   vdriver modules EXE_NAME                 prints the modules loaded by that process
 //   vdriver post CLASS TITLE MSG WPARAM LPARAM
 //   vdriver kill EXE_NAME                    ends every process of that name
+//   vdriver rect CLASS TITLE [CONTROL_ID]    prints the window's or control's screen
+//                                            rectangle (left top right bottom), for
+//                                            real clicks and for reading its pixels
+//   vdriver shown CLASS TITLE TIMEOUT_MS     waits for a visible window (hidden ones
+//                                            of the same class are passed over), prints
+//                                            its screen rectangle
 // CLASS or TITLE "-" matches any. Exit code 0 on success, 1 on a miss, 2 on bad use.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -164,6 +170,29 @@ int main(int argc, char** argv) {
     std::printf("%s\n", text.c_str());
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), 0);
     return 0;
+  }
+  if (verb == "rect" && (argc == 4 || argc == 5)) {
+    HWND window = Find(argv[2], argv[3]);
+    if (window && argc == 5) window = GetDlgItem(window, std::atoi(argv[4]));
+    RECT box{};
+    if (!window || !GetWindowRect(window, &box)) return 1;
+    std::printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
+    return 0;
+  }
+  if (verb == "shown" && argc == 5) {
+    const DWORD timeout = std::strtoul(argv[4], nullptr, 10), start = GetTickCount();
+    for (;;) {
+      HWND window = nullptr;
+      while ((window = FindWindowExA(nullptr, window, Any(argv[2]), Any(argv[3]))) != nullptr) {
+        RECT box{};
+        if (IsWindowVisible(window) && GetWindowRect(window, &box)) {
+          std::printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
+          return 0;
+        }
+      }
+      if (GetTickCount() - start > timeout) return 1;
+      Sleep(50);
+    }
   }
   if (verb == "modules" && argc == 3) return Modules(argv[2]);
   if (verb == "kill" && argc == 3) return Kill(argv[2]);

@@ -1,0 +1,10 @@
+#pragma once
+#define IDD_PROBE_OUTER 100
+#define IDD_PROBE_INNER 101
+#define IDC_PROBE_EDIT 110
+#define IDC_PROBE_OPEN 111
+#define IDC_PROBE_LIST 112
+#define IDC_PROBE_BAR 120
+#define IDC_PROBE_LABEL 121
+#define IDC_PROBE_DROP 122
+#define IDM_PROBE_FIRST 130
