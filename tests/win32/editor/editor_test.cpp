@@ -283,12 +283,17 @@ TEST_F(EditorTest, ZoomingOutAndInAgainDrawsTheCaptureAtItsOwnSize) {
 TEST_F(EditorTest, AManualRectangleAfterZoomingFillsThePixelsItsBandOutlined) {
   enginetest::PaintedWindow red("editor red", {100, 120, 260, 220}, RGB(200, 30, 40));
   Capture();
+  std::string zoomText;
   Pixels unmarked, band, selected, filled;
   Script script({
       [&] { return Form() != nullptr; },
       [&] {
+        // Out and in again to 195 %, where image pixels are one or two view pixels wide.
+        Command(IDC_ZOOMOUT);
+        Clicks(20);
         Command(IDC_ZOOMIN);
-        Clicks(3);  // 195 %: image pixels one or two view pixels wide
+        Clicks(23);
+        zoomText = Info();
         Command(IDC_GETMANUALSELECTION);
         unmarked = PanelPixels();
         Mouse(WM_LBUTTONDOWN, 33, 47, MK_LBUTTON);
@@ -304,6 +309,7 @@ TEST_F(EditorTest, AManualRectangleAfterZoomingFillsThePixelsItsBandOutlined) {
   });
   VisEdit("1", "1", "Pixel");
   ASSERT_TRUE(script.Finished());
+  EXPECT_EQ(zoomText, "Zoom: 195%");
   const Area area = ImageArea(unmarked);
   int inBand = 0, selectedElsewhere = 0, fillOutside = 0, fillUneven = 0;
   uint32_t fillColour = 0;
