@@ -115,12 +115,12 @@ enum class CopyOutcome { Copied, NoMemory, Held };
 // a format cannot be placed the clipboard is left empty rather than holding
 // a part of the copy.
 CopyOutcome PutPictureOnClipboard(HWND owner, HBITMAP picture) {
-  const std::optional<ClipboardBlocks> blocks = BlocksOf(picture);
+  std::optional<ClipboardBlocks> blocks = BlocksOf(picture);
   if (!blocks) return CopyOutcome::NoMemory;
   const UINT pngFormat = RegisterClipboardFormatA(kPngClipboardFormat);
   const struct {
     UINT format;
-    const std::vector<uint8_t>& bytes;
+    std::vector<uint8_t>& bytes;
   } placements[] = {{CF_DIB, blocks->dib}, {CF_DIBV5, blocks->dibV5}, {pngFormat, blocks->png}};
   std::vector<HGLOBAL> memory;
   for (const auto& placement : placements) {
@@ -130,6 +130,9 @@ CopyOutcome PutPictureOnClipboard(HWND owner, HBITMAP picture) {
       return CopyOutcome::NoMemory;
     }
     memory.push_back(block);
+    // A screen-sized picture is megabytes in each format: each goes once copied,
+    // so that the 32-bit process holds fewer copies at a time.
+    std::vector<uint8_t>().swap(placement.bytes);
   }
   if (!OpenClipboardSoon(owner)) {
     for (HGLOBAL made : memory) GlobalFree(made);
