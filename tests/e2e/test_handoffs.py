@@ -94,6 +94,18 @@ def check_clipboard_holds(saved, work):
     assert metric(out, saved, "AE") == 0, "the clipboard's picture differs from the output"
 
 
+def check_every_format(saved, work):
+    """A reader asking for each picture format gets our picture, none of another
+    program's: the clipboard was emptied before the copy."""
+    folder = work / "formats"
+    folder.mkdir()
+    assert probe("formats", wine_path(folder)) == 0
+    assert not (folder / "text.txt").exists(), "another program's text stayed beside the picture"
+    for name in ("dib.bmp", "dibv5.bmp", "bitmap.bmp", "clip.png"):
+        assert (folder / name).exists(), f"no {name} on the clipboard"
+        assert metric(folder / name, saved, "AE") == 0, f"{name} is not the output's picture"
+
+
 def boxes_seen():
     """Visible dialogs other than the wizard: message boxes."""
     return [line for line in driver("list")[1].splitlines()
@@ -130,10 +142,13 @@ def test_handoffs_by_their_buttons(tmp_path, program, opener):
     assert page_driver("click", WIZARD, "&Next >")[0] == 0
     wait_until(lambda: page_driver("shown", WIZARD, "View clipboard...")[0] == 0,
                what="the clipboard page")
+    # Another program puts its picture there while the page is open.
+    assert probe("foreign") == 0
     assert page_driver("click", WIZARD, "Copy screen-shot to clipboard")[0] == 0
     code, text = driver("msgbox", "Tarnwick Vistrel", 1, 30000)
     assert code == 0 and text == COPIED, text
     check_clipboard_holds(saved, tmp_path)
+    check_every_format(saved, tmp_path)
 
     assert page_driver("click", WIZARD, "View clipboard...")[0] == 0
     assert driver("wait", "TCBViewer", VIEWER, 30000)[0] == 0

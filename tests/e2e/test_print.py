@@ -119,6 +119,25 @@ def wait_started():
     wait_main_window()
 
 
+def grab_screen(path):
+    subprocess.run(f"xwd -root -silent | convert xwd:- PNG24:{path}", shell=True, check=True)
+
+
+def normalised_rmse(a, b):
+    run = subprocess.run(["compare", "-metric", "RMSE", f"{a}[0]", f"{b}[0]", "null:"],
+                         capture_output=True, text=True)
+    return float(run.stderr.split("(")[1].split(")")[0])
+
+
+def printed_picture(page_png, box, size, work, name):
+    """The picture's box cut from the rendered page and brought to `size`."""
+    w, h, x, y = box
+    out = work / f"{name}.png"
+    subprocess.run(["convert", str(page_png), "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                    "-resize", f"{size[0]}x{size[1]}!", f"PNG24:{out}"], check=True)
+    return out
+
+
 @pytest.fixture
 def print_scene(tmp_path, program, printer):
     pattern = tmp_path / "pattern.png"
@@ -127,6 +146,8 @@ def print_scene(tmp_path, program, printer):
     only_print_page(tmp_path)
     program()
     wait_started()
+    # The screen as the capture will see it, for judging the printed pixels.
+    grab_screen(tmp_path / "screen.png")
     open_print_page()
     yield printer, tmp_path
     shown.close()
@@ -152,6 +173,19 @@ def test_copies_pages_and_placement_on_the_pdf_printer(print_scene):
     ew, eh = expected_box(False, (2479, 3508))
     assert abs(w - ew) <= 1.5 and abs(h - eh) <= 1.5 and (x, y) == (0, 0), (w, h, x, y, ew, eh)
     shutil.copy(page_png, screenshot("print-page-printed-1"))
+    # The box holds the capture's pixels, not a blank or foreign picture: the
+    # whole picture brought back to the screen's size, and the part around the
+    # pattern (sharp-edged blocks on a gradient) at its own size.
+    screen = work / "screen.png"
+    whole = printed_picture(page_png, (w, h, x, y), SCREEN, work, "printed-whole")
+    assert normalised_rmse(whole, screen) < 0.02, "the printed picture is not the capture"
+    scale = w / SCREEN[0]
+    part = (round(400 * scale), round(300 * scale), round(200 * scale), round(150 * scale))
+    cut = printed_picture(page_png, part, (400, 300), work, "printed-pattern")
+    subprocess.run(["convert", str(screen), "-crop", "400x300+200+150", "+repage",
+                    f"PNG24:{work / 'screen-pattern.png'}"], check=True)
+    assert normalised_rmse(cut, work / "screen-pattern.png") < 0.03, \
+        "the pattern is not where it was"
 
     set_copies("3")
     wait_until(lambda: page_driver("gettext", WIZARD, 2802)[1] == "Copies", 10,

@@ -109,31 +109,26 @@ void TVisEditForm::Paint() {
   DeleteObject(picture);
 
   RECT visible{};
-  if (!image.Empty() && zoomedWidth > 0 && zoomedHeight > 0 &&
-      IntersectRect(&visible, &shown, &paint.rcPaint) && IntersectRect(&visible, &visible, &area)) {
-    const double sx = static_cast<double>(zoomedWidth) / image.width;
-    const double sy = static_cast<double>(zoomedHeight) / image.height;
-    RECT source{static_cast<LONG>(std::floor((visible.left - offset_.x) / sx)),
-                static_cast<LONG>(std::floor((visible.top - offset_.y) / sy)),
-                static_cast<LONG>(std::ceil((visible.right - offset_.x) / sx)),
-                static_cast<LONG>(std::ceil((visible.bottom - offset_.y) / sy))};
-    source.right = std::min<LONG>(source.right, image.width);
-    source.bottom = std::min<LONG>(source.bottom, image.height);
-    RECT target{offset_.x + RoundEven(source.left * sx), offset_.y + RoundEven(source.top * sy),
-                offset_.x + RoundEven(source.right * sx), offset_.y + RoundEven(source.bottom * sy)};
-    display_.Paint(dc, target, source);
+  if (!image.Empty() && IntersectRect(&visible, &shown, &paint.rcPaint) &&
+      IntersectRect(&visible, &visible, &area)) {
+    const RECT part{visible.left - offset_.x, visible.top - offset_.y, visible.right - offset_.x,
+                    visible.bottom - offset_.y};
+    display_.Paint(dc, view_, {visible.left, visible.top}, part);
   }
 
   const double zoom = view_.zoomFactor;
   auto onScreen = [&](const vistrel::Rect& r) {
-    return RECT{offset_.x + RoundEven(r.left * zoom), offset_.y + RoundEven(r.top * zoom),
-                offset_.x + RoundEven(r.right * zoom), offset_.y + RoundEven(r.bottom * zoom)};
+    return RECT{offset_.x + view_.ToView(r.left), offset_.y + view_.ToView(r.top),
+                offset_.x + view_.ToView(r.right), offset_.y + view_.ToView(r.bottom)};
   };
   const int hover = document_.table->HoverIndex;
   if (hover > 0 && hover <= document_.table->WindowCount) {
     // The hover outline, inverted so it shows on any picture.
     const RECT r = onScreen(document_.table->WindowRects[hover]);
-    POINT points[] = {{r.left, r.top}, {r.left, r.bottom}, {r.right, r.bottom}, {r.right, r.top},
+    POINT points[] = {{r.left, r.top},
+                      {r.left, r.bottom},
+                      {r.right, r.bottom},
+                      {r.right, r.top},
                       {r.left, r.top}};
     HPEN pen = CreatePen(PS_DASHDOT, std::max(1, RoundEven(9 * zoom)), RGB(0, 0, 0));
     HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -211,15 +206,30 @@ void TVisEditForm::Scroll(bool horizontal, int request) {
   GetScrollInfo(bar, SB_CTL, &info);
   int position = info.nPos;
   switch (request) {
-    case SB_LINEUP: position -= 1; break;
-    case SB_LINEDOWN: position += 1; break;
-    case SB_PAGEUP: position -= kLargeChange; break;
-    case SB_PAGEDOWN: position += kLargeChange; break;
+    case SB_LINEUP:
+      position -= 1;
+      break;
+    case SB_LINEDOWN:
+      position += 1;
+      break;
+    case SB_PAGEUP:
+      position -= kLargeChange;
+      break;
+    case SB_PAGEDOWN:
+      position += kLargeChange;
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: position = info.nTrackPos; break;
-    case SB_TOP: position = info.nMin; break;
-    case SB_BOTTOM: position = info.nMax; break;
-    default: return;
+    case SB_THUMBPOSITION:
+      position = info.nTrackPos;
+      break;
+    case SB_TOP:
+      position = info.nMin;
+      break;
+    case SB_BOTTOM:
+      position = info.nMax;
+      break;
+    default:
+      return;
   }
   position = std::clamp(position, info.nMin, info.nMax);
   SetScrollPos(bar, SB_CTL, position, TRUE);

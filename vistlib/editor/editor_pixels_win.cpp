@@ -52,14 +52,16 @@ void DisplayCopy::Update(const Image& image) {
   GdiFlush();
 }
 
-void DisplayCopy::Paint(HDC dc, const RECT& target, const RECT& source) const {
-  if (!section_) return;
-  MemoryDc memory(CreateCompatibleDC(dc));
-  SelectGuard select(memory.get(), section_.get());
-  SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
-             memory.get(), source.left, source.top, source.right - source.left,
-             source.bottom - source.top, SRCCOPY);
+bool DisplayCopy::Paint(HDC dc, const ViewModel& view, POINT at, const RECT& part) const {
+  const int width = part.right - part.left, height = part.bottom - part.top;
+  if (!section_ || width <= 0 || height <= 0) return false;
+  if (view.imageBounds.right != width_ || view.imageBounds.bottom != height_) return false;
+  zoomed_.resize(static_cast<size_t>(width) * height);
+  view.Render(static_cast<const uint32_t*>(bits_), part.left, part.top, width, height,
+              zoomed_.data());
+  BITMAPINFO info = TopDown32(width, height);
+  return SetDIBitsToDevice(dc, at.x, at.y, width, height, 0, 0, 0, height, zoomed_.data(), &info,
+                           DIB_RGB_COLORS) != 0;
 }
 
 }  // namespace vistlib

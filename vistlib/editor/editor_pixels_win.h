@@ -2,8 +2,12 @@
 // Pixels between GDI and the editor's buffers.
 #include <windows.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "edit_image.h"
 #include "gdi_win.h"
+#include "view_model.h"
 
 namespace vistlib {
 
@@ -16,14 +20,18 @@ Bitmap BitmapFromImage(const Image& image);
 class DisplayCopy {
  public:
   void Update(const Image& image);
-  // Paints the image area `source` (image pixels) stretched to `target`.
-  void Paint(HDC dc, const RECT& target, const RECT& source) const;
+  // Paints the part `part` of the zoomed view (view pixels from the image's
+  // origin) with its top left at `at`. The zoom is done here, by the view's
+  // own mapping, not by StretchBlt, whose rounding is the driver's: outlines
+  // and the rubber band must meet the pixels they mark. False when GDI failed.
+  bool Paint(HDC dc, const ViewModel& view, POINT at, const RECT& part) const;
 
  private:
   Bitmap section_;
   void* bits_ = nullptr;
   int width_ = 0;
   int height_ = 0;
+  mutable std::vector<uint32_t> zoomed_;  // reused from paint to paint
 };
 
 }  // namespace vistlib

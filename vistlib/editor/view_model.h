@@ -1,6 +1,7 @@
 #pragma once
 // The editor's view: zoom factor, the zoomed size of the image and where the
 // image sits in the view panel (scroll positions, 20 pixels a step).
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,15 +10,16 @@
 namespace vistlib {
 
 constexpr double kMaxZoom = 28.4;
+constexpr double kZoomStep = 1.25;  // a zoom-in click; a zoom-out click is 0.8 = 1 / 1.25
 constexpr int kScrollStep = 20;
 
 enum class ZoomTool { None = 0, In = 1, Out = 2 };
 enum class ZoomOutcome { Zoomed, TooFar, Invalid };
 
-extern const char kMaxZoomText[];      // "Can not zoom further in."
-extern const char kMaxZoomCaption[];   // "Maximum Zoom!"
-extern const char kBadZoomText[];      // "You can only enter whole numbers above 0!"
-extern const char kBadZoomCaption[];   // "Invalid User Input"
+extern const char kMaxZoomText[];     // "Can not zoom further in."
+extern const char kMaxZoomCaption[];  // "Maximum Zoom!"
+extern const char kBadZoomText[];     // "You can only enter whole numbers above 0!"
+extern const char kBadZoomCaption[];  // "Invalid User Input"
 
 // Rounds to the nearest integer, halves to even.
 int RoundEven(double value);
@@ -26,6 +28,11 @@ int RoundEven(double value);
 // other one when `reversed` (Ctrl held or the right button); 0 with no tool.
 double ClickZoomFactor(ZoomTool tool, bool reversed);
 
+// The displayed size is always the image size x zoomFactor, worked out afresh
+// from the image at each zoom, and one mapping places image pixels in the view:
+// image pixel i covers view pixels ToView(i) up to ToView(i + 1). The picture,
+// outlines, the rubber band and the manual rectangle all use it, so what is
+// drawn is what an operation then changes.
 struct ViewModel {
   double zoomFactor = 1.0;
   vistrel::Rect imageBounds;
@@ -39,6 +46,23 @@ struct ViewModel {
   ZoomOutcome ZoomTo(int percent);
   // "Zoom: 305%"
   std::string ZoomText() const;
+
+  // The view coordinate of the image coordinate `i` (an edge between pixels).
+  int ToView(int i) const { return RoundEven(i * zoomFactor); }
+  // The image pixel shown at view pixel `d` on an axis `size` image pixels
+  // long; clamped to the image.
+  int ImagePixelAt(int d, int size) const;
+  // The view pixels (left, top) to (left + width, top + height) of `pixels`
+  // (an image of imageBounds' size, rows top-down) into `out`, width x height.
+  void Render(const uint32_t* pixels, int left, int top, int width, int height,
+              uint32_t* out) const;
+
+ private:
+  void Apply(double base, int steps);
+  // The zoom is base x 1.25^steps: clicks count whole steps, so that zooming
+  // out and in again returns to exactly the same factor.
+  double base_ = 1.0;
+  int steps_ = 0;
 };
 
 // The text of the exact-zoom box as a level in percent: 0 when it is not a

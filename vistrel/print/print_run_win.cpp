@@ -5,7 +5,10 @@
 #include <winspool.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <exception>
+#include <vector>
 
 #include "fx_exchange_win.h"
 #include "number_text.h"
@@ -56,22 +59,55 @@ HDC CreatePrinterDc(HGLOBAL devNames, HGLOBAL devMode) {
   return dc;
 }
 
+// The picture as device-independent rows (24-bit, bottom-up), which every
+// printer driver takes from StretchDIBits. A bitmap made for the screen cannot
+// be selected into a context made for a printer: many drivers refuse that
+// pairing, and the page comes out blank.
+struct PictureBits {
+  BITMAPINFO info{};
+  std::vector<uint8_t> rows;
+};
+
+bool ReadPictureBits(HBITMAP picture, PictureBits& bits) {
+  BITMAP facts{};
+  if (picture == nullptr || GetObjectA(picture, sizeof facts, &facts) == 0 || facts.bmWidth <= 0 ||
+      facts.bmHeight == 0)
+    return false;
+  const int height = std::abs(facts.bmHeight);
+  BITMAPINFOHEADER& header = bits.info.bmiHeader;
+  header.biSize = sizeof header;
+  header.biWidth = facts.bmWidth;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const size_t stride = (static_cast<size_t>(facts.bmWidth) * 3 + 3) & ~size_t{3};
+  try {
+    bits.rows.resize(stride * height);
+  } catch (const std::exception&) {  // a picture too large for the memory left
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return false;
+  const int lines =
+      GetDIBits(screen, picture, 0, height, bits.rows.data(), &bits.info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return lines == height;
+}
+
 class WinPrintPorts final : public PrintPorts {
  public:
   WinPrintPorts(HWND owner, const PrintInputs& inputs) : owner_(owner), inputs_(inputs) {}
   ~WinPrintPorts() override {
     AbortDoc();
-    if (source_) {
-      SelectObject(source_, oldSource_);
-      DeleteDC(source_);
-    }
+    if (pictureDc_) DeleteDC(pictureDc_);
     if (dc_) DeleteDC(dc_);
   }
 
   void ShowHourglass() override { hourglass_.Show(); }
   void RestorePointer() override { hourglass_.Restore(); }
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override {
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     MessageBoxA(owner_, text.c_str(), caption.c_str(),
                 MB_OK | (icon == MessageIcon::Stop ? MB_ICONSTOP : MB_ICONEXCLAMATION));
   }
@@ -80,9 +116,11 @@ class WinPrintPorts final : public PrintPorts {
     if (!docOpen_) {
       dc_ = CreatePrinterDc(inputs_.devNames, inputs_.devMode);
       if (dc_ == nullptr) return NoPrinterFailure();
-      source_ = CreateCompatibleDC(dc_);
-      if (source_ == nullptr) return PrinterFailure();
-      oldSource_ = SelectObject(source_, inputs_.fxPic);
+      // Read before the document starts, so that nothing is queued when it fails.
+      if (bits_.rows.empty() && !ReadPictureBits(inputs_.fxPic, bits_))
+        return PrintFailure{kPrinterErrorCode, "The picture could not be read for the printer (" +
+                                                   SystemMessage(GetLastError()) +
+                                                   "). Nothing was printed."};
       DOCINFOA doc{};
       doc.cbSize = sizeof doc;
       doc.lpszDocName = kAppTitle;
@@ -100,14 +138,15 @@ class WinPrintPorts final : public PrintPorts {
   }
 
   std::optional<PrintFailure> Draw(const PrintedSize& size) override {
-    BITMAP picture{};
-    GetObjectA(inputs_.fxPic, sizeof picture, &picture);
-    SetStretchBltMode(dc_, HALFTONE);
-    SetBrushOrgEx(dc_, 0, 0, nullptr);
-    if (!StretchBlt(dc_, 0, 0, DevicePixels(size.sa, TwipsPerPixelX()),
-                    DevicePixels(size.sb, TwipsPerPixelY()), source_, 0, 0, picture.bmWidth,
-                    std::abs(picture.bmHeight), SRCCOPY))
+    const BITMAPINFOHEADER& header = bits_.info.bmiHeader;
+    // HALFTONE averages the pixels a shrunk picture loses; it needs the brush origin set after it.
+    if (SetStretchBltMode(dc_, HALFTONE) == 0 || !SetBrushOrgEx(dc_, 0, 0, nullptr))
       return PrinterFailure();
+    const int lines =
+        StretchDIBits(dc_, 0, 0, DevicePixels(size.sa, TwipsPerPixelX()),
+                      DevicePixels(size.sb, TwipsPerPixelY()), 0, 0, header.biWidth,
+                      header.biHeight, bits_.rows.data(), &bits_.info, DIB_RGB_COLORS, SRCCOPY);
+    if (lines == 0 || lines == static_cast<int>(GDI_ERROR)) return PrinterFailure();
     return std::nullopt;
   }
 
@@ -140,7 +179,7 @@ class WinPrintPorts final : public PrintPorts {
     facts.scaleWidth = area.width;
     facts.scaleHeight = area.height;
     facts.printerHdc = reinterpret_cast<uintptr_t>(dc_);
-    facts.pictureHdc = reinterpret_cast<uintptr_t>(source_);
+    facts.pictureHdc = reinterpret_cast<uintptr_t>(PictureDc());
     facts.decimalSeparator = UserDecimalSeparator();
     return facts;
   }
@@ -175,6 +214,16 @@ class WinPrintPorts final : public PrintPorts {
   }
 
  private:
+  // The picture's own device context, for the dump: one made for the screen, the
+  // device its bitmap belongs to. The picture is selected only for a moment, so
+  // that it is never held while it is read or drawn.
+  HDC PictureDc() {
+    if (pictureDc_ == nullptr) pictureDc_ = CreateCompatibleDC(nullptr);
+    if (pictureDc_ != nullptr && inputs_.fxPic != nullptr) {
+      if (HGDIOBJ old = SelectObject(pictureDc_, inputs_.fxPic)) SelectObject(pictureDc_, old);
+    }
+    return pictureDc_;
+  }
   double TwipsPerPixelX() const { return 1440.0 / GetDeviceCaps(dc_, LOGPIXELSX); }
   double TwipsPerPixelY() const { return 1440.0 / GetDeviceCaps(dc_, LOGPIXELSY); }
 
@@ -182,8 +231,8 @@ class WinPrintPorts final : public PrintPorts {
   const PrintInputs& inputs_;
   Hourglass hourglass_;
   HDC dc_ = nullptr;
-  HDC source_ = nullptr;
-  HGDIOBJ oldSource_ = nullptr;
+  HDC pictureDc_ = nullptr;
+  PictureBits bits_;
   bool docOpen_ = false;
 };
 

@@ -15,6 +15,9 @@ inline constexpr char kNothingToCopyText[] =
 inline constexpr char kClipboardHeldText[] =
     "The picture could not be put on the clipboard: another program is holding it. Please try "
     "again.";
+inline constexpr char kClipboardNoMemoryText[] =
+    "The picture could not be put on the clipboard: there is not enough memory to prepare it. "
+    "Nothing was copied.";
 
 class HandoffPorts {
  public:

@@ -2,10 +2,17 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <optional>
 #include <vector>
 
+#include "clipboard_dib_win.h"
+#include "dib_info_win.h"
 #include "fx_exchange_win.h"
 #include "handoffs.h"
+#include "handoffs_clipboard.h"
 #include "output_picture_win.h"
 #include "save_it_win.h"
 #include "vistlib_client_win.h"
@@ -56,14 +63,110 @@ std::string WindowsFolder() {
   return text;
 }
 
+// The picture's blocks for the clipboard, or nothing when it cannot be read.
+std::optional<ClipboardBlocks> BlocksOf(HBITMAP picture) {
+  BITMAP facts{};
+  if (GetObjectA(picture, sizeof facts, &facts) == 0 || facts.bmWidth <= 0 || facts.bmHeight == 0)
+    return std::nullopt;
+  const int width = facts.bmWidth, height = std::abs(facts.bmHeight);
+  std::vector<uint32_t> pixels;
+  try {
+    pixels.resize(static_cast<size_t>(width) * height);
+  } catch (const std::exception&) {  // a picture too large for the memory left
+    return std::nullopt;
+  }
+  BITMAPINFO info = TopDown32(width, height);
+  HDC screen = GetDC(nullptr);
+  const int lines = GetDIBits(screen, picture, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (lines != height) return std::nullopt;
+  for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+  return MakeClipboardBlocks(width, height, pixels);
+}
+
+// A movable memory block holding `bytes`, for SetClipboardData; nullptr when
+// there is no memory for it.
+HGLOBAL GlobalCopy(const std::vector<uint8_t>& bytes) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  if (memory == nullptr) return nullptr;
+  GlobalLockGuard lock(memory);
+  if (lock.Data() == nullptr) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  std::memcpy(lock.Data(), bytes.data(), bytes.size());
+  return memory;
+}
+
+// Another program may hold the clipboard for a moment; try for a while.
+bool OpenClipboardSoon(HWND owner) {
+  const DWORD start = GetTickCount();
+  while (!OpenClipboard(owner)) {
+    if (GetTickCount() - start > 2000) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+enum class CopyOutcome { Copied, NoMemory, Held };
+
+// Empties the clipboard, so that no other program's picture stays beside
+// ours for a reader to paste, then places our picture in every format. When
+// a format cannot be placed the clipboard is left empty rather than holding
+// a part of the copy.
+CopyOutcome PutPictureOnClipboard(HWND owner, HBITMAP picture) {
+  std::optional<ClipboardBlocks> blocks = BlocksOf(picture);
+  if (!blocks) return CopyOutcome::NoMemory;
+  const UINT pngFormat = RegisterClipboardFormatA(kPngClipboardFormat);
+  const struct {
+    UINT format;
+    std::vector<uint8_t>& bytes;
+  } placements[] = {{CF_DIB, blocks->dib}, {CF_DIBV5, blocks->dibV5}, {pngFormat, blocks->png}};
+  std::vector<HGLOBAL> memory;
+  for (const auto& placement : placements) {
+    HGLOBAL block = placement.format != 0 ? GlobalCopy(placement.bytes) : nullptr;
+    if (block == nullptr) {
+      for (HGLOBAL made : memory) GlobalFree(made);
+      return CopyOutcome::NoMemory;
+    }
+    memory.push_back(block);
+    // A screen-sized picture is megabytes in each format: each goes once copied,
+    // so that the 32-bit process holds fewer copies at a time.
+    std::vector<uint8_t>().swap(placement.bytes);
+  }
+  if (!OpenClipboardSoon(owner)) {
+    for (HGLOBAL made : memory) GlobalFree(made);
+    return CopyOutcome::Held;
+  }
+  bool placed = EmptyClipboard() != FALSE;
+  for (size_t i = 0; i < memory.size(); ++i) {
+    // Once placed, a block belongs to the clipboard.
+    if (placed && SetClipboardData(placements[i].format, memory[i]) != nullptr) continue;
+    placed = false;
+    GlobalFree(memory[i]);
+  }
+  if (!placed) EmptyClipboard();
+  CloseClipboard();
+  return placed ? CopyOutcome::Copied : CopyOutcome::Held;
+}
+
 }  // namespace
 
 void CopyToClipboard(HWND owner, HBITMAP fxPic, bool fromButton) {
   const char* problem = nullptr;
   if (PictureIsEmpty(fxPic)) {
     problem = kNothingToCopyText;
-  } else if (!PutBitmapOnClipboard(owner, fxPic, false)) {
-    problem = kClipboardHeldText;
+  } else {
+    switch (PutPictureOnClipboard(owner, fxPic)) {
+      case CopyOutcome::Copied:
+        break;
+      case CopyOutcome::NoMemory:
+        problem = kClipboardNoMemoryText;
+        break;
+      case CopyOutcome::Held:
+        problem = kClipboardHeldText;
+        break;
+    }
   }
   if (problem != nullptr) {
     MessageBoxA(owner, problem, kProgramTitle, MB_OK | MB_ICONEXCLAMATION);

@@ -8,8 +8,9 @@
 
 namespace vistrel::wizard {
 
-// Puts FxPic on the clipboard (not emptied first). The button also confirms;
-// an empty picture or a clipboard that another program keeps are reported
+// Empties the clipboard and puts FxPic on it as a DIB, a version-5 DIB and a
+// PNG. The button also confirms; an empty picture, a clipboard that another
+// program keeps or a picture too large for the memory left are reported
 // either way, since nothing was copied.
 void CopyToClipboard(HWND owner, HBITMAP fxPic, bool fromButton);
 

@@ -3,6 +3,7 @@
 // Transfer hands out afterwards is checked pixel by pixel.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <functional>
@@ -77,6 +78,38 @@ Pixels ClipboardPixels() {
   pixels = enginetest::ReadPixels(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
   CloseClipboard();
   return pixels;
+}
+// What the image panel shows now, after any pending paint.
+Pixels PanelPixels() {
+  HWND panel = Panel();
+  UpdateWindow(panel);
+  RECT client{};
+  GetClientRect(panel, &client);
+  HDC dc = GetDC(panel);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP shot = CreateCompatibleBitmap(dc, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, shot);
+  BitBlt(memory, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(panel, dc);
+  Pixels pixels = enginetest::ReadPixels(shot);
+  DeleteObject(shot);
+  return pixels;
+}
+// The part of the panel the image may cover, less room for its scroll bars.
+struct Area {
+  int width, height;
+};
+Area ImageArea(const Pixels& panel) {
+  return {panel.width - GetSystemMetrics(SM_CXVSCROLL),
+          panel.height - GetSystemMetrics(SM_CYHSCROLL)};
+}
+void Clicks(int count) {
+  for (int i = 0; i < count; ++i) {
+    Mouse(WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, 5, 5);
+  }
 }
 DWORD StoredDword(const char* name, DWORD* type) {
   DWORD value = 0, size = sizeof value;
@@ -212,6 +245,91 @@ TEST_F(EditorTest, ReopensWithStoredToolAndSurvivesBadValuesAndArguments) {
   EXPECT_EQ(sizeText, "100x40 Pixel");
   DWORD type = 0;
   EXPECT_EQ(StoredDword("LastTool", &type), 1u);
+}
+
+TEST_F(EditorTest, ZoomingOutAndInAgainDrawsTheCaptureAtItsOwnSize) {
+  // Edges the drawn picture can be checked by.
+  enginetest::PaintedWindow red("editor red", {100, 120, 260, 220}, RGB(200, 30, 40));
+  enginetest::PaintedWindow green("editor green", {300, 60, 331, 400}, RGB(20, 180, 40));
+  const Pixels before = Capture();
+  std::string zoomText;
+  Pixels shown;
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        Command(IDC_ZOOMOUT);
+        Clicks(25);
+        Command(IDC_ZOOMIN);
+        Clicks(25);
+        zoomText = Info();
+        shown = PanelPixels();
+        PostMessageA(Form(), WM_CLOSE, 0, 0);
+        return true;
+      },
+  });
+  VisEdit("1", "1", "Pixel");
+  ASSERT_TRUE(script.Finished());
+  EXPECT_EQ(zoomText, "Zoom: 100%");
+  // At 100 % again the panel shows the capture pixel for pixel from its origin.
+  const Area area = ImageArea(shown);
+  ASSERT_GT(area.width, 400);
+  ASSERT_GT(area.height, 300);
+  int wrong = 0;
+  for (int y = 0; y < area.height; ++y)
+    for (int x = 0; x < area.width; ++x) wrong += shown.At(x, y) != before.At(x, y);
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(EditorTest, AManualRectangleAfterZoomingFillsThePixelsItsBandOutlined) {
+  enginetest::PaintedWindow red("editor red", {100, 120, 260, 220}, RGB(200, 30, 40));
+  Capture();
+  std::string zoomText;
+  Pixels unmarked, band, selected, filled;
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        // Out and in again to 195 %, where image pixels are one or two view pixels wide.
+        Command(IDC_ZOOMOUT);
+        Clicks(20);
+        Command(IDC_ZOOMIN);
+        Clicks(23);
+        zoomText = Info();
+        Command(IDC_GETMANUALSELECTION);
+        unmarked = PanelPixels();
+        Mouse(WM_LBUTTONDOWN, 33, 47, MK_LBUTTON);
+        Mouse(WM_MOUSEMOVE, 311, 205, MK_LBUTTON);
+        band = PanelPixels();  // the rubber band, inverted over the picture
+        Mouse(WM_LBUTTONUP, 311, 205);
+        selected = PanelPixels();  // the selection, inverted in the picture
+        Command(IDM_FILL_WHITE);
+        filled = PanelPixels();
+        PostMessageA(Form(), WM_CLOSE, 0, 0);
+        return true;
+      },
+  });
+  VisEdit("1", "1", "Pixel");
+  ASSERT_TRUE(script.Finished());
+  EXPECT_EQ(zoomText, "Zoom: 195%");
+  const Area area = ImageArea(unmarked);
+  int inBand = 0, selectedElsewhere = 0, fillOutside = 0, fillUneven = 0;
+  uint32_t fillColour = 0;
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const bool marked = band.At(x, y) != unmarked.At(x, y);
+      if (marked && inBand++ == 0) fillColour = filled.At(x, y);
+      selectedElsewhere += selected.At(x, y) != band.At(x, y);
+      if (marked) {
+        fillUneven += filled.At(x, y) != fillColour;
+      } else {
+        fillOutside += filled.At(x, y) != unmarked.At(x, y);
+      }
+    }
+  }
+  // The band from (33, 47) to (311, 205) in the panel.
+  EXPECT_EQ(inBand, (311 - 33) * (205 - 47));
+  EXPECT_EQ(selectedElsewhere, 0) << "the selection is drawn where the band was not";
+  EXPECT_EQ(fillUneven, 0) << "the fill left pixels of the band unfilled";
+  EXPECT_EQ(fillOutside, 0) << "the fill reached pixels outside the band";
 }
 
 }  // namespace
