@@ -39,10 +39,10 @@ inline PictureBytes PhotoLike(int width, int height, uint32_t seed) {
     double colour[3] = {128.0, 128.0, 128.0};
     for (int x = 0; x < width; ++x) {
       for (int c = 0; c < 3; ++c) {
-        double& near = above[static_cast<std::size_t>(x) * 3 + c];
-        colour[c] = 0.5 * (colour[c] + near) + 0.5 * noise.Next(3) + 0.25 * noise.Next(3);
+        double& up = above[static_cast<std::size_t>(x) * 3 + c];
+        colour[c] = 0.5 * (colour[c] + up) + 0.5 * noise.Next(3) + 0.25 * noise.Next(3);
         colour[c] = colour[c] < 20 ? 20 : colour[c] > 235 ? 235 : colour[c];
-        near = colour[c];
+        up = colour[c];
         b.push_back(ClampByte(colour[c] + noise.Next(4)));
       }
     }
