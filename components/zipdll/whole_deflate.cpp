@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace zipdll {
 namespace {
@@ -192,18 +195,31 @@ std::optional<std::size_t> TrialCost(Stream& main, DeflateMode current, DeflateM
   return scratch.Total();
 }
 
-std::optional<std::vector<unsigned char>> Run(const unsigned char* data, std::size_t size,
-                                              int level,
-                                              const std::function<bool(std::size_t)>& progress,
-                                              std::vector<DeflateMode>* modes) {
-  level = std::clamp(level, 1, 9);
+// The deflate of data[begin, end) as one part of a stream: it starts from the
+// window before `begin` as its dictionary and ends on a byte boundary (with
+// the empty stored block of a sync flush), or with the final block when it is
+// the last. `stepDone` hears of each stretch packed and may stop the part.
+struct Part {
+  std::vector<unsigned char> bytes;
+  std::vector<DeflateMode> modes;
+  bool ok = false;
+};
+
+void PackPart(const unsigned char* data, std::size_t begin, std::size_t end, bool last, int level,
+              const std::function<bool(std::size_t)>& stepDone, Part& part) {
   Stream main;
-  if (!main.Init(level)) return std::nullopt;
+  if (!main.Init(level)) return;
+  if (begin > 0) {
+    const std::size_t window = std::min<std::size_t>(begin, 32 * 1024);
+    if (deflateSetDictionary(&main.z(), data + begin - window, static_cast<uInt>(window)) != Z_OK) {
+      return;
+    }
+  }
   Sink out(true);
   Sink scratch(false);
   Packer packer(main, out, level, DeflateMode::kMatches);
-  for (std::size_t at = 0; at < size;) {
-    const std::size_t n = std::min(kStretch, size - at);
+  for (std::size_t at = begin; at < end;) {
+    const std::size_t n = std::min(kStretch, end - at);
     const std::size_t trial = std::min(kTrial, n);
     // The first way of the smallest cost wins.
     DeflateMode mode = packer.mode();
@@ -213,22 +229,91 @@ std::optional<std::vector<unsigned char>> Run(const unsigned char* data, std::si
          {DeflateMode::kMatches, DeflateMode::kLongMatches, DeflateMode::kLiterals}) {
       const std::optional<std::size_t> cost =
           TrialCost(main, packer.mode(), way, level, data + at, trial, scratch);
-      if (!cost) return std::nullopt;
+      if (!cost) return;
       if (first || *cost < best) {
         best = *cost;
         mode = way;
         first = false;
       }
     }
-    if (modes != nullptr) modes->push_back(mode);
-    if (!packer.Pack(mode, data + at, n)) return std::nullopt;
+    part.modes.push_back(mode);
+    if (!packer.Pack(mode, data + at, n)) return;
     at += n;
-    if (progress && !progress(n)) return std::nullopt;
+    if (!stepDone(n)) return;
   }
   main.z().avail_in = 0;
-  if (!Pump(main.z(), Z_FINISH, out)) return std::nullopt;
+  if (!Pump(main.z(), last ? Z_FINISH : Z_SYNC_FLUSH, out)) return;
   out.bytes.resize(out.used);
-  return std::move(out.bytes);
+  part.bytes = std::move(out.bytes);
+  part.ok = true;
+}
+
+// Up to this many parts, of whole stretches, packed side by side: the same
+// parts on every machine, so the same archive, and about half the wait where
+// a second core is free. More parts balance the threads better (matching
+// costs far more on some stretches than on others) but each costs a block
+// end and a few bytes.
+constexpr std::size_t kParts = 4;
+
+std::optional<std::vector<unsigned char>> Run(const unsigned char* data, std::size_t size,
+                                              int level,
+                                              const std::function<bool(std::size_t)>& progress,
+                                              std::vector<DeflateMode>* modes) {
+  level = std::clamp(level, 1, 9);
+  const std::size_t stretches = std::max<std::size_t>(1, (size + kStretch - 1) / kStretch);
+  const std::size_t count = std::min(kParts, stretches);
+  std::vector<Part> parts(count);
+  auto bound = [&](std::size_t i) { return std::min(size, stretches * i / count * kStretch); };
+
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::atomic<std::size_t> doneElsewhere{0};
+  // Only the calling thread reports progress; it passes on what the other did.
+  const auto stepHere = [&](std::size_t n) {
+    n += doneElsewhere.exchange(0);
+    if (progress && !progress(n)) stop = true;
+    return !stop.load();
+  };
+  const auto stepElsewhere = [&](std::size_t n) {
+    doneElsewhere += n;
+    return !stop.load();
+  };
+  const auto work = [&](const std::function<bool(std::size_t)>& step) {
+    for (std::size_t i = next++; i < count && !stop.load(); i = next++) {
+      PackPart(data, bound(i), bound(i + 1), i + 1 == count, level, step, parts[i]);
+      if (!parts[i].ok) stop = true;
+    }
+  };
+  {
+    std::jthread helper;
+    if (count > 1) {
+      try {
+        helper = std::jthread([&] {
+          try {
+            work(stepElsewhere);
+          } catch (const std::bad_alloc&) {
+            stop = true;
+          }
+        });
+      } catch (const std::system_error&) {
+        // No thread to be had: this one packs every part.
+      }
+    }
+    work(stepHere);
+  }
+  for (const Part& part : parts) {
+    if (!part.ok) return std::nullopt;
+  }
+  const std::size_t rest = doneElsewhere.exchange(0);
+  if (rest > 0 && progress && !progress(rest)) return std::nullopt;
+
+  std::vector<unsigned char> bytes = std::move(parts[0].bytes);
+  if (modes != nullptr) *modes = std::move(parts[0].modes);
+  for (std::size_t i = 1; i < count; ++i) {
+    bytes.insert(bytes.end(), parts[i].bytes.begin(), parts[i].bytes.end());
+    if (modes != nullptr) modes->insert(modes->end(), parts[i].modes.begin(), parts[i].modes.end());
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -238,7 +323,7 @@ std::optional<std::vector<unsigned char>> DeflateWhole(
     const std::function<bool(std::size_t)>& progress) {
   try {
     return Run(data, size, level, progress, nullptr);
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // memory, mostly
     return std::nullopt;
   }
 }

@@ -7,8 +7,10 @@
 // colours nearby, pack them smaller and several times faster. On noisy pixels
 // between the two, matches of five bytes or fewer cost more than the literals
 // they replace. Each stretch of the input is packed the way a short trial of
-// all three, from the stream's state at that point, finds smallest. The output
-// stays plain deflate.
+// all three, from the stream's state at that point, finds smallest. Larger
+// inputs are cut into a few parts packed side by side on two threads, joined
+// on byte boundaries. The output stays plain deflate, the same on every
+// machine.
 #include <cstddef>
 #include <functional>
 #include <optional>

@@ -114,6 +114,16 @@ TEST(WholeDeflate, PhotoLikePicturesComeOutSmallerThanZlibsLevelNine) {
   }
 }
 
+TEST(WholeDeflate, TheSameInputGivesTheSameBytesWhicheverThreadPacksWhichPart) {
+  Bytes data = DesktopLike(1000, 400);  // 1,200,000 bytes
+  const Bytes photo = PhotoLike(1000, 400, 2);
+  data.insert(data.end(), photo.begin(), photo.end());  // five stretches, four parts
+  const std::optional<Bytes> once = DeflateWhole(data.data(), data.size(), 9, nullptr);
+  ASSERT_TRUE(once);
+  EXPECT_EQ(Inflate(*once, data.size()), data);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(DeflateWhole(data.data(), data.size(), 9, nullptr), once);
+}
+
 TEST(WholeDeflate, ProgressCountsEveryByteAndCanStopThePacking) {
   const Bytes data = PhotoLike(640, 600, 1);  // 1,152,000 bytes: three stretches
   std::vector<std::size_t> steps;
@@ -124,8 +134,9 @@ TEST(WholeDeflate, ProgressCountsEveryByteAndCanStopThePacking) {
   std::size_t total = 0;
   for (std::size_t n : steps) total += n;
   EXPECT_EQ(total, data.size());
-  EXPECT_EQ(steps.size(), 3u);
+  EXPECT_LE(steps.size(), 3u);  // a stretch at a time, or what another thread did with it
 
+  // Asked to stop at the second report, wherever the stretches were packed.
   int calls = 0;
   EXPECT_FALSE(DeflateWhole(data.data(), data.size(), 6, [&](std::size_t) { return ++calls < 2; }));
   EXPECT_EQ(calls, 2);
