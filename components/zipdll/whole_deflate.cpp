@@ -18,7 +18,7 @@ namespace {
 // Input packed one way; the way is chosen afresh for each stretch.
 constexpr std::size_t kStretch = 512 * 1024;
 // Bytes at the start of each stretch packed both ways to choose.
-constexpr std::size_t kTrial = 16 * 1024;
+constexpr std::size_t kTrial = 8 * 1024;
 // Literal blocks are cut at steps of this many input bytes, where one block's
 // tables would cost more than two...
 constexpr std::size_t kLiteralStep = 1024;
