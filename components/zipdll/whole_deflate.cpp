@@ -17,7 +17,7 @@ namespace {
 
 // Input packed one way; the way is chosen afresh for each stretch.
 constexpr std::size_t kStretch = 512 * 1024;
-// Bytes at the start of each stretch packed both ways to choose.
+// Bytes at the start of each stretch packed every way to choose.
 constexpr std::size_t kTrial = 8 * 1024;
 // Literal blocks are cut at steps of this many input bytes, where one block's
 // tables would cost more than two...
@@ -299,7 +299,12 @@ std::optional<std::vector<unsigned char>> Run(const unsigned char* data, std::si
         // No thread to be had: this one packs every part.
       }
     }
-    work(stepHere);
+    try {
+      work(stepHere);
+    } catch (...) {
+      stop = true;  // the helper leaves its work for the join
+      throw;
+    }
   }
   for (const Part& part : parts) {
     if (!part.ok) return std::nullopt;
