@@ -1,8 +1,14 @@
 #include "packer.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <set>
+
+#include "whole_deflate.h"
 
 namespace zipdll {
 namespace {
@@ -11,8 +17,8 @@ using vistlib::zip::kFalse;
 using vistlib::zip::kMaxSpecs;
 using vistlib::zip::kParamBlockCheck;
 using vistlib::zip::kParamBlockVersion;
-using vistlib::zip::kPathBufferSize;
 using vistlib::zip::kPasswordBufferSize;
+using vistlib::zip::kPathBufferSize;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -30,7 +36,8 @@ std::string JoinFolder(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (IsSeparator(folder.back()) || folder.back() == ':') return folder + name;
   // Keep to the separator the caller used; Windows takes either.
-  const bool forward = folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos;
+  const bool forward =
+      folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos;
   return folder + (forward ? "/" : "\\") + name;
 }
 
@@ -117,7 +124,8 @@ struct FileSourceState {
   zip_error_t error;
 };
 
-zip_int64_t FileSourceCallback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+zip_int64_t FileSourceCallback(void* userdata, void* data, zip_uint64_t length,
+                               zip_source_cmd_t command) {
   auto* state = static_cast<FileSourceState*>(userdata);
   switch (command) {
     case ZIP_SOURCE_OPEN:
@@ -176,10 +184,174 @@ zip_int64_t FileSourceCallback(void* userdata, void* data, zip_uint64_t length, 
   }
 }
 
-zip_source_t* FileSource(zip_t* archive, const Found& file, PackerReport& report) {
-  auto* state = new FileSourceState{file.path, file.entry, file.size, file.modified, &report, nullptr, {}};
+// Files up to this size are read whole and deflated here (see
+// whole_deflate.h); larger ones stream through libzip's own zlib deflate.
+constexpr uint64_t kWholeEntryLimit = 64ull * 1024 * 1024;
+
+// A libzip source that hands over a file already deflated: libzip writes the
+// bytes as they are and takes the CRC and sizes from its stat once it is
+// closed. Reading and packing happen when libzip opens it, so the caller's
+// callback hears of each entry in the order the archive is written.
+struct PackedSourceState {
+  std::string path;
+  std::string entry;
+  uint64_t size = 0;
+  std::time_t modified = 0;
+  int level = 9;
+  PackerReport* report = nullptr;
+  std::vector<unsigned char> packed;
+  std::size_t served = 0;
+  bool done = false;
+  uint64_t readSize = 0;
+  uint32_t crc = 0;
+  zip_error_t error;
+};
+
+// The rest of an open file, or nothing on a read error.
+std::optional<std::vector<unsigned char>> ReadAll(std::FILE* file, uint64_t sizeHint) {
+  std::vector<unsigned char> data(static_cast<std::size_t>(sizeHint) + 1);
+  std::size_t have = 0;
+  for (;;) {
+    if (have == data.size()) data.resize(data.size() * 2);  // it grew since it was listed
+    const std::size_t n = std::fread(data.data() + have, 1, data.size() - have, file);
+    have += n;
+    if (n == 0) break;
+  }
+  if (std::ferror(file)) return std::nullopt;
+  data.resize(have);
+  return data;
+}
+
+zip_int64_t PackFile(PackedSourceState& state) {
+  if (!state.report->Start(state.entry, state.size)) {
+    zip_error_set(&state.error, ZIP_ER_CANCELLED, 0);
+    return -1;
+  }
+  std::FILE* file = std::fopen(state.path.c_str(), "rb");
+  if (file == nullptr) {
+    zip_error_set(&state.error, ZIP_ER_OPEN, 0);
+    return -1;
+  }
+  std::optional<std::vector<unsigned char>> data;
+  try {
+    data = ReadAll(file, state.size);
+  } catch (const std::bad_alloc&) {
+    std::fclose(file);
+    zip_error_set(&state.error, ZIP_ER_MEMORY, 0);
+    return -1;
+  }
+  std::fclose(file);
+  if (!data) {
+    zip_error_set(&state.error, ZIP_ER_READ, 0);
+    return -1;
+  }
+  bool stopped = false;
+  std::optional<std::vector<unsigned char>> packed =
+      DeflateWhole(data->data(), data->size(), state.level, [&](std::size_t n) {
+        stopped = !state.report->Progress(n);
+        return !stopped;
+      });
+  if (!packed) {
+    zip_error_set(&state.error, stopped ? ZIP_ER_CANCELLED : ZIP_ER_MEMORY, 0);
+    return -1;
+  }
+  state.readSize = data->size();
+  state.crc = static_cast<uint32_t>(crc32_z(crc32(0, nullptr, 0), data->data(), data->size()));
+  state.packed = std::move(*packed);
+  state.served = 0;
+  state.done = true;
+  return 0;
+}
+
+zip_int64_t PackedSourceCallback(void* userdata, void* data, zip_uint64_t length,
+                                 zip_source_cmd_t command) {
+  auto* state = static_cast<PackedSourceState*>(userdata);
+  switch (command) {
+    case ZIP_SOURCE_OPEN:
+      return PackFile(*state);
+    case ZIP_SOURCE_READ: {
+      const std::size_t n = static_cast<std::size_t>(
+          std::min<zip_uint64_t>(length, state->packed.size() - state->served));
+      std::memcpy(data, state->packed.data() + state->served, n);
+      state->served += n;
+      return static_cast<zip_int64_t>(n);
+    }
+    case ZIP_SOURCE_CLOSE:
+      state->packed = {};
+      state->report->End();
+      return 0;
+    case ZIP_SOURCE_STAT: {
+      if (length < sizeof(zip_stat_t)) {
+        zip_error_set(&state->error, ZIP_ER_INVAL, 0);
+        return -1;
+      }
+      auto* st = static_cast<zip_stat_t*>(data);
+      zip_stat_init(st);
+      // Deflate already: libzip must not compress it again.
+      st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD;
+      st->comp_method = ZIP_CM_DEFLATE;
+      st->size = state->size;
+      st->mtime = state->modified;
+      if (state->done) {
+        st->valid |= ZIP_STAT_CRC;
+        st->size = state->readSize;
+        st->crc = state->crc;
+      }
+      return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
+      if (length < sizeof(zip_file_attributes_t)) {
+        zip_error_set(&state->error, ZIP_ER_INVAL, 0);
+        return -1;
+      }
+      // The deflate option bits of the general purpose flags, as libzip's
+      // own deflate sets them: maximum for 8 and 9, fast for 1 and 2.
+      auto* attributes = static_cast<zip_file_attributes_t*>(data);
+      attributes->valid |= ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
+      attributes->general_purpose_bit_mask = 0x0006;
+      attributes->general_purpose_bit_flags = state->level < 3   ? 0x0004
+                                              : state->level > 7 ? 0x0002
+                                                                 : 0;
+      return sizeof(zip_file_attributes_t);
+    }
+    case ZIP_SOURCE_ERROR:
+      return zip_error_to_data(&state->error, data, length);
+    case ZIP_SOURCE_FREE:
+      zip_error_fini(&state->error);
+      delete state;
+      return 0;
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                            ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                            ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
+    default:
+      zip_error_set(&state->error, ZIP_ER_OPNOTSUPP, 0);
+      return -1;
+  }
+}
+
+zip_source_t* FileSource(zip_t* archive, const Found& file, int level, PackerReport& report) {
+  zip_source_t* source = nullptr;
+  if (level > 0 && file.size <= kWholeEntryLimit) {
+    auto* state = new PackedSourceState{};
+    state->path = file.path;
+    state->entry = file.entry;
+    state->size = file.size;
+    state->modified = file.modified;
+    state->level = level;
+    state->report = &report;
+    zip_error_init(&state->error);
+    source = zip_source_function(archive, PackedSourceCallback, state);
+    if (source == nullptr) {
+      zip_error_fini(&state->error);
+      delete state;
+    }
+    return source;
+  }
+  auto* state =
+      new FileSourceState{file.path, file.entry, file.size, file.modified, &report, nullptr, {}};
   zip_error_init(&state->error);
-  zip_source_t* source = zip_source_function(archive, FileSourceCallback, state);
+  source = zip_source_function(archive, FileSourceCallback, state);
   if (source == nullptr) {
     zip_error_fini(&state->error);
     delete state;
@@ -246,7 +418,8 @@ std::string DosName(const std::string& entryName) {
 
 std::optional<PackRequest> DecodeBlock(const vistlib::zip::ParamBlock& block) {
   if (block.version != kParamBlockVersion || block.check != kParamBlockCheck) return std::nullopt;
-  if (block.specCount < 0 || static_cast<std::size_t>(block.specCount) > kMaxSpecs) return std::nullopt;
+  if (block.specCount < 0 || static_cast<std::size_t>(block.specCount) > kMaxSpecs)
+    return std::nullopt;
   PackRequest request;
   for (int32_t i = 0; i < block.specCount; ++i) {
     const std::string spec = BufferText(block.specs[i], kPathBufferSize);
@@ -297,7 +470,8 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
   zip_source_t* archiveSource = fs.ArchiveSource(request.archive, &error);
   zip_t* archive = nullptr;
   if (archiveSource != nullptr) {
-    archive = zip_open_from_source(archiveSource, ZIP_CREATE | (request.grow ? 0 : ZIP_TRUNCATE), &error);
+    archive =
+        zip_open_from_source(archiveSource, ZIP_CREATE | (request.grow ? 0 : ZIP_TRUNCATE), &error);
     if (archive == nullptr) zip_source_free(archiveSource);
   }
   if (archive == nullptr) {
@@ -333,7 +507,7 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
       continue;
     }
     if (request.verbose) report.Message(0, "adding: " + file.entry);
-    zip_source_t* source = FileSource(archive, file, report);
+    zip_source_t* source = FileSource(archive, file, request.level, report);
     if (source == nullptr) return fail("cannot read " + file.path + ": " + ArchiveError(archive));
     const zip_int64_t index =
         zip_file_add(archive, file.entry.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);
@@ -343,7 +517,8 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
     }
     const auto at = static_cast<zip_uint64_t>(index);
     const int32_t method = request.level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    if (zip_set_file_compression(archive, at, method, static_cast<zip_uint32_t>(request.level)) < 0) {
+    if (zip_set_file_compression(archive, at, method, static_cast<zip_uint32_t>(request.level)) <
+        0) {
       return fail("cannot set compression for " + file.entry + ": " + ArchiveError(archive));
     }
     if (request.encrypt &&
@@ -362,7 +537,8 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
       zip_stat_t st;
-      if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st) == 0 && (st.valid & ZIP_STAT_MTIME)) {
+      if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st) == 0 &&
+          (st.valid & ZIP_STAT_MTIME)) {
         newest = std::max(newest, st.mtime);
       }
     }

@@ -1,13 +1,16 @@
 // The packer on real files in a temporary folder, checked by reading the
 // archive back with libzip.
+#include "packer.h"
+
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 
-#include "packer.h"
+#include "test_pictures.h"
 
 namespace zipdll {
 namespace {
@@ -46,12 +49,17 @@ class RecordingReport : public PackerReport {
  public:
   std::vector<std::string> events;
   int stopAtStart = -1;  // index of the Start call that asks to stop
+  bool stopAtProgress = false;
   std::size_t starts = 0;
+  uint64_t progressed = 0;
   bool Start(const std::string& name, uint64_t size) override {
     events.push_back("start " + name + " " + std::to_string(size));
     return static_cast<int>(starts++) != stopAtStart;
   }
-  bool Progress(uint64_t) override { return true; }
+  bool Progress(uint64_t bytes) override {
+    progressed += bytes;
+    return !stopAtProgress;
+  }
   bool End() override {
     events.push_back("end");
     return true;
@@ -94,8 +102,8 @@ class PackerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root = fs::temp_directory_path() /
-           ("vistrel_packer_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("vistrel_packer_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root);
     fs::create_directories(root / "in" / "sub");
     Write("in/a.bmp", std::string(5000, 'A') + "end");
@@ -145,11 +153,12 @@ TEST_F(PackerTest, SecondRunAddsAndSameNameReplaces) {
 }
 
 TEST_F(PackerTest, WildcardsRecursionFolderNamesAndLevelZero) {
-  EXPECT_EQ(Run({"in/*.BMP"}, [](PackRequest& r) {
-              r.recurse = true;
-              r.junkDirNames = false;
-              r.level = 0;
-            }),
+  EXPECT_EQ(Run({"in/*.BMP"},
+                [](PackRequest& r) {
+                  r.recurse = true;
+                  r.junkDirNames = false;
+                  r.level = 0;
+                }),
             2);
   const auto contents = Contents(root / "out.zip");
   ASSERT_EQ(contents.size(), 2u);
@@ -169,10 +178,11 @@ TEST_F(PackerTest, FreshenReplacesOnlyExistingEntriesAndMoveDeletesSources) {
   EXPECT_EQ(Run({"in/a.bmp"}), 1);
   EXPECT_EQ(Run({"in/*.*"}, [](PackRequest& r) { r.freshen = true; }), 0);  // nothing newer
   fs::last_write_time(P("in/a.bmp"), fs::last_write_time(P("in/a.bmp")) + std::chrono::hours(1));
-  EXPECT_EQ(Run({"in/*.*"}, [](PackRequest& r) {
-              r.freshen = true;
-              r.move = true;
-            }),
+  EXPECT_EQ(Run({"in/*.*"},
+                [](PackRequest& r) {
+                  r.freshen = true;
+                  r.move = true;
+                }),
             1);
   EXPECT_EQ(Contents(root / "out.zip").size(), 1u);
   EXPECT_FALSE(fs::exists(root / "in/a.bmp"));
@@ -204,6 +214,126 @@ TEST_F(PackerTest, UnmatchedNamesAndBrokenArchivesAreReported) {
   EXPECT_EQ(Run({"in/a.bmp"}), 0);
   EXPECT_EQ(ReadAll(root / "out.zip"), before);
   EXPECT_NE(report.events.back().find("message 1 cannot open"), std::string::npos);
+}
+
+// The bytes an entry is stored as, and its local header's flags.
+struct Stored {
+  std::string packed;
+  uint16_t flags = 0;
+};
+
+Stored StoredEntry(const fs::path& archivePath, const std::string& name) {
+  Stored result;
+  int error = 0;
+  zip_t* archive = zip_open(archivePath.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) return result;
+  zip_stat_t st;
+  if (zip_stat(archive, name.c_str(), 0, &st) == 0) {
+    result.packed.resize(st.comp_size);
+    zip_file_t* file = zip_fopen(archive, name.c_str(), ZIP_FL_COMPRESSED);
+    EXPECT_EQ(zip_fread(file, result.packed.data(), result.packed.size()),
+              static_cast<zip_int64_t>(result.packed.size()));
+    zip_fclose(file);
+  }
+  zip_close(archive);
+  const std::string bytes = ReadAll(archivePath);
+  auto u16 = [&](std::size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
+  };
+  const std::string signature("PK\3\4", 4);
+  for (std::size_t at = bytes.find(signature); at != std::string::npos && at + 30 <= bytes.size();
+       at = bytes.find(signature, at + 4)) {
+    if (bytes.compare(at + 30, u16(at + 26), name) == 0 && u16(at + 26) == name.size()) {
+      result.flags = u16(at + 6);
+      break;
+    }
+  }
+  return result;
+}
+
+// What libzip's own zlib deflate made of a file at level 9.
+std::size_t LibzipDeflateSize(const std::string& data) {
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&z, data.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  const std::size_t size = z.total_out;
+  deflateEnd(&z);
+  return size;
+}
+
+TEST_F(PackerTest, PhotoLikePictureIsPackedSmallerAsPlainDeflateMarkedMaximum) {
+  const std::string photo = ziptest::AsString(ziptest::PhotoLike(900, 500, 4));  // 1,350,000 bytes
+  Write("in/photo.bmp", photo);
+  EXPECT_EQ(Run({"in/photo.bmp"}), 1);
+  const auto contents = Contents(root / "out.zip");
+  ASSERT_EQ(contents.size(), 1u);
+  EXPECT_EQ(contents.at("photo.bmp").data, photo);  // libzip checks the CRC too
+  EXPECT_EQ(contents.at("photo.bmp").method, ZIP_CM_DEFLATE);
+  const Stored stored = StoredEntry(root / "out.zip", "photo.bmp");
+  EXPECT_LT(static_cast<double>(stored.packed.size()), 0.99 * LibzipDeflateSize(photo));
+  EXPECT_EQ(stored.flags & 0x0006, 0x0002);  // deflate option: maximum
+  EXPECT_EQ(report.progressed, photo.size());
+}
+
+TEST_F(PackerTest, EveryLevelReadsBackAndFastLevelsAreMarkedSo) {
+  const std::string desktop = ziptest::AsString(ziptest::DesktopLike(400, 300));
+  Write("in/desk.bmp", desktop);
+  for (int level = 1; level <= 9; ++level) {
+    SCOPED_TRACE(level);
+    fs::remove(root / "out.zip");
+    EXPECT_EQ(Run({"in/desk.bmp"}, [&](PackRequest& r) { r.level = level; }), 1);
+    EXPECT_EQ(Contents(root / "out.zip").at("desk.bmp").data, desktop);
+    const uint16_t option = StoredEntry(root / "out.zip", "desk.bmp").flags & 0x0006;
+    EXPECT_EQ(option, level < 3 ? 0x0004 : level > 7 ? 0x0002 : 0);
+  }
+}
+
+TEST_F(PackerTest, EntriesAlreadyInTheArchiveKeepTheirBytes) {
+  EXPECT_EQ(Run({"in/a.bmp"}, [](PackRequest& r) { r.level = 1; }), 1);
+  const Stored before = StoredEntry(root / "out.zip", "a.bmp");
+  ASSERT_FALSE(before.packed.empty());
+  Write("in/big.bmp", ziptest::AsString(ziptest::PhotoLike(300, 300, 2)));
+  EXPECT_EQ(Run({"in/big.bmp", "in/b.txt"}), 2);  // level 9 now
+  EXPECT_EQ(StoredEntry(root / "out.zip", "a.bmp").packed, before.packed);
+  EXPECT_EQ(Contents(root / "out.zip").size(), 3u);
+}
+
+TEST_F(PackerTest, EncryptedEntriesOpenWithThePasswordOnly) {
+  const std::string photo = ziptest::AsString(ziptest::PhotoLike(200, 100, 6));
+  Write("in/photo.bmp", photo);
+  EXPECT_EQ(Run({"in/photo.bmp"},
+                [](PackRequest& r) {
+                  r.encrypt = true;
+                  r.password = "secret";
+                }),
+            1);
+  int error = 0;
+  zip_t* archive = zip_open(P("out.zip").c_str(), ZIP_RDONLY, &error);
+  ASSERT_NE(archive, nullptr);
+  EXPECT_EQ(zip_fopen_encrypted(archive, "photo.bmp", 0, "wrong"), nullptr);
+  zip_file_t* file = zip_fopen_encrypted(archive, "photo.bmp", 0, "secret");
+  ASSERT_NE(file, nullptr);
+  std::string data(photo.size() + 1, '\0');
+  EXPECT_EQ(zip_fread(file, data.data(), data.size()), static_cast<zip_int64_t>(photo.size()));
+  data.resize(photo.size());
+  EXPECT_EQ(data, photo);
+  zip_fclose(file);
+  zip_close(archive);
+}
+
+TEST_F(PackerTest, StopWhilePackingLeavesThePreviousArchiveAsItWas) {
+  EXPECT_EQ(Run({"in/a.bmp"}), 1);
+  const std::string before = ReadAll(root / "out.zip");
+  Write("in/photo.bmp", ziptest::AsString(ziptest::PhotoLike(400, 400, 8)));
+  report.stopAtProgress = true;
+  EXPECT_EQ(Run({"in/photo.bmp"}), 0);
+  EXPECT_EQ(ReadAll(root / "out.zip"), before);
 }
 
 TEST(PackerNames, WildcardsAndDosNames) {

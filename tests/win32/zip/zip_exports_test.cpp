@@ -2,15 +2,17 @@
 // folder each test lays out (with or without the packer and the stub). The
 // archives are checked with Info-ZIP's unzip and zipinfo and Python's zipfile,
 // which run as Linux programs beside Wine.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "param_block_builder.h"
+#include "test_pictures.h"
 
 namespace {
 
@@ -30,7 +32,9 @@ void WriteFile(const std::string& path, const std::string& data) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA data;
@@ -88,13 +92,16 @@ class ZipExportsTest : public ::testing::Test {
     CreateDirectoryA(work_.c_str(), nullptr);
     CreateDirectoryA((work_ + "\\in").c_str(), nullptr);
     const std::string bin = BinFolder();
-    ASSERT_TRUE(CopyFileA((bin + "\\vistlib.dll").c_str(), (host_ + "\\vistlib.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((bin + "\\zip_host.exe").c_str(), (host_ + "\\zip_host.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((bin + "\\vistlib.dll").c_str(), (host_ + "\\vistlib.dll").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((bin + "\\zip_host.exe").c_str(), (host_ + "\\zip_host.exe").c_str(), FALSE));
   }
   void TearDown() override { RemoveTree(root_); }
 
   void WithPacker(const char* file = "ZIPDLL.DLL") {
-    ASSERT_TRUE(CopyFileA((BinFolder() + "\\" + file).c_str(), (host_ + "\\ZIPDLL.DLL").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((BinFolder() + "\\" + file).c_str(), (host_ + "\\ZIPDLL.DLL").c_str(), FALSE));
   }
   void WithoutPacker() { DeleteFileA((host_ + "\\ZIPDLL.DLL").c_str()); }
 
@@ -134,7 +141,8 @@ class ZipExportsTest : public ::testing::Test {
     }
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) result.output.append(buffer, got);
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      result.output.append(buffer, got);
     CloseHandle(readEnd);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
     GetExitCodeProcess(pi.hProcess, &result.exitCode);
@@ -154,14 +162,15 @@ class ZipExportsTest : public ::testing::Test {
     const std::string out = root_ + "\\unix_out.txt", rc = root_ + "\\unix_rc.txt";
     DeleteFileA(out.c_str());
     DeleteFileA(rc.c_str());
-    std::string command = "/bin/sh -c \"" + shellCommand + " >" + unixRoot_ + "/unix_out.txt 2>&1; echo $? >" +
-                          unixRoot_ + "/unix_rc.tmp; mv " + unixRoot_ + "/unix_rc.tmp " + unixRoot_ +
-                          "/unix_rc.txt\"";
+    std::string command = "/bin/sh -c \"" + shellCommand + " >" + unixRoot_ +
+                          "/unix_out.txt 2>&1; echo $? >" + unixRoot_ + "/unix_rc.tmp; mv " +
+                          unixRoot_ + "/unix_rc.tmp " + unixRoot_ + "/unix_rc.txt\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     UnixResult result;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
       ADD_FAILURE() << "cannot run " << shellCommand;
       return result;
     }
@@ -239,7 +248,8 @@ TEST_F(ZipExportsTest, PackerFailureMidwayLeavesThePreviousArchiveIntact) {
   WriteFile(W("in\\two.bmp"), PictureBytes(50000, 3));
   WriteFile(W("in\\three.bmp"), PictureBytes(50000, 4));
   // Held open without sharing: the packer cannot read it when its turn comes.
-  HANDLE locked = CreateFileA(W("in\\two.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE locked =
+      CreateFileA(W("in\\two.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
   const HostResult run = RunHost({"add", W("in\\*.bmp"), W("a.zip")});
   CloseHandle(locked);
@@ -261,7 +271,8 @@ TEST_F(ZipExportsTest, PackerFailureMidwayLeavesThePreviousArchiveIntact) {
 TEST_F(ZipExportsTest, ACrashInThePackerIsReportedAndSurvived) {
   WithPacker("zipdll_faulty.dll");
   WriteFile(W("in\\one.bmp"), "data");
-  const HostResult run = RunHost({"add", W("in\\one.bmp"), W("a.zip"), "add", W("in\\one.bmp"), W("a.zip")});
+  const HostResult run =
+      RunHost({"add", W("in\\one.bmp"), W("a.zip"), "add", W("in\\one.bmp"), W("a.zip")});
   EXPECT_EQ(run.exitCode, 0u) << run.output;
   EXPECT_EQ(run.messages, (std::vector<std::string>{"Fatal DLL Error: abort exception",
                                                     "Fatal DLL Error: abort exception"}))
@@ -308,7 +319,8 @@ TEST_F(MakeExeExportTest, ALargerExistingExecutableIsReplacedWhole) {
 TEST_F(MakeExeExportTest, ATextFileIsRefusedAndNothingChanges) {
   ASSERT_TRUE(MoveFileA(W("a.zip").c_str(), W("a.txt").c_str()));
   const HostResult run = RunHost({"exe", W("a.txt")});
-  EXPECT_EQ(run.messages, std::vector<std::string>{"Error: input file is not a zip file"}) << run.output;
+  EXPECT_EQ(run.messages, std::vector<std::string>{"Error: input file is not a zip file"})
+      << run.output;
   EXPECT_EQ(ReadAll(W("a.txt")), archive_);
   EXPECT_FALSE(Exists(W("a.exe")));
 }
@@ -321,17 +333,17 @@ TEST_F(MakeExeExportTest, WithoutTheStubNothingChanges) {
   EXPECT_FALSE(Exists(W("a.exe")));
 }
 
-
 // With the real stub: the executable made by MakeExe unpacks itself, without
 // its dialog, into a folder given on its command line.
 TEST_F(ZipExportsTest, TheExecutableExtractsIdenticalFilesUnattended) {
   WithPacker();
-  ASSERT_TRUE(CopyFileA((BinFolder() + "\\ZIPSFX.BIN").c_str(), (host_ + "\\ZIPSFX.BIN").c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileA((BinFolder() + "\\ZIPSFX.BIN").c_str(), (host_ + "\\ZIPSFX.BIN").c_str(), FALSE));
   const std::string picture = PictureBytes(400000, 9);
   WriteFile(W("in\\shot.bmp"), picture);
   WriteFile(W("in\\note.txt"), "a note\r\n");
-  HostResult run = RunHost({"add", W("in\\shot.bmp"), W("a.zip"), "add", W("in\\note.txt"), W("a.zip"),
-                            "exe", W("a.zip")});
+  HostResult run = RunHost({"add", W("in\\shot.bmp"), W("a.zip"), "add", W("in\\note.txt"),
+                            W("a.zip"), "exe", W("a.zip")});
   EXPECT_TRUE(run.messages.empty()) << run.output;
   ASSERT_TRUE(Exists(W("a.exe")));
   EXPECT_EQ(CheckArchive("a.exe"), "None ['note.txt', 'shot.bmp']\n");
@@ -341,7 +353,8 @@ TEST_F(ZipExportsTest, TheExecutableExtractsIdenticalFilesUnattended) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, work_.c_str(), &si, &pi));
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             work_.c_str(), &si, &pi));
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
   DWORD code = 1;
   GetExitCodeProcess(pi.hProcess, &code);
@@ -350,6 +363,85 @@ TEST_F(ZipExportsTest, TheExecutableExtractsIdenticalFilesUnattended) {
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(ReadAll(target + "\\shot.bmp"), picture);
   EXPECT_EQ(ReadAll(target + "\\note.txt"), "a note\r\n");
+}
+
+// Archives the packer makes at every level, read by other programs: Info-ZIP's
+// unzip and 7-Zip test them and extract every file byte for byte, and so does
+// the executable made with our stub.
+TEST_F(ZipExportsTest, EveryLevelIsReadByUnzipSevenZipAndTheStubByteForByte) {
+  WithPacker();
+  ASSERT_TRUE(
+      CopyFileA((BinFolder() + "\\ZIPSFX.BIN").c_str(), (host_ + "\\ZIPSFX.BIN").c_str(), FALSE));
+  // The capture spans stretches packed both ways: a desktop, then a photo.
+  std::string shot = ziptest::AsString(ziptest::DesktopLike(1000, 250));
+  shot += ziptest::AsString(ziptest::PhotoLike(1000, 200, 5));
+  std::string noise(30000, '\0');
+  ziptest::Noise n{3};
+  for (char& c : noise) c = static_cast<char>(n.Next(127));
+  std::string note;
+  for (int i = 0; i < 200; ++i) note += "Line " + std::to_string(i) + " of the note.\r\n";
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"shot.bmp", shot},
+      {"photo.bmp", ziptest::AsString(ziptest::PhotoLike(300, 200, 1))},
+      {"note.txt", note},
+      {"noise.bin", noise},
+      {"empty.txt", ""}};
+  std::vector<std::string> specs;
+  for (const auto& [name, data] : files) {
+    WriteFile(W("in\\" + name), data);
+    specs.push_back(W("in\\" + name));
+  }
+  auto sameFiles = [&](const std::string& folder) {
+    for (const auto& [name, data] : files) {
+      EXPECT_TRUE(Exists(folder + "\\" + name)) << folder << " " << name;
+      EXPECT_TRUE(ReadAll(folder + "\\" + name) == data) << folder << " " << name;
+    }
+  };
+
+  HMODULE packer = LoadLibraryA((host_ + "\\ZIPDLL.DLL").c_str());
+  ASSERT_NE(packer, nullptr);
+  auto exec = reinterpret_cast<vistlib::zip::ZipDllExecFn>(
+      reinterpret_cast<void*>(GetProcAddress(packer, "ZipDllExec")));
+  ASSERT_NE(exec, nullptr);
+  for (int level = 0; level <= 9; ++level) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    const std::string name = "level" + std::to_string(level);
+    vistlib::zip::ZipSettings settings;
+    settings.AddCompLevel = level;
+    vistlib::zip::ParamBlockBuilder builder(settings, nullptr, nullptr, nullptr, specs,
+                                            W(name + ".zip"));
+    EXPECT_EQ(exec(builder.Block()), static_cast<int32_t>(files.size()));
+
+    const UnixResult unzipTest = Unix("unzip -t " + U(name + ".zip"));
+    EXPECT_EQ(unzipTest.code, 0) << unzipTest.output;
+    const UnixResult unzip = Unix("unzip -q " + U(name + ".zip") + " -d " + U(name + "_unzip"));
+    EXPECT_EQ(unzip.code, 0) << unzip.output;
+    sameFiles(W(name + "_unzip"));
+
+    const UnixResult sevenTest = Unix("7z t " + U(name + ".zip"));
+    EXPECT_EQ(sevenTest.code, 0) << sevenTest.output;
+    EXPECT_NE(sevenTest.output.find("Everything is Ok"), std::string::npos) << sevenTest.output;
+    const UnixResult seven = Unix("7z x -y -o" + U(name + "_7z") + " " + U(name + ".zip"));
+    EXPECT_EQ(seven.code, 0) << seven.output;
+    sameFiles(W(name + "_7z"));
+
+    HostResult made = RunHost({"exe", W(name + ".zip")});
+    EXPECT_TRUE(made.messages.empty()) << made.output;
+    std::string command = "\"" + W(name + ".exe") + "\" /d \"" + W(name + "_stub") + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               work_.c_str(), &si, &pi));
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    EXPECT_EQ(code, 0u);
+    sameFiles(W(name + "_stub"));
+  }
+  FreeLibrary(packer);
 }
 
 }  // namespace
