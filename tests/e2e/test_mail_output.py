@@ -24,12 +24,15 @@ SENDING = "Sending Mail..."
 class ProgramWithTemp:
     """vistrel.exe with TEMP and TMP set for it alone. Wine takes a Windows
     program's TEMP from the prefix's registry, not from the Unix environment, so
-    the variables are set in a Windows command interpreter that starts it."""
+    the variables are set in a Windows command interpreter that starts it (no
+    blank before "&&": it would become part of the value; no quotes: Wine's
+    interpreter keeps them)."""
 
     def __init__(self, temp):
         folder = wine_path(temp)
         exe = wine_path(DIST / "vistrel.exe")
-        line = f'set "TEMP={folder}"&& set "TMP={folder}"&& "{exe}"'
+        assert " " not in folder + exe, "paths with blanks need quoting here"
+        line = f"set TEMP={folder}&& set TMP={folder}&& {exe}"
         self.process = subprocess.Popen(["wine", "cmd", "/c", line], cwd=DIST,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, start_new_session=True)
@@ -45,9 +48,13 @@ class ProgramWithTemp:
         driver("kill", "vistrel.exe")
 
 
-def message(caption, timeout=90):
+def message(caption, shot, timeout=90):
     """The text of the next message box with that caption, after pressing its OK."""
-    code, text = driver("msgbox", caption, 1, timeout * 1000, timeout=timeout + 30)
+    code, _ = driver("wait", "#32770", caption, timeout * 1000, timeout=timeout + 30)
+    assert code == 0, f"no message box \"{caption}\""
+    time.sleep(1)  # painted before the picture is taken
+    screenshot(shot)
+    code, text = driver("msgbox", caption, 1, 5000)
     assert code == 0, f"no message box \"{caption}\""
     return text
 
@@ -110,8 +117,7 @@ def test_mail_output_steps_are_checked(tmp_path, server):  # noqa: F811
         # archive, and the picture written for it is gone.
         taken = taken_archive_names(temp, 120)
         capture()
-        text = message(TITLE)
-        screenshot("mail-output-archive-failed")
+        text = message(TITLE, "mail-output-archive-failed")
         assert "could not be written in the folder" in text and "Nothing was sent." in text, text
         zip_name = text.split('"')[1]
         assert zip_name in taken, text
@@ -126,7 +132,7 @@ def test_mail_output_steps_are_checked(tmp_path, server):  # noqa: F811
         # 3. The temporary folder is gone: the picture cannot be written, nothing is sent.
         temp.rmdir()
         capture()
-        text = message(TITLE)
+        text = message(TITLE, "mail-output-temp-gone")
         assert "SendMail-Error while converting" in text and "33211" in text, text
         assert wine_path(temp) in text, text
         time.sleep(2)
