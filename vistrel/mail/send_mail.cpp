@@ -288,10 +288,10 @@ MailOutcome Operation::Run() {
   if (!mail_.Connect()) return SendFailure();
   Begin("Sending mail to " + mail_.recipient);
   if (!mail_.Send()) return SendFailure();
+  sent_ = true;
   Begin("Mail sent. Disconnecting... ");
   mail_.Disconnect();
   Status("Disconnected");
-  sent_ = true;
   step_ = "Updating the address book";
 
   if (UpdateAddressBook(store_, in_.mailTo) > 0) ports_.AddRecipientToList(in_.mailTo);

@@ -287,7 +287,8 @@ TEST_F(SendMailTest, ArchiveThatDoesNotHoldThePictureStopsTheSend) {
         c.made + "\" could not be written in the folder \"" + folder + "\". Nothing was sent.";
     EXPECT_EQ(ports.messages, (std::vector<std::string>{"Tarnwick Vistrel|" + text + "|critical"}));
     ASSERT_GE(ports.status.size(), 2u);
-    EXPECT_EQ(ports.status[ports.status.size() - 2], c.lastLine) << "no \"...ok\" for a failed step";
+    EXPECT_EQ(ports.status[ports.status.size() - 2], c.lastLine)
+        << "no \"...ok\" for a failed step";
     EXPECT_EQ(ports.status.back(), text);
     EXPECT_TRUE(ports.Left().empty()) << "a temporary file was left";
     EXPECT_TRUE(session->commands.empty()) << "the server was contacted";
@@ -328,6 +329,18 @@ TEST_F(SendMailTest, UnexpectedErrorIsReportedWithItsStepAndLeavesNothing) {
     EXPECT_EQ(!session->commands.empty(), c.contacted) << c.throwAt;
     EXPECT_FALSE(vistrel::SendInProgress()) << c.throwAt;
   }
+  // After the server took the mail the message must not claim it was not sent.
+  ports.throwAt = "Disconnected";
+  ports.messages.clear();
+  EXPECT_EQ(Send(), MailOutcome::Aborted);
+  EXPECT_NE(session->data, "");
+  EXPECT_EQ(ports.messages,
+            (std::vector<std::string>{
+                "Tarnwick Vistrel (Error while sending mail)|The mail was sent, but an unexpected "
+                "error stopped the work after it at \"Mail sent. Disconnecting... \" (Disconnected "
+                "failed). Its temporary files were removed.|critical"}));
+  EXPECT_TRUE(ports.Left().empty());
+
   ports.throwAt.clear();
   EXPECT_EQ(Send(), MailOutcome::Sent) << "the next send works";
 }
