@@ -3,7 +3,7 @@
 // attachment part.
 #include <string>
 
-#include "save_it.h"
+#include "output_sequence.h"
 
 namespace vistrel {
 

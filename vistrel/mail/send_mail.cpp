@@ -1,21 +1,21 @@
 #include "send_mail.h"
 
 #include <cmath>
+#include <exception>
 
 #include "address_book.h"
+#include "auto_file_name.h"
 #include "effects_command.h"
 #include "mail_attachment.h"
 #include "mail_security.h"
 #include "mime_encoding.h"
 #include "output_picture.h"
+#include "output_sequence.h"
 #include "shell_state.h"
 
 namespace vistrel {
 
 namespace {
-
-constexpr long kFormatNotSupported = 33203;
-constexpr long kNotWritten = 33211;  // the component's "cannot write" number
 
 std::string Trim(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");
@@ -47,14 +47,27 @@ class Operation {
       : in_(in), ports_(ports), store_(store), mail_(m) {}
 
   MailOutcome Run();
+  // An exception stopped the send: say where, leave no temporary file, close MailForm.
+  MailOutcome Abort(const std::string& cause);
 
  private:
   void Status(const std::string& text) { StatusLine(ports_, text); }
+  // A line that starts a step: the step an unexpected error would be reported in.
+  void Begin(const std::string& text) {
+    step_ = text;
+    Status(text);
+  }
+  void StepLine(OutputStep step, bool done, bool ok);
+  void RestorePointer() {
+    if (hourglass_) ports_.RestorePointer();
+    hourglass_ = false;
+  }
   void RemoveTemporaryFiles() {
     for (const std::string* file : {&files_.image, &files_.zip, &files_.exe})
       if (ports_.FileExists(*file)) ports_.RemoveFile(*file);
   }
   MailOutcome ConversionFailure(long result, const std::string& command);
+  MailOutcome PackingFailure(const std::string& made);
   MailOutcome SendFailure();
 
   const MailInputs& in_;
@@ -62,11 +75,80 @@ class Operation {
   SettingsStore& store_;
   mail::MailControl& mail_;
   AttachmentFiles files_;
+  std::string step_ = "Preparing the mail";
+  bool hourglass_ = false;
+  bool sent_ = false;
 };
+
+void Operation::StepLine(OutputStep step, bool done, bool ok) {
+  switch (step) {
+    case OutputStep::Picture:
+      // Written whatever the result: the message that follows says what went wrong.
+      if (done)
+        Status("Creating temporary file...ok");
+      else
+        Begin("Creating temporary file...");
+      break;
+    case OutputStep::Archive:
+      if (!done)
+        Begin("Converting temporary file to zip...");
+      else if (ok)
+        Status("Converting temporary file to zip...ok");
+      break;
+    case OutputStep::SelfExtractor:
+      if (!done)
+        Begin("Converting zip file to exe...");
+      else if (ok)
+        Status("Converting zip file to exe...ok");
+      break;
+  }
+}
+
+MailOutcome Operation::PackingFailure(const std::string& made) {
+  // The window stays with its lines, as after a failed conversion.
+  const std::string text = ArchiveNotWrittenText(made) + kNothingSent;
+  Status(text);
+  RemoveTemporaryFiles();
+  RestorePointer();
+  ports_.ShowMessage(text, MessageIcon::Critical, kAppTitle);
+  return MailOutcome::PackingFailed;
+}
+
+template <typename Action>
+void Quietly(Action action) {
+  try {
+    action();
+  } catch (...) {
+    // Reporting one failure must not be stopped by another.
+  }
+}
+
+MailOutcome Operation::Abort(const std::string& cause) {
+  Quietly([this] { mail_.Disconnect(); });
+  bool removed = false;
+  Quietly([&] {
+    RemoveTemporaryFiles();
+    removed = true;
+    for (const std::string* file : {&files_.image, &files_.zip, &files_.exe})
+      removed = removed && !ports_.FileExists(*file);
+  });
+  Quietly([this] { RestorePointer(); });
+  std::string text = sent_ ? kSentThenStopped : kSendStopped;
+  text += "\"" + step_ + "\"";
+  if (!cause.empty()) text += " (" + cause + ")";
+  text += removed ? ". Its temporary files were removed."
+                  : ". Its temporary files could not all be removed from \"" +
+                        FolderPart(files_.image) + "\".";
+  Quietly([&] {
+    ports_.ShowMessage(text, MessageIcon::Critical, std::string(kAppTitle) + kSendErrorCaption);
+  });
+  Quietly([this] { ports_.CloseMailForm(); });
+  return MailOutcome::Aborted;
+}
 
 MailOutcome Operation::ConversionFailure(long result, const std::string& command) {
   RemoveTemporaryFiles();
-  ports_.RestorePointer();
+  RestorePointer();
   if (result == kClipboardBusy) {
     ports_.ShowMessage(kClipboardBusyText, MessageIcon::Critical, kAppTitle);
   } else if (result == kFormatNotSupported) {
@@ -82,7 +164,7 @@ MailOutcome Operation::ConversionFailure(long result, const std::string& command
 
 MailOutcome Operation::SendFailure() {
   const mail::SmtpError error = mail_.Error();
-  ports_.RestorePointer();
+  RestorePointer();
   Status("Error " + std::to_string(error.code) + ": " + error.text);
   std::string message;
   if (error.security) {
@@ -101,8 +183,7 @@ MailOutcome Operation::SendFailure() {
     message = kNoConnection;
   }
   mail_.Disconnect();  // not kept open while the user reads the message
-  ports_.ShowMessage(message, MessageIcon::Critical,
-                     std::string(kAppTitle) + " (Error while sending mail)");
+  ports_.ShowMessage(message, MessageIcon::Critical, std::string(kAppTitle) + kSendErrorCaption);
   ports_.CloseMailForm();
   RemoveTemporaryFiles();
   return MailOutcome::SendFailed;
@@ -124,36 +205,31 @@ MailOutcome Operation::Run() {
   }
 
   ports_.ShowHourglass();
+  hourglass_ = true;
   ports_.ShowMailForm();
   const LocalTime now = ports_.Now();
   const std::string extension = FormatExtension(in_.formatEntry);
   files_ = TemporaryMailFiles(ports_.TempFolder(), now, extension);
 
-  Status("Creating temporary file...");
-  const std::string command = "source=clipboard, dest=" + files_.image;
-  long result = 0;
-  if (extension == "bmp" || extension == "BMP") {
-    result = ports_.WriteBitmap(files_.image) ? 0 : kNotWritten;
-  } else {
-    result = ports_.ConvertFxPic(command);
-  }
-  Status("Creating temporary file...ok");
-  if (result != 0) return ConversionFailure(result, command);
-
-  std::string attachment = files_.image;
+  // The save's steps, each checked: nothing half-made is attached.
+  OutputRequest request;
+  request.picture = files_.image;
+  request.bitmap = extension == "bmp" || extension == "BMP";
   if (in_.compressMail) {
-    Status("Converting temporary file to zip...");
-    ports_.AddToZip(files_.image, files_.zip);
-    Status("Converting temporary file to zip...ok");
-    ports_.RemoveFile(files_.image);
-    attachment = files_.zip;
-    if (in_.compileZipMail) {
-      Status("Converting zip file to exe...");
-      ports_.MakeExe(files_.zip);
-      Status("Converting zip file to exe...ok");
-      attachment = files_.exe;
-    }
+    request.archive = files_.zip;
+    request.selfExtracting = in_.compileZipMail;
   }
+  request.temporaryPicture = true;
+  request.temporaryArchive = true;
+  const OutputResult written = WriteOutput(
+      request, ports_, [this](OutputStep step, bool done, bool ok) { StepLine(step, done, ok); });
+  if (!written.written) {
+    if (written.failedStep == OutputStep::Picture) {
+      return ConversionFailure(written.result, written.command);
+    }
+    return PackingFailure(written.made);
+  }
+  const std::string attachment = written.made;
 
   ports_.DoEvents();
   mail_.Reset();
@@ -167,15 +243,16 @@ MailOutcome Operation::Run() {
     ports_.ShowMessage(kNoSettings, MessageIcon::None, kAppTitle);
     ports_.CloseMailForm();
     RemoveTemporaryFiles();
+    hourglass_ = false;
     ports_.NormalPointer();
     ports_.OpenSetupDialog();
     return MailOutcome::NoSettings;
   }
 
   mail_.subject = in_.subject;
-  mail_.SetExtraHeader(mail_.ExtraHeaderCount(),
-                       std::string("X-Mailer: ") + kAppTitle + " " + std::to_string(kVersionMajor) +
-                           "." + std::to_string(kVersionMinor));
+  mail_.SetExtraHeader(mail_.ExtraHeaderCount(), std::string("X-Mailer: ") + kAppTitle + " " +
+                                                     std::to_string(kVersionMajor) + "." +
+                                                     std::to_string(kVersionMinor));
   mail_.messageIdentifier = MessageIdentifier(now, kAppTitle);
   mail_.bodyText = in_.msgBody;
   if (mail_.contentType != "multipart") {
@@ -194,30 +271,33 @@ MailOutcome Operation::Run() {
   mail_.Part().transferEncoding = "base64";
   mail_.AttachmentFile() = attachment;
 
-  Status("Encoding data...");
+  Begin("Encoding data...");
   if (!mail_.Encode() || !mail_.Assemble()) {
-    // The packer reports its own failures; what is left is a file that is not there.
+    // The file was checked when it was made; reading it can still fail (removed or
+    // locked by another program meanwhile).
     Status("Error " + std::to_string(mail_.Error().code) + ": " + mail_.Error().text);
     RemoveTemporaryFiles();
-    ports_.RestorePointer();
+    RestorePointer();
     ports_.ShowMessage("The picture could not be attached to the mail: " + mail_.Error().text,
                        MessageIcon::Critical, kAppTitle);
     return MailOutcome::AttachFailed;
   }
   Status("Encoding data...ok");
 
-  Status("Connecting to " + mail_.server);
+  Begin("Connecting to " + mail_.server);
   if (!mail_.Connect()) return SendFailure();
-  Status("Sending mail to " + mail_.recipient);
+  Begin("Sending mail to " + mail_.recipient);
   if (!mail_.Send()) return SendFailure();
-  Status("Mail sent. Disconnecting... ");
+  sent_ = true;
+  Begin("Mail sent. Disconnecting... ");
   mail_.Disconnect();
   Status("Disconnected");
+  step_ = "Updating the address book";
 
   if (UpdateAddressBook(store_, in_.mailTo) > 0) ports_.AddRecipientToList(in_.mailTo);
   RemoveTemporaryFiles();
   ports_.CloseMailForm();
-  ports_.RestorePointer();
+  RestorePointer();
   return MailOutcome::Sent;
 }
 
@@ -225,7 +305,8 @@ MailOutcome Operation::Run() {
 
 int ProgressPercent(long long first, long long second) {
   if (first == 0) return 0;
-  return static_cast<int>(std::floor(100.0 - static_cast<double>(second) / static_cast<double>(first)));
+  return static_cast<int>(
+      std::floor(100.0 - static_cast<double>(second) / static_cast<double>(first)));
 }
 
 bool SendInProgress() { return sending; }
@@ -248,7 +329,13 @@ MailOutcome SendMail(const MailInputs& inputs, MailPorts& ports, SettingsStore& 
     StatusLine(ports, line);
   };
   Operation operation(inputs, ports, store, mail);
-  return operation.Run();
+  try {
+    return operation.Run();
+  } catch (const std::exception& error) {
+    return operation.Abort(error.what());
+  } catch (...) {
+    return operation.Abort("");
+  }
 }
 
 }  // namespace vistrel

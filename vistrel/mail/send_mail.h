@@ -6,16 +6,16 @@
 #include <string>
 
 #include "mail_control.h"
-#include "save_it.h"
+#include "output_sequence.h"
 #include "settings_store.h"
 
 namespace vistrel {
 
 // What the mail page's controls hold.
 struct MailInputs {
-  std::string mailTo;       // MailTo, as typed
-  std::string subject;      // Subject
-  std::string msgBody;      // MsgBody
+  std::string mailTo;   // MailTo, as typed
+  std::string subject;  // Subject
+  std::string msgBody;  // MsgBody
   bool compressMail = false;
   bool compileZipMail = false;
   std::string formatEntry;  // FileFormat text; its first three letters are the extension
@@ -23,25 +23,17 @@ struct MailInputs {
 
 enum class MessageIcon { None, Critical };
 
-// What the send operation needs from the outside world.
-class MailPorts {
+// What the send operation needs from the outside world besides the output
+// steps (the picture, its file, the packer, DoEvents) it shares with the save.
+class MailPorts : public OutputPorts {
  public:
-  virtual ~MailPorts() = default;
   // The output picture.
   virtual bool FxPicEmpty() = 0;
-  virtual bool WriteBitmap(const std::string& path) = 0;
-  virtual long ConvertFxPic(const std::string& command) = 0;
-  // The capture library's packer.
-  virtual void AddToZip(const std::string& file, const std::string& archive) = 0;
-  virtual void MakeExe(const std::string& archive) = 0;
-  // Files, time, chance.
-  virtual bool FileExists(const std::string& path) = 0;
-  virtual void RemoveFile(const std::string& path) = 0;
+  // Time, chance.
   virtual std::string TempFolder() = 0;  // ends in a backslash
   virtual LocalTime Now() = 0;
   virtual double Random() = 0;  // in [0, 1)
   // The user interface.
-  virtual void DoEvents() = 0;
   virtual void ShowHourglass() = 0;  // remembers the pointer first
   virtual void RestorePointer() = 0;
   virtual void NormalPointer() = 0;
@@ -68,9 +60,11 @@ enum class MailOutcome {
   Busy,              // another send was under way: nothing done
   Refused,           // the page's texts were refused: nothing done
   ConversionFailed,  // MailForm stays open with its lines
+  PackingFailed,     // the archive or self-extractor was not written; MailForm stays open
   AttachFailed,      // MailForm stays open with its lines
   NoSettings,        // the setup dialog was opened
   SendFailed,        // connection or server refusal
+  Aborted,           // an unexpected error stopped the send; MailForm closed
 };
 
 // Mail_Progress's percentage: integer part of 100 - second / first, 0 when first is 0.
@@ -92,5 +86,13 @@ inline constexpr char kLineBreakRefused[] =
     "The recipient and the subject must each fit on one line. Please remove the line breaks "
     "and send again.";
 inline constexpr char kNoPicture[] = "There is no picture to mail: the screen shot is empty.";
+// Follows the packer's failure ("The zip-file ... could not be written in the folder ...").
+inline constexpr char kNothingSent[] = " Nothing was sent.";
+// The message of an unexpected error: this, the step under way in quotes, and its cause.
+inline constexpr char kSendStopped[] = "The mail was not sent: an unexpected error stopped it at ";
+inline constexpr char kSentThenStopped[] =
+    "The mail was sent, but an unexpected error stopped the work after it at ";
+// After the program title, the caption of the messages of a send that failed.
+inline constexpr char kSendErrorCaption[] = " (Error while sending mail)";
 
 }  // namespace vistrel

@@ -8,15 +8,16 @@
 #include "fx_exchange_win.h"
 #include "mail_form_win.h"
 #include "mail_password_win.h"
+#include "output_files_win.h"
 #include "output_picture.h"
 #include "output_picture_win.h"
 #include "program_paths_win.h"
 #include "program_settings_win.h"
-#include "save_it_win.h"
 #include "send_mail.h"
+#include "shell_state.h"
 #include "stage_times_win.h"
-#include "vistlib_client_win.h"
 #include "tls_transport_win.h"
+#include "vistlib_client_win.h"
 #include "winsock_transport_win.h"
 
 namespace vistrel {
@@ -56,6 +57,9 @@ class MailPortsWin final : public MailPorts {
     VistlibClient::Instance().AddToZip(file, archive);
   }
   void MakeExe(const std::string& archive) override { VistlibClient::Instance().MakeExe(archive); }
+  bool ArchiveHolds(const std::string& archive, const std::string& entryName) override {
+    return ArchiveListsEntry(archive, entryName);
+  }
   bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
   void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
   std::string TempFolder() override { return UserTempFolder(); }
@@ -113,6 +117,23 @@ class MailPortsWin final : public MailPorts {
   Hourglass hourglass_;
 };
 
+// What the send could not report itself (it failed before or while reporting):
+// said in a message, and MailForm closed, as after any other failed send.
+void ReportUnexpected(HWND owner, const char* cause) noexcept {
+  try {
+    std::string text = "The mail was not sent: an unexpected error stopped it";
+    if (cause && *cause) text += std::string(" (") + cause + ")";
+    text += ".";
+    const std::string caption = std::string(kAppTitle) + kSendErrorCaption;
+    MessageBoxA(MailForm::IsOpen() ? MailForm::Window() : owner, text.c_str(), caption.c_str(),
+                MB_OK | MB_ICONSTOP);
+    MailForm::Close();
+  } catch (...) {
+    // Out of memory for even the message: the window at least goes.
+    if (MailForm::IsOpen()) DestroyWindow(MailForm::Window());
+  }
+}
+
 }  // namespace
 
 void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
@@ -123,23 +144,27 @@ void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
     if (MailForm::IsOpen()) SetForegroundWindow(MailForm::Window());
     return;
   }
-  MailInputs in;
-  in.mailTo = Text(page.mailTo);
-  in.subject = Text(page.subject);
-  in.msgBody = Text(page.msgBody);
-  in.compressMail = Ticked(page.compressMail);
-  in.compileZipMail = Ticked(page.compileZipMail);
-  in.formatEntry = Text(page.fileFormat);
-
-  // Plain until the mail settings ask for encryption.
-  mail::MailControl control([] { return mail::MakeTlsTransport(mail::MakeWinsockTransport()); });
-  control.charset = CharsetForCodePage(GetACP());
-  control.isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
-  MailPortsWin ports(owner, page, fxPic, openSetupDialog);
+  // Nothing may leave the button's handler. SendMail reports what happens inside
+  // it; this catches what happens around it (reading the page, making the control).
   try {
+    MailInputs in;
+    in.mailTo = Text(page.mailTo);
+    in.subject = Text(page.subject);
+    in.msgBody = Text(page.msgBody);
+    in.compressMail = Ticked(page.compressMail);
+    in.compileZipMail = Ticked(page.compileZipMail);
+    in.formatEntry = Text(page.fileFormat);
+
+    // Plain until the mail settings ask for encryption.
+    mail::MailControl control([] { return mail::MakeTlsTransport(mail::MakeWinsockTransport()); });
+    control.charset = CharsetForCodePage(GetACP());
+    control.isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
+    MailPortsWin ports(owner, page, fxPic, openSetupDialog);
     SendMail(in, ports, ProgramSettings(), control);
+  } catch (const std::exception& error) {
+    ReportUnexpected(owner, error.what());
   } catch (...) {
-    // Nothing may leave the button's handler; the mail control has closed its socket.
+    ReportUnexpected(owner, nullptr);
   }
 }
 

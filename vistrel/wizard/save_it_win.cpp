@@ -1,45 +1,15 @@
 #include "save_it_win.h"
 
-#include <algorithm>
-#include <vector>
-
-#include "bmp_file.h"
-#include "file_handle_win.h"
 #include "fx_exchange_win.h"
-#include "stage_times_win.h"
 #include "output_picture.h"
 #include "output_picture_win.h"
-#include "archive_entries.h"
 #include "program_paths_win.h"
+#include "stage_times_win.h"
 #include "vistlib_client_win.h"
 
 namespace vistrel {
 
 namespace {
-
-// The bitmap's pixels as 24-bit bottom-up rows.
-bool BitmapRows(HBITMAP bitmap, int32_t& width, int32_t& height, std::vector<uint8_t>& rows) {
-  BITMAP info{};
-  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 ||
-      info.bmHeight <= 0) {
-    return false;
-  }
-  width = info.bmWidth;
-  height = info.bmHeight;
-  rows.assign(size_t{BmpRowStride24(width)} * static_cast<size_t>(height), 0);
-  BITMAPINFO header{};
-  header.bmiHeader.biSize = sizeof header.bmiHeader;
-  header.bmiHeader.biWidth = width;
-  header.bmiHeader.biHeight = height;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 24;
-  header.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), rows.data(), &header,
-                        DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  return lines == height;
-}
 
 class SavePortsWin : public SavePorts {
  public:
@@ -82,74 +52,10 @@ class SavePortsWin : public SavePorts {
   Hourglass hourglass_;
 };
 
-// An archive file read through the zip entry reader.
-class ArchiveFile : public vistlib::zip::ByteSource {
- public:
-  explicit ArchiveFile(const std::string& path)
-      : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
-  bool Valid() const { return file_.Valid(); }
-  int64_t Size() override {
-    LARGE_INTEGER size;
-    return GetFileSizeEx(file_.Get(), &size) ? size.QuadPart : -1;
-  }
-  bool Seek(int64_t position) override {
-    LARGE_INTEGER to;
-    to.QuadPart = position;
-    return position >= 0 && SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN);
-  }
-  std::size_t Read(void* buffer, std::size_t count) override {
-    DWORD got = 0;
-    const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
-    return ReadFile(file_.Get(), buffer, ask, &got, nullptr) ? got : 0;
-  }
-
- private:
-  FileHandle file_;
-};
-
 }  // namespace
-
-bool ArchiveListsEntry(const std::string& archive, const std::string& entryName) {
-  ArchiveFile file(archive);
-  return file.Valid() && ArchiveListsEntry(file, archive, entryName);
-}
-
-bool FileCanBeRead(const std::string& path) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.Valid();
-}
 
 std::string AutoFileNameWin(const SaveTarget& target) {
   return AutoFileName(target, FileCanBeRead);
-}
-
-bool WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
-  int32_t width = 0, height = 0;
-  std::vector<uint8_t> rows;
-  if (!BitmapRows(bitmap, width, height, rows)) return false;
-  std::vector<uint8_t> bytes = BmpFile24(width, height, rows);
-  if (bytes.empty()) return false;
-
-  // Written under a temporary name and renamed, so a failed write leaves nothing half done.
-  std::string partial = path + ".part";
-  bool written = false;
-  {
-    FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    DWORD done = 0;
-    written = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
-                        nullptr) &&
-              done == bytes.size();
-    written = file.Close() && written;
-  }
-  if (written && MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return true;
-  }
-  DeleteFileA(partial.c_str());
-  return false;
 }
 
 SaveOutcome SaveItWin(HWND owner, const SaveTarget& target, HBITMAP fxPic,

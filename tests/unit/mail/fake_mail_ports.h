@@ -3,7 +3,10 @@
 // status lines recorded, the mail control on a scripted server.
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,8 +19,8 @@ class FakeMailPorts : public vistrel::MailPorts {
   bool emptyPicture = false;
   long convertResult = 0;
   bool moreInfo = false;
-  std::string folder;  // a real folder: the mail control reads the attachment from it
-  std::vector<std::string> calls;            // in order: convert, zip, exe, remove, setup, ...
+  std::string folder;              // a real folder: the mail control reads the attachment from it
+  std::vector<std::string> calls;  // in order: convert, zip, exe, remove, setup, ...
   std::vector<std::string> status;
   std::vector<std::string> debugFile;
   std::vector<std::string> messages;  // caption + "|" + text (+ "|critical")
@@ -26,6 +29,16 @@ class FakeMailPorts : public vistrel::MailPorts {
   bool formOpen = false;
   int pointer = 0;  // hourglass shown minus restored
   std::function<void()> onDoEvents;
+  bool packerWrites = true;       // false: AddToZip fails without a word, as the packer does
+  bool makerWrites = true;        // false: MakeExe does
+  std::set<std::string> entries;  // "archive|name" for every name an archive lists
+  // Throws std::runtime_error("<what> failed") when a call or status line starts with this.
+  std::string throwAt;
+
+  void MaybeThrow(const std::string& what) {
+    if (!throwAt.empty() && what.rfind(throwAt, 0) == 0)
+      throw std::runtime_error(throwAt + " failed");
+  }
 
   bool FxPicEmpty() override { return emptyPicture; }
   static std::string Read(const std::string& path) {
@@ -37,22 +50,38 @@ class FakeMailPorts : public vistrel::MailPorts {
   }
   bool WriteBitmap(const std::string& path) override {
     calls.push_back("bitmap " + path);
+    MaybeThrow(calls.back());
     Write(path, "BMpicture");
     return true;
   }
   long ConvertFxPic(const std::string& command) override {
     calls.push_back("convert " + command);
+    MaybeThrow(calls.back());
     if (convertResult == 0) Write(command.substr(command.find("dest=") + 5), "\xFF\xD8jpeg.\r\n.");
     return convertResult;
   }
   void AddToZip(const std::string& file, const std::string& archive) override {
     calls.push_back("zip " + file + " " + archive);
+    // Half a file, as a packer stopped by a full disk leaves.
+    if (!packerWrites) Write(archive, "PK");
+    MaybeThrow(calls.back());
+    if (!packerWrites) return;
     Write(archive, "PK" + Read(file));
+    entries.insert(archive + "|" + std::filesystem::path(file).filename().string());
   }
   void MakeExe(const std::string& archive) override {
     calls.push_back("exe " + archive);
-    Write(archive.substr(0, archive.size() - 3) + "exe", "MZ" + Read(archive));
+    const std::string exe = archive.substr(0, archive.size() - 3) + "exe";
+    if (!makerWrites) Write(exe, "MZ");
+    MaybeThrow(calls.back());
+    if (!makerWrites) return;
+    Write(exe, "MZ" + Read(archive));
     std::filesystem::remove(archive);
+    for (const std::string& entry : std::set<std::string>(entries))
+      if (entry.rfind(archive + "|", 0) == 0) entries.insert(exe + entry.substr(archive.size()));
+  }
+  bool ArchiveHolds(const std::string& archive, const std::string& name) override {
+    return std::filesystem::exists(archive) && entries.count(archive + "|" + name) > 0;
   }
   bool FileExists(const std::string& path) override { return std::filesystem::exists(path); }
   void RemoveFile(const std::string& path) override {
@@ -84,7 +113,10 @@ class FakeMailPorts : public vistrel::MailPorts {
   void OpenSetupDialog() override { calls.push_back("setup"); }
   void ShowMailForm() override { formOpen = true; }
   void CloseMailForm() override { formOpen = false; }
-  void ShowStatus(const std::string& text) override { status.push_back(text); }
+  void ShowStatus(const std::string& text) override {
+    status.push_back(text);
+    MaybeThrow(text);
+  }
   bool MoreInfo() override { return moreInfo; }
   void AppendDebugLine(const std::string& text) override { debugFile.push_back(text); }
   void ShowProgress(int percent) override { progress.push_back(percent); }

@@ -260,6 +260,91 @@ TEST_F(SendMailTest, ServerDialogueIsShownAndLoggedOnlyWithMoreInfo) {
   EXPECT_EQ(ports.progress.back(), 100);
 }
 
+TEST_F(SendMailTest, ArchiveThatDoesNotHoldThePictureStopsTheSend) {
+  // The packer reports nothing when it fails: without the check, its half-made file
+  // (or nothing at all) would be attached and sent.
+  struct Case {
+    bool exe, packer, maker;
+    std::string made;
+    std::string lastLine;
+  };
+  const Case cases[] = {
+      {false, false, true, "2026_3_14_9_5_7.zip", "Converting temporary file to zip..."},
+      {true, false, true, "2026_3_14_9_5_7.zip", "Converting temporary file to zip..."},
+      {true, true, false, "2026_3_14_9_5_7.exe", "Converting zip file to exe..."},
+  };
+  for (const Case& c : cases) {
+    in.compressMail = true;
+    in.compileZipMail = c.exe;
+    ports.packerWrites = c.packer;
+    ports.makerWrites = c.maker;
+    ports.messages.clear();
+    ports.status.clear();
+    EXPECT_EQ(Send(), MailOutcome::PackingFailed);
+    const std::string folder = ports.folder.substr(0, ports.folder.size() - 1);
+    const std::string text =
+        std::string(c.exe && c.packer ? "The self-extracting file \"" : "The zip-file \"") +
+        c.made + "\" could not be written in the folder \"" + folder + "\". Nothing was sent.";
+    EXPECT_EQ(ports.messages, (std::vector<std::string>{"Tarnwick Vistrel|" + text + "|critical"}));
+    ASSERT_GE(ports.status.size(), 2u);
+    EXPECT_EQ(ports.status[ports.status.size() - 2], c.lastLine)
+        << "no \"...ok\" for a failed step";
+    EXPECT_EQ(ports.status.back(), text);
+    EXPECT_TRUE(ports.Left().empty()) << "a temporary file was left";
+    EXPECT_TRUE(session->commands.empty()) << "the server was contacted";
+    EXPECT_TRUE(ports.formOpen) << "the window stays with its lines, as after a conversion failure";
+    EXPECT_EQ(ports.pointer, 0);
+    EXPECT_FALSE(vistrel::SendInProgress());
+  }
+}
+
+TEST_F(SendMailTest, UnexpectedErrorIsReportedWithItsStepAndLeavesNothing) {
+  struct Case {
+    bool zip;
+    std::string throwAt;  // a call of the ports or a status line
+    std::string step;
+    bool contacted;
+  };
+  const Case cases[] = {
+      {false, "convert ", "Creating temporary file...", false},
+      {true, "zip ", "Converting temporary file to zip...", false},
+      {true, "Encoding data...", "Encoding data...", false},
+      {false, "Sending mail to ", "Sending mail to you@there.test", true},
+  };
+  for (const Case& c : cases) {
+    in.compressMail = c.zip;
+    ports.throwAt = c.throwAt;
+    ports.messages.clear();
+    ports.formOpen = false;
+    EXPECT_EQ(Send(), MailOutcome::Aborted) << c.throwAt;
+    EXPECT_EQ(ports.messages,
+              (std::vector<std::string>{"Tarnwick Vistrel (Error while sending mail)|The mail was "
+                                        "not sent: an unexpected error stopped it at \"" +
+                                        c.step + "\" (" + c.throwAt +
+                                        " failed). Its temporary files were removed.|critical"}));
+    EXPECT_TRUE(ports.Left().empty()) << c.throwAt << ": a temporary file was left";
+    EXPECT_FALSE(ports.formOpen) << c.throwAt;
+    EXPECT_EQ(ports.pointer, 0) << c.throwAt;
+    EXPECT_EQ(session->data, "") << c.throwAt << ": mail data went out";
+    EXPECT_EQ(!session->commands.empty(), c.contacted) << c.throwAt;
+    EXPECT_FALSE(vistrel::SendInProgress()) << c.throwAt;
+  }
+  // After the server took the mail the message must not claim it was not sent.
+  ports.throwAt = "Disconnected";
+  ports.messages.clear();
+  EXPECT_EQ(Send(), MailOutcome::Aborted);
+  EXPECT_NE(session->data, "");
+  EXPECT_EQ(ports.messages,
+            (std::vector<std::string>{
+                "Tarnwick Vistrel (Error while sending mail)|The mail was sent, but an unexpected "
+                "error stopped the work after it at \"Mail sent. Disconnecting... \" (Disconnected "
+                "failed). Its temporary files were removed.|critical"}));
+  EXPECT_TRUE(ports.Left().empty());
+
+  ports.throwAt.clear();
+  EXPECT_EQ(Send(), MailOutcome::Sent) << "the next send works";
+}
+
 TEST_F(SendMailTest, ASecondSendDuringOneIsIgnored) {
   MailOutcome inner = MailOutcome::Sent;
   bool tried = false;

@@ -1,0 +1,95 @@
+#pragma once
+// The one way a picture leaves the program as a file, shared by the save and
+// the mail: the picture to a file (a Windows bitmap we write ourselves, or any
+// other format through the conversion component), then, when asked, packed into
+// a zip archive, then made self-extracting. Each step is checked before the next
+// one starts, because neither the component's writer nor the capture library's
+// packer can be trusted to have written what was asked: the packer reports its
+// failures only to a handler the program does not set.
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+// Component results the outputs report in words.
+inline constexpr long kFormatNotSupported = 33203;
+inline constexpr long kCannotWrite = 33211;
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// A temporary file's name: folder + "2026_3_7_9_5_12" + extension (with its dot).
+std::string TemporaryPictureName(const std::string& tempFolder, const LocalTime& now,
+                                 const std::string& extensionWithDot);
+
+// The conversion component's command that writes the clipboard's picture to a file.
+std::string ConversionCommand(const std::string& destination);
+
+// The self-extractor MakeExe makes of an archive: the same path ending in "exe".
+std::string SelfExtractorPath(const std::string& archive);
+
+// What the sequence needs from the outside world.
+class OutputPorts {
+ public:
+  virtual ~OutputPorts() = default;
+  // Writes FxPic as a Windows bitmap; false when the file could not be written.
+  virtual bool WriteBitmap(const std::string& path) = 0;
+  // Puts FxPic on the clipboard and calls ConvertImage with the command;
+  // kClipboardBusy, without calling it, when the clipboard could not be had.
+  virtual long ConvertFxPic(const std::string& command) = 0;
+  // The capture library's AddToZip and MakeExe.
+  virtual void AddToZip(const std::string& file, const std::string& archive) = 0;
+  virtual void MakeExe(const std::string& archive) = 0;
+  // The archive (or self-extractor) exists and lists an entry of this name.
+  virtual bool ArchiveHolds(const std::string& archive, const std::string& entryName) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
+  virtual void DoEvents() = 0;
+};
+
+enum class OutputStep { Picture, Archive, SelfExtractor };
+
+struct OutputRequest {
+  std::string picture;          // where the picture file is written
+  bool bitmap = false;          // written by us as a Windows bitmap, not by the component
+  std::string archive;          // the zip archive to pack the picture into; empty: none
+  bool selfExtracting = false;  // the archive is then made into a self-extractor
+  // The picture file is only on its way into an archive or a mail: it goes when
+  // the output is complete or a step fails.
+  bool temporaryPicture = false;
+  // The archive and self-extractor are on their way too (a mail's attachment):
+  // a failed step leaves none of them. When false the archive is the user's
+  // (it may hold earlier pictures) and the picture is kept when packing fails,
+  // as it is then all the user has of this capture.
+  bool temporaryArchive = false;
+};
+
+struct OutputResult {
+  bool written = false;
+  OutputStep failedStep = OutputStep::Picture;  // when not written
+  long result = 0;          // the picture writer's result (0 unless the picture step failed)
+  std::string command;      // the conversion command of the picture step
+  std::string made;         // the finished output, or the file the failed step was to make
+  std::string keptPicture;  // a temporary picture left on purpose after a failure
+};
+
+// Announces each step: before it (done false) and after it (done true, ok telling
+// whether it was checked and found written).
+using OutputStepObserver = std::function<void(OutputStep step, bool done, bool ok)>;
+
+// Runs the steps the request asks for, stopping at the first that fails. On
+// success the temporary picture of an archive is removed and `made` names the
+// output (picture, archive or self-extractor).
+OutputResult WriteOutput(const OutputRequest& request, OutputPorts& ports,
+                         const OutputStepObserver& observer = {});
+
+// The first sentence of the message for a failed archive step: which file could
+// not be written in which folder.
+std::string ArchiveNotWrittenText(const std::string& made);
+
+// The file name after the last backslash or slash, and the folder before it.
+std::string FileNamePart(const std::string& path);
+std::string FolderPart(const std::string& path);
+
+}  // namespace vistrel
