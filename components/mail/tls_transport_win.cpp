@@ -2,11 +2,13 @@
 
 #define SECURITY_WIN32
 #define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS  // the revocation servers' time limit
+#include <windows.h>
+// After windows.h, which they build on.
+#include <wincrypt.h>
+// The TLS provider's declarations, after the certificate ones.
 #include <schannel.h>
 #include <security.h>
 #include <sspi.h>
-#include <wincrypt.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -202,7 +204,10 @@ class TlsTransport final : public Transport {
             // them, and the data flows again once it is done.
             renegotiating_ = true;
             state_ = State::Handshake;
-            needInput_ = incoming_.empty();
+            // The provider is asked at once, with what came after the record
+            // or with nothing: it may have taken the request in already and
+            // have its answer to send.
+            needInput_ = false;
             if (gotData) return Io::Done;
             const Io io = Handshake(deadline, error);
             if (io != Io::Done) return io;
@@ -340,8 +345,9 @@ class TlsTransport final : public Transport {
     }
     if (renegotiating_)
       return Fail(error, kTlsFailed,
-                  "The server asked to renegotiate the encrypted connection, and that failed: " +
-                      HandshakeProblem(status));
+                  "The server asked for a new TLS handshake in the middle of the connection, and "
+                  "the system's TLS provider could not make it (error " +
+                      Hex(status) + ").");
     return Fail(error, kTlsFailed, HandshakeProblem(status));
   }
 

@@ -1,8 +1,9 @@
 #include "winsock_transport_win.h"
 
-#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After Winsock 2, so that it does not bring the first Winsock.
+#include <windows.h>
 
 #include <algorithm>
 #include <memory>

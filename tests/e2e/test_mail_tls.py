@@ -22,7 +22,7 @@ from test_mail import (FAILED, PATTERN_AT, PATTERN_INSIDE, PATTERN_SIZE, _messag
                        check_headers, mail_settings, temporary_files, wine_temp)
 from test_setup import open_setup, press
 from tls_mail_server import PASSWORD, USER, Authority, TlsMailServer
-from tls_peer import TlsPeer
+from tls_peer import RenegotiatingPeer, TlsPeer
 
 SETUP = "Setup"
 PORT, SECURITY, LOGIN, SECRET = 1330, 1331, 1332, 1333
@@ -188,7 +188,8 @@ def test_tls_transport_with_servers_that_misbehave(tmp_path, certificates):
     servers that ask for an optional client certificate (answered without one),
     send empty records without end (a read still ends within its wait), present
     a certificate their authority revoked (refused), or one whose revocation list
-    cannot be fetched (taken, with a note for the debug lines)."""
+    cannot be fetched (taken, with a note for the debug lines), or ask for a new
+    handshake in the middle (made, or refused with a message)."""
     transport_tests = DRIVER.parent / "win32_mail.exe"
     authority = tmp_path / "ca" / "Vistrel Test Authority.crt"
     handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=tmp_path / "crl")
@@ -197,8 +198,12 @@ def test_tls_transport_with_servers_that_misbehave(tmp_path, certificates):
     try:
         for scenario, which in (("client-cert", "good"), ("empty", "good"),
                                 ("revoked", "revoked"),
-                                ("unchecked-revocation", "unchecked-revocation")):
-            peer = TlsPeer(*certificates[which], scenario, tmp_path, authority=authority)
+                                ("unchecked-revocation", "unchecked-revocation"),
+                                ("renegotiate", "good")):
+            if scenario == "renegotiate":
+                peer = RenegotiatingPeer(*certificates[which], free_port())
+            else:
+                peer = TlsPeer(*certificates[which], scenario, tmp_path, authority=authority)
             try:
                 run = wine_run([transport_tests, "--gtest_filter=TlsPeer.*"], timeout=120,
                                env={**os.environ, "VISTREL_TLS_PEER": f"{peer.port} {scenario}"})
@@ -206,7 +211,13 @@ def test_tls_transport_with_servers_that_misbehave(tmp_path, certificates):
                 peer.close()
             assert run.returncode == 0, f"{scenario}:\n{run.stdout}\n{run.stderr[-3000:]}"
             assert "[  SKIPPED ]" not in run.stdout, run.stdout
-            if scenario != "revoked":  # the client leaves in the handshake
+            if scenario == "renegotiate":
+                # Made (the server saw a second handshake) or refused with a message
+                # (Wine's provider cannot make one): never ignored.
+                assert ("renegotiation refused" in run.stdout
+                        or ("renegotiated" in run.stdout and peer.client_hellos == 2)), (
+                    run.stdout, peer.client_hellos)
+            elif scenario != "revoked":  # the client leaves in the handshake
                 assert peer.failure is None, f"{scenario}: {peer.failure!r}"
             if scenario == "empty":
                 assert peer.sent_records >= 200, peer.sent_records

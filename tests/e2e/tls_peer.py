@@ -6,6 +6,8 @@ that bytes of our own can be put on the wire after it), then a scenario:
   (as many mail servers do), then sends a line;
 - "revoked", "unchecked-revocation": a line, from a server whose certificate
   names a revocation list (one that revokes it, or one nobody serves);
+- (RenegotiatingPeer) "renegotiate": a line, a new handshake asked of the
+  client, another line;
 - "empty": TLS 1.2 with AES-128-GCM, then empty application-data records
   without end (each a valid record, encrypted with the session's keys from the
   key log), the way a broken or hostile server can hold a reader in its loop.
@@ -14,6 +16,7 @@ import hashlib
 import hmac
 import socket
 import ssl
+import subprocess
 import threading
 import time
 from pathlib import Path
@@ -113,14 +116,62 @@ class TlsPeer:
         records = _Records(master, client_random, server_random)
         end = time.monotonic() + self.seconds
         connection.settimeout(2)
+        # Without a pause: the client finds more records whenever it reads.
         while time.monotonic() < end:
             try:
-                connection.sendall(b"".join(records.record(b"") for _ in range(20)))
+                connection.sendall(b"".join(records.record(b"") for _ in range(500)))
             except OSError:
                 return  # the client left, or stopped reading
-            self.sent_records += 20
-            time.sleep(0.002)
+            self.sent_records += 500
 
     def close(self):
         self.listener.close()
         self.thread.join(timeout=self.seconds + 5)
+
+
+class RenegotiatingPeer:
+    """openssl's own test server (Python's ssl module cannot renegotiate): TLS 1.2,
+    a line, a new handshake asked of the client, another line. `client_hellos`
+    counts the client's handshakes: 2 when it answered the request."""
+
+    def __init__(self, certificate, key, port):
+        self.port = port
+        self.output = []
+        self.server = subprocess.Popen(
+            ["openssl", "s_server", "-accept", f"127.0.0.1:{port}", "-tls1_2", "-msg",
+             "-cert", str(certificate), "-key", str(key)],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        self.script = threading.Thread(target=self._talk, daemon=True)
+        self.script.start()
+        self._wait_for("ACCEPT", 10)
+
+    def _read(self):
+        for line in self.server.stdout:
+            self.output.append(line)
+
+    def _wait_for(self, text, seconds):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            if any(text in line for line in list(self.output)):
+                return True
+            time.sleep(0.05)
+        return False
+
+    def _talk(self):
+        if not self._wait_for("CIPHER is", 60):
+            return
+        for line, pause in (("before\n", 0.5), ("r\n", 1.5), ("after\n", 0)):
+            self.server.stdin.write(line)
+            self.server.stdin.flush()
+            time.sleep(pause)
+
+    @property
+    def client_hellos(self):
+        return sum("ClientHello" in line and "<<<" in line for line in self.output)
+
+    def close(self):
+        self.script.join(timeout=10)
+        self.server.terminate()
+        self.server.wait(timeout=10)
