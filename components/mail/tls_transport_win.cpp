@@ -14,6 +14,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 #include "chain_trust.h"
 
@@ -93,6 +96,42 @@ constexpr DWORD kIgnoreRevocation = 0x00000080;
 
 // The longest the chain check waits for revocation servers, in all.
 constexpr DWORD kRevocationWaitMs = 15000;
+
+// The chain of the server's certificate, built on a thread of its own:
+// fetching revocation lists may take seconds, and the window's events run
+// meanwhile. A transport closed before it is done leaves it to finish; the
+// last of the two to let go frees it.
+struct ChainBuild {
+  explicit ChainBuild(PCCERT_CONTEXT server) : certificate(server) {}
+  ~ChainBuild() {
+    if (chain) CertFreeCertificateChain(chain);
+    if (certificate) CertFreeCertificateContext(certificate);
+    if (done) CloseHandle(done);
+  }
+  ChainBuild(const ChainBuild&) = delete;
+  ChainBuild& operator=(const ChainBuild&) = delete;
+
+  void Run() {
+    CERT_CHAIN_PARA chainPara{};
+    chainPara.cbSize = sizeof chainPara;
+    char serverUse[] = szOID_PKIX_KP_SERVER_AUTH;
+    LPSTR uses[] = {serverUse};
+    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
+    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
+    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = uses;
+    chainPara.dwUrlRetrievalTimeout = kRevocationWaitMs;
+    if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara,
+                                 CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT |
+                                     CERT_CHAIN_REVOCATION_ACCUMULATIVE_TIMEOUT,
+                                 nullptr, &chain))
+      chain = nullptr;
+    SetEvent(done);
+  }
+
+  PCCERT_CONTEXT certificate;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  PCCERT_CHAIN_CONTEXT chain = nullptr;
+};
 
 class TlsTransport final : public Transport {
  public:
@@ -352,37 +391,33 @@ class TlsTransport final : public Transport {
   }
 
   // The server's certificate against the trusted roots, the revocation lists
-  // and the host name.
+  // and the host name; Pending while its chain is still being built.
   Io Verify(Clock::time_point deadline, TransportError& error) {
-    PCCERT_CONTEXT certificate = nullptr;
-    if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) !=
-            SEC_E_OK ||
-        certificate == nullptr)
-      return Fail(error, kBadCertificate, "The server sent no certificate.");
-    CERT_CHAIN_PARA chainPara{};
-    chainPara.cbSize = sizeof chainPara;
-    char serverUse[] = szOID_PKIX_KP_SERVER_AUTH;
-    LPSTR uses[] = {serverUse};
-    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
-    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
-    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = uses;
-    // Revocation servers get a bounded time, within the connection's.
-    const int left = RemainingMs(deadline);
-    chainPara.dwUrlRetrievalTimeout =
-        std::max<DWORD>(1000, std::min<DWORD>(kRevocationWaitMs, static_cast<DWORD>(left)));
-    PCCERT_CHAIN_CONTEXT chain = nullptr;
-    const BOOL built = CertGetCertificateChain(
-        nullptr, certificate, nullptr, certificate->hCertStore, &chainPara,
-        CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT | CERT_CHAIN_REVOCATION_ACCUMULATIVE_TIMEOUT,
-        nullptr, &chain);
-    CertFreeCertificateContext(certificate);
-    if (!built || chain == nullptr)
+    if (!chainBuild_) {
+      PCCERT_CONTEXT certificate = nullptr;
+      if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) !=
+              SEC_E_OK ||
+          certificate == nullptr)
+        return Fail(error, kBadCertificate, "The server sent no certificate.");
+      auto build = std::make_shared<ChainBuild>(certificate);
+      if (!build->done)
+        return Fail(error, kBadCertificate, "The server's certificate could not be checked.");
+      try {
+        std::thread([build] { build->Run(); }).detach();
+      } catch (const std::system_error&) {
+        return Fail(error, kBadCertificate, "The server's certificate could not be checked.");
+      }
+      chainBuild_ = std::move(build);
+    }
+    if (WaitForSingleObject(chainBuild_->done, static_cast<DWORD>(RemainingMs(deadline))) !=
+        WAIT_OBJECT_0)
+      return Io::Pending;
+    const std::shared_ptr<ChainBuild> build = std::move(chainBuild_);
+    const PCCERT_CHAIN_CONTEXT chain = build->chain;
+    if (chain == nullptr)
       return Fail(error, kBadCertificate, "The server's certificate could not be checked.");
     const ChainVerdict verdict = JudgeChain(chain->TrustStatus.dwErrorStatus);
-    if (!verdict.problem.empty()) {
-      CertFreeCertificateChain(chain);
-      return Fail(error, kBadCertificate, verdict.problem);
-    }
+    if (!verdict.problem.empty()) return Fail(error, kBadCertificate, verdict.problem);
     note_ = verdict.note;
     std::wstring name = Wide(host_);
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
@@ -400,7 +435,6 @@ class TlsTransport final : public Transport {
     outcome.cbSize = sizeof outcome;
     const BOOL checked =
         CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &outcome);
-    CertFreeCertificateChain(chain);
     if (!checked)
       return Fail(error, kBadCertificate, "The server's certificate could not be checked.");
     if (outcome.dwError != 0)
@@ -416,6 +450,7 @@ class TlsTransport final : public Transport {
     if (haveCredentials_) FreeCredentialsHandle(&credentials_);
     haveContext_ = haveCredentials_ = needInput_ = false;
     renegotiating_ = withoutCertificate_ = false;
+    chainBuild_.reset();  // a build still running finishes on its own
     state_ = State::Plain;
     incoming_.clear();
     outgoing_.clear();
@@ -433,6 +468,7 @@ class TlsTransport final : public Transport {
   bool needInput_ = false;
   bool renegotiating_ = false;       // a handshake the server asked for after the first
   bool withoutCertificate_ = false;  // the server asked for a client certificate; none is sent
+  std::shared_ptr<ChainBuild> chainBuild_;  // the certificate's check under way
   SecPkgContext_StreamSizes sizes_{};
   std::string incoming_;  // received, not yet decrypted
   std::string outgoing_;  // encrypted, not yet sent
