@@ -135,7 +135,8 @@ struct ChainBuild {
 
 class TlsTransport final : public Transport {
  public:
-  explicit TlsTransport(std::unique_ptr<Transport> inner) : inner_(std::move(inner)) {}
+  TlsTransport(std::unique_ptr<Transport> inner, const SecurityFunctionTableW* provider)
+      : inner_(std::move(inner)), provider_(provider) {}
   ~TlsTransport() override { DropTls(); }
 
   Io Open(const std::string& host, uint16_t port, TransportError& error) override {
@@ -160,9 +161,9 @@ class TlsTransport final : public Transport {
     // The certificate is checked here, so that each problem can be named.
     wanted.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     TimeStamp expiry{};
-    const SECURITY_STATUS status =
-        AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND,
-                                  nullptr, &wanted, nullptr, nullptr, &credentials_, &expiry);
+    const SECURITY_STATUS status = provider_->AcquireCredentialsHandleW(
+        nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr, &wanted,
+        nullptr, nullptr, &credentials_, &expiry);
     if (status != SEC_E_OK)
       return Fail(error, kTlsFailed,
                   "The system's TLS provider could not be started (error " + Hex(status) + ").");
@@ -191,7 +192,7 @@ class TlsTransport final : public Transport {
         {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, &record[sizes_.cbHeader + length]},
         {0, SECBUFFER_EMPTY, nullptr}};
     SecBufferDesc description{SECBUFFER_VERSION, 4, buffers};
-    const SECURITY_STATUS status = EncryptMessage(&context_, 0, &description, 0);
+    const SECURITY_STATUS status = provider_->EncryptMessage(&context_, 0, &description, 0);
     if (status != SEC_E_OK) {
       // The record still holds the plain bytes (a login line, perhaps).
       SecureZeroMemory(record.data(), record.size());
@@ -224,7 +225,8 @@ class TlsTransport final : public Transport {
             {0, SECBUFFER_EMPTY, nullptr},
             {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc description{SECBUFFER_VERSION, 4, buffers};
-        const SECURITY_STATUS status = DecryptMessage(&context_, &description, 0, nullptr);
+        const SECURITY_STATUS status =
+            provider_->DecryptMessage(&context_, &description, 0, nullptr);
         if (status == SEC_E_OK || status == SEC_I_CONTEXT_EXPIRED || status == SEC_I_RENEGOTIATE) {
           bool gotData = false;
           std::string extra;
@@ -344,7 +346,7 @@ class TlsTransport final : public Transport {
     if (withoutCertificate_) wanted |= ISC_REQ_USE_SUPPLIED_CREDS;
     ULONG granted = 0;
     std::wstring target = Wide(host_);
-    const SECURITY_STATUS status = InitializeSecurityContextW(
+    const SECURITY_STATUS status = provider_->InitializeSecurityContextW(
         &credentials_, haveContext_ ? &context_ : nullptr, target.data(), wanted, 0, 0,
         haveContext_ ? &inDescription : nullptr, 0, &context_, &outDescription, &granted, nullptr);
     if (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK ||
@@ -352,7 +354,7 @@ class TlsTransport final : public Transport {
       haveContext_ = true;
     if (outBuffers[0].pvBuffer) {
       outgoing_.append(static_cast<const char*>(outBuffers[0].pvBuffer), outBuffers[0].cbBuffer);
-      FreeContextBuffer(outBuffers[0].pvBuffer);
+      provider_->FreeContextBuffer(outBuffers[0].pvBuffer);
     }
     if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
       // The server asked for a client certificate. It is optional for most
@@ -395,8 +397,8 @@ class TlsTransport final : public Transport {
   Io Verify(Clock::time_point deadline, TransportError& error) {
     if (!chainBuild_) {
       PCCERT_CONTEXT certificate = nullptr;
-      if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) !=
-              SEC_E_OK ||
+      if (provider_->QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT,
+                                             &certificate) != SEC_E_OK ||
           certificate == nullptr)
         return Fail(error, kBadCertificate, "The server sent no certificate.");
       auto build = std::make_shared<ChainBuild>(certificate);
@@ -439,15 +441,16 @@ class TlsTransport final : public Transport {
       return Fail(error, kBadCertificate, "The server's certificate could not be checked.");
     if (outcome.dwError != 0)
       return Fail(error, kBadCertificate, CertificateProblem(outcome.dwError, host_));
-    if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
+    if (provider_->QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) !=
+        SEC_E_OK)
       return Fail(error, kTlsFailed, "The encrypted connection could not be used.");
     state_ = State::Ready;
     return Io::Done;
   }
 
   void DropTls() {
-    if (haveContext_) DeleteSecurityContext(&context_);
-    if (haveCredentials_) FreeCredentialsHandle(&credentials_);
+    if (haveContext_) provider_->DeleteSecurityContext(&context_);
+    if (haveCredentials_) provider_->FreeCredentialsHandle(&credentials_);
     haveContext_ = haveCredentials_ = needInput_ = false;
     renegotiating_ = withoutCertificate_ = false;
     chainBuild_.reset();  // a build still running finishes on its own
@@ -459,6 +462,7 @@ class TlsTransport final : public Transport {
   }
 
   std::unique_ptr<Transport> inner_;
+  const SecurityFunctionTableW* provider_;  // the TLS provider's functions
   State state_ = State::Plain;
   std::string host_;
   CredHandle credentials_{};
@@ -478,8 +482,10 @@ class TlsTransport final : public Transport {
 
 }  // namespace
 
-std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner) {
-  return std::make_unique<TlsTransport>(std::move(inner));
+std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner,
+                                            const SecurityFunctionTableW* provider) {
+  return std::make_unique<TlsTransport>(std::move(inner),
+                                        provider ? provider : InitSecurityInterfaceW());
 }
 
 }  // namespace mail

@@ -6,13 +6,19 @@
 // revoked is refused, and one whose revocation list cannot be fetched is
 // taken, with a note for the debug lines; a new handshake the server asks
 // for in the middle is made, and the data flows on.
-#include <gtest/gtest.h>
+#define SECURITY_WIN32
 #include <windows.h>
+// After windows.h, which they build on.
+#include <security.h>
+#include <sspi.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <sstream>
 #include <string>
 
+#include "scripted_server.h"
 #include "tls_transport_win.h"
 #include "winsock_transport_win.h"
 
@@ -27,6 +33,67 @@ Io Until(Step step) {
   Io io = Io::Pending;
   while (io == Io::Pending && GetTickCount() - start < 20000) io = step();
   return io;
+}
+
+// A provider whose handshake, once the server has spoken, asks for a client
+// certificate (SEC_I_INCOMPLETE_CREDENTIALS) until it is told to go on with
+// the credentials it has; then the handshake ends and the certificate check
+// finds no certificate. Wine's provider answers such a request itself, so
+// only a provider of our own can make it.
+struct CertificateAsking {
+  static inline int calls = 0;
+  static inline bool toldToGoOn = false;
+  static SECURITY_STATUS SEC_ENTRY Initialize(PCredHandle, PCtxtHandle context, SEC_WCHAR*,
+                                              ULONG wanted, ULONG, ULONG, PSecBufferDesc, ULONG,
+                                              PCtxtHandle newContext, PSecBufferDesc,
+                                              PULONG granted, PTimeStamp) {
+    ++calls;
+    *granted = 0;
+    if (context == nullptr) {
+      newContext->dwLower = newContext->dwUpper = 1;
+      return SEC_I_CONTINUE_NEEDED;
+    }
+    toldToGoOn = (wanted & ISC_REQ_USE_SUPPLIED_CREDS) != 0;
+    return toldToGoOn ? SEC_E_OK : SEC_I_INCOMPLETE_CREDENTIALS;
+  }
+  static SECURITY_STATUS SEC_ENTRY Query(PCtxtHandle, ULONG, void*) {
+    return SEC_E_UNSUPPORTED_FUNCTION;
+  }
+  static SECURITY_STATUS SEC_ENTRY Delete(PCtxtHandle) { return SEC_E_OK; }
+};
+
+// The server's side of it: its first flight arrives at once.
+class HandshakeBytes final : public mail::Transport {
+ public:
+  Io Open(const std::string&, uint16_t, mail::TransportError&) override { return Io::Done; }
+  Io WaitConnected(int, mail::TransportError&) override { return Io::Done; }
+  Io Send(std::string_view bytes, size_t& sent, int, mail::TransportError&) override {
+    sent = bytes.size();
+    return Io::Done;
+  }
+  Io Receive(std::string& into, int, mail::TransportError&) override {
+    into += "server hello";
+    return Io::Done;
+  }
+  std::string LocalName() override { return "[127.0.0.1]"; }
+  void Close() override {}
+};
+
+TEST(TlsTransport, AnOptionalClientCertificateIsLeftOut) {
+  SecurityFunctionTableW provider = *InitSecurityInterfaceW();
+  provider.InitializeSecurityContextW = CertificateAsking::Initialize;
+  provider.QueryContextAttributesW = CertificateAsking::Query;
+  provider.DeleteSecurityContext = CertificateAsking::Delete;
+  auto transport = mail::MakeTlsTransport(std::make_unique<HandshakeBytes>(), &provider);
+  mail::TransportError error;
+  ASSERT_EQ(transport->Open("mail.test", 465, error), Io::Done);
+  Io io = transport->StartTls("mail.test", error);
+  if (io == Io::Pending) io = Until([&] { return transport->WaitSecured(100, error); });
+  // The handshake went on past the request, to the certificate check.
+  EXPECT_TRUE(CertificateAsking::toldToGoOn);
+  EXPECT_EQ(CertificateAsking::calls, 3);
+  EXPECT_EQ(io, Io::Failed);
+  EXPECT_EQ(error.text, "The server sent no certificate.");
 }
 
 TEST(TlsPeer, TheNamedPeer) {
