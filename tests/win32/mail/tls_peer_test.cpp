@@ -9,10 +9,12 @@
 #define SECURITY_WIN32
 #include <windows.h>
 // After windows.h, which they build on.
+#include <wincrypt.h>
+// The TLS provider's declarations, after the certificate ones.
+#include <gtest/gtest.h>
+#include <schannel.h>
 #include <security.h>
 #include <sspi.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <sstream>
@@ -94,6 +96,92 @@ TEST(TlsTransport, AnOptionalClientCertificateIsLeftOut) {
   EXPECT_EQ(CertificateAsking::calls, 3);
   EXPECT_EQ(io, Io::Failed);
   EXPECT_EQ(error.text, "The server sent no certificate.");
+}
+
+// A provider whose handshake ends at once with the certificate named in
+// VISTREL_TLS_CERT (a PEM file the end-to-end tests make and trust), and
+// whose every record after it is empty: a server that sends nothing else.
+// Skipped without a certificate.
+struct EmptyRecords {
+  static inline PCCERT_CONTEXT certificate = nullptr;
+  static inline long decrypts = 0;
+  static inline DWORD firstDecrypt = 0;
+  static SECURITY_STATUS SEC_ENTRY Initialize(PCredHandle, PCtxtHandle context, SEC_WCHAR*, ULONG,
+                                              ULONG, ULONG, PSecBufferDesc, ULONG,
+                                              PCtxtHandle newContext, PSecBufferDesc,
+                                              PULONG granted, PTimeStamp) {
+    *granted = 0;
+    if (context != nullptr) return SEC_E_OK;
+    newContext->dwLower = newContext->dwUpper = 1;
+    return SEC_I_CONTINUE_NEEDED;
+  }
+  static SECURITY_STATUS SEC_ENTRY Query(PCtxtHandle, ULONG attribute, void* buffer) {
+    if (attribute == SECPKG_ATTR_REMOTE_CERT_CONTEXT) {
+      *static_cast<PCCERT_CONTEXT*>(buffer) = CertDuplicateCertificateContext(certificate);
+      return SEC_E_OK;
+    }
+    if (attribute == SECPKG_ATTR_STREAM_SIZES) {
+      *static_cast<SecPkgContext_StreamSizes*>(buffer) = {5, 16, 16384, 4, 16};
+      return SEC_E_OK;
+    }
+    return SEC_E_UNSUPPORTED_FUNCTION;
+  }
+  // Each call takes one byte as a record without data; five seconds after the
+  // first (a loop that never looks at its clock), a record with data ends it.
+  static SECURITY_STATUS SEC_ENTRY Decrypt(PCtxtHandle, PSecBufferDesc message, ULONG, PULONG) {
+    SecBuffer* buffers = message->pBuffers;
+    char* bytes = static_cast<char*>(buffers[0].pvBuffer);
+    const ULONG size = buffers[0].cbBuffer;
+    if (decrypts++ == 0) firstDecrypt = GetTickCount();
+    const bool data = GetTickCount() - firstDecrypt > 5000;
+    buffers[0] = {0, SECBUFFER_STREAM_HEADER, bytes};
+    buffers[1] = {data ? 1UL : 0UL, SECBUFFER_DATA, bytes};
+    buffers[2] = {0, SECBUFFER_STREAM_TRAILER, bytes};
+    buffers[3] = {size - 1, size > 1 ? static_cast<ULONG>(SECBUFFER_EXTRA) : SECBUFFER_EMPTY,
+                  bytes + 1};
+    return SEC_E_OK;
+  }
+  static SECURITY_STATUS SEC_ENTRY Delete(PCtxtHandle) { return SEC_E_OK; }
+};
+
+TEST(TlsTransport, EmptyRecordsDoNotHoldAReadPastItsWait) {
+  const char* named = std::getenv("VISTREL_TLS_CERT");
+  if (named == nullptr) GTEST_SKIP() << "no certificate named";
+  std::string pem;
+  if (FILE* file = std::fopen(named, "rb")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) pem.append(chunk, n);
+    std::fclose(file);
+  }
+  BYTE der[8192];
+  DWORD derSize = sizeof der;
+  ASSERT_TRUE(CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der, &derSize,
+                                   nullptr, nullptr));
+  EmptyRecords::certificate = CertCreateCertificateContext(X509_ASN_ENCODING, der, derSize);
+  ASSERT_NE(EmptyRecords::certificate, nullptr);
+  SecurityFunctionTableW provider = *InitSecurityInterfaceW();
+  provider.InitializeSecurityContextW = EmptyRecords::Initialize;
+  provider.QueryContextAttributesW = EmptyRecords::Query;
+  provider.DecryptMessage = EmptyRecords::Decrypt;
+  provider.DeleteSecurityContext = EmptyRecords::Delete;
+  auto transport = mail::MakeTlsTransport(std::make_unique<HandshakeBytes>(), &provider);
+  mail::TransportError error;
+  ASSERT_EQ(transport->Open("127.0.0.1", 465, error), Io::Done);
+  Io io = transport->StartTls("127.0.0.1", error);
+  if (io == Io::Pending) io = Until([&] { return transport->WaitSecured(100, error); });
+  ASSERT_EQ(io, Io::Done) << error.text;
+  for (int i = 0; i < 3; ++i) {
+    std::string got;
+    const DWORD start = GetTickCount();
+    io = transport->Receive(got, 200, error);
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(io, Io::Pending) << error.text;
+    EXPECT_TRUE(got.empty());
+    EXPECT_LT(took, 1000u);
+  }
+  EXPECT_GT(EmptyRecords::decrypts, 1000);
+  transport->Close();
+  CertFreeCertificateContext(EmptyRecords::certificate);
 }
 
 TEST(TlsPeer, TheNamedPeer) {
