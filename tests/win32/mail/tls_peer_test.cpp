@@ -1,11 +1,13 @@
-// The TLS transport against a misbehaving server that the end-to-end tests
-// start (tests/e2e/tls_peer.py) and name in VISTREL_TLS_PEER as "<port>
-// <scenario>"; skipped when none is named. A server that asks for an optional
-// client certificate is answered without one; one that sends empty records
-// without end does not hold a read past its wait; a certificate its authority
-// revoked is refused, and one whose revocation list cannot be fetched is
-// taken, with a note for the debug lines; a new handshake the server asks
-// for in the middle is made, and the data flows on.
+// The TLS transport against servers that misbehave. With providers of the
+// test's own (the system's function table with some functions replaced): a
+// request for an optional client certificate is answered without one, empty
+// records without end do not hold a read past its wait, and a request for a
+// new handshake is handed back to the provider. Against real servers that the
+// end-to-end tests start (tests/e2e/tls_peer.py) and name in VISTREL_TLS_PEER
+// as "<port> <scenario>": the same through Wine's provider, a certificate its
+// authority revoked is refused, one whose revocation list cannot be fetched
+// is taken with a note for the debug lines. The tests that need a trusted
+// certificate (VISTREL_TLS_CERT) or a peer are skipped without one.
 #define SECURITY_WIN32
 #include <windows.h>
 // After windows.h, which they build on.
@@ -98,6 +100,22 @@ TEST(TlsTransport, AnOptionalClientCertificateIsLeftOut) {
   EXPECT_EQ(error.text, "The server sent no certificate.");
 }
 
+// The certificate in a PEM file, or null.
+PCCERT_CONTEXT LoadCertificate(const char* path) {
+  std::string pem;
+  if (FILE* file = std::fopen(path, "rb")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) pem.append(chunk, n);
+    std::fclose(file);
+  }
+  BYTE der[8192];
+  DWORD derSize = sizeof der;
+  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der, &derSize, nullptr,
+                            nullptr))
+    return nullptr;
+  return CertCreateCertificateContext(X509_ASN_ENCODING, der, derSize);
+}
+
 // A provider whose handshake ends at once with the certificate named in
 // VISTREL_TLS_CERT (a PEM file the end-to-end tests make and trust), and
 // whose every record after it is empty: a server that sends nothing else.
@@ -147,17 +165,7 @@ struct EmptyRecords {
 TEST(TlsTransport, EmptyRecordsDoNotHoldAReadPastItsWait) {
   const char* named = std::getenv("VISTREL_TLS_CERT");
   if (named == nullptr) GTEST_SKIP() << "no certificate named";
-  std::string pem;
-  if (FILE* file = std::fopen(named, "rb")) {
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) pem.append(chunk, n);
-    std::fclose(file);
-  }
-  BYTE der[8192];
-  DWORD derSize = sizeof der;
-  ASSERT_TRUE(CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der, &derSize,
-                                   nullptr, nullptr));
-  EmptyRecords::certificate = CertCreateCertificateContext(X509_ASN_ENCODING, der, derSize);
+  EmptyRecords::certificate = LoadCertificate(named);
   ASSERT_NE(EmptyRecords::certificate, nullptr);
   SecurityFunctionTableW provider = *InitSecurityInterfaceW();
   provider.InitializeSecurityContextW = EmptyRecords::Initialize;
@@ -180,6 +188,73 @@ TEST(TlsTransport, EmptyRecordsDoNotHoldAReadPastItsWait) {
     EXPECT_LT(took, 1000u);
   }
   EXPECT_GT(EmptyRecords::decrypts, 1000);
+  transport->Close();
+  CertFreeCertificateContext(EmptyRecords::certificate);
+}
+
+// A provider whose first record after the handshake asks for a new one
+// (SEC_I_RENEGOTIATE, the record's bytes left over for it), and whose next
+// record has data. Wine's provider cannot make a new handshake, so only a
+// provider of our own shows the request handed back to it.
+struct Renegotiating {
+  static inline int initializes = 0;
+  static inline std::string handedBack;
+  static inline int decrypts = 0;
+  static SECURITY_STATUS SEC_ENTRY Initialize(PCredHandle, PCtxtHandle context, SEC_WCHAR*, ULONG,
+                                              ULONG, ULONG, PSecBufferDesc input, ULONG,
+                                              PCtxtHandle newContext, PSecBufferDesc,
+                                              PULONG granted, PTimeStamp) {
+    ++initializes;
+    *granted = 0;
+    if (context == nullptr) {
+      newContext->dwLower = newContext->dwUpper = 1;
+      return SEC_I_CONTINUE_NEEDED;
+    }
+    if (initializes > 2 && input->pBuffers[0].cbBuffer > 0)
+      handedBack.assign(static_cast<const char*>(input->pBuffers[0].pvBuffer),
+                        input->pBuffers[0].cbBuffer);
+    return SEC_E_OK;
+  }
+  static SECURITY_STATUS SEC_ENTRY Decrypt(PCtxtHandle, PSecBufferDesc message, ULONG, PULONG) {
+    static char after[] = "after";
+    SecBuffer* buffers = message->pBuffers;
+    char* bytes = static_cast<char*>(buffers[0].pvBuffer);
+    const ULONG size = buffers[0].cbBuffer;
+    buffers[0] = {0, SECBUFFER_STREAM_HEADER, bytes};
+    buffers[2] = {0, SECBUFFER_STREAM_TRAILER, bytes};
+    if (decrypts++ == 0) {
+      buffers[1] = {0, SECBUFFER_DATA, bytes};
+      buffers[3] = {size, SECBUFFER_EXTRA, bytes};
+      return SEC_I_RENEGOTIATE;
+    }
+    buffers[1] = {5, SECBUFFER_DATA, after};
+    buffers[3] = {0, SECBUFFER_EMPTY, nullptr};
+    return SEC_E_OK;
+  }
+};
+
+TEST(TlsTransport, ARenegotiationIsHandedBackToTheProvider) {
+  const char* named = std::getenv("VISTREL_TLS_CERT");
+  if (named == nullptr) GTEST_SKIP() << "no certificate named";
+  EmptyRecords::certificate = LoadCertificate(named);
+  ASSERT_NE(EmptyRecords::certificate, nullptr);
+  SecurityFunctionTableW provider = *InitSecurityInterfaceW();
+  provider.InitializeSecurityContextW = Renegotiating::Initialize;
+  provider.QueryContextAttributesW = EmptyRecords::Query;
+  provider.DecryptMessage = Renegotiating::Decrypt;
+  provider.DeleteSecurityContext = EmptyRecords::Delete;
+  auto transport = mail::MakeTlsTransport(std::make_unique<HandshakeBytes>(), &provider);
+  mail::TransportError error;
+  ASSERT_EQ(transport->Open("127.0.0.1", 465, error), Io::Done);
+  Io io = transport->StartTls("127.0.0.1", error);
+  if (io == Io::Pending) io = Until([&] { return transport->WaitSecured(100, error); });
+  ASSERT_EQ(io, Io::Done) << error.text;
+  std::string got;
+  io = Until([&] { return transport->Receive(got, 100, error); });
+  EXPECT_EQ(io, Io::Done) << error.text;
+  EXPECT_EQ(got, "after");
+  EXPECT_EQ(Renegotiating::handedBack, "server hello");
+  EXPECT_EQ(Renegotiating::initializes, 3);
   transport->Close();
   CertFreeCertificateContext(EmptyRecords::certificate);
 }
