@@ -89,8 +89,7 @@ bool MailControl::Encode() {
 bool MailControl::Assemble() {
   // Header texts with line breaks would add header lines of their own.
   for (const std::string* field : {&recipient, &sender, &replyTo, &subject, &messageIdentifier})
-    if (HasLineBreak(*field))
-      return Fail(kLineBreakInHeader, "A header field holds a line break.");
+    if (HasLineBreak(*field)) return Fail(kLineBreakInHeader, "A header field holds a line break.");
   for (const std::string& line : extraHeaders_)
     if (HasLineBreak(line)) return Fail(kLineBreakInHeader, "A header line holds a line break.");
 
@@ -99,7 +98,7 @@ bool MailControl::Assemble() {
   m.from = Trim(sender);
   m.replyTo = Trim(replyTo);
   m.to = Trim(recipient);
-  m.subject = HeaderText(subject, charset, isLeadByte);
+  m.subject = HeaderText(subject, charset, isLeadByte, std::string_view("Subject: ").size());
   m.messageId = MessageIdText(messageIdentifier, RandomTag(), sender);
   for (const std::string& line : extraHeaders_)
     if (!line.empty()) m.extraHeaders.push_back(line);

@@ -1,5 +1,6 @@
 #include "mime_encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "line_ends.h"
@@ -36,13 +37,13 @@ char* WriteBase64(std::string_view bytes, char* out) {
   return out;
 }
 
+}  // namespace
+
 std::string Base64(std::string_view bytes) {
   std::string out((bytes.size() + 2) / 3 * 4, '\0');
   WriteBase64(bytes, out.data());
   return out;
 }
-
-}  // namespace
 
 std::string Base64Lines(std::string_view bytes) {
   constexpr size_t kLineBytes = 57;  // 76 characters of base64
@@ -102,20 +103,88 @@ std::string QuotedPrintable(std::string_view text) {
   return out;
 }
 
-std::string HeaderText(std::string_view text, std::string_view charset,
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsUtf8(std::string_view charset) {
+  if (charset.size() != 5) return false;
+  std::string lower(charset);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower == "utf-8";
+}
+
+// Bytes of the character that starts at text[at]: a UTF-8 sequence (the lead
+// and its continuation bytes), a lead byte and its trail byte, or one byte.
+size_t CharacterLength(std::string_view text, size_t at, bool utf8,
                        const std::function<bool(unsigned char)>& isLeadByte) {
-  if (IsAscii(text)) return std::string(text);
-  // "=?" charset "?B?" ... "?=" within 75 characters.
+  if (utf8) {
+    size_t length = 1;
+    while (length < 4 && at + length < text.size() &&
+           (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
+      ++length;
+    return length;
+  }
+  const bool lead =
+      isLeadByte && isLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size();
+  return lead ? 2 : 1;
+}
+
+// ASCII folded before blanks (RFC 5322): lines of at most 78 characters where
+// the words allow, never a line of blanks alone. Empty when a word is too long
+// for a line of 998 characters.
+std::string FoldedAscii(std::string_view text, size_t column) {
+  constexpr size_t kWanted = 78, kLimit = 998;
+  std::string out;
+  size_t lineStart = 0;  // in `text`
+  size_t lineColumn = column;
+  size_t lastBreak = std::string_view::npos;  // a blank after which a word follows
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsBlank(text[i]) && i + 1 < text.size() && !IsBlank(text[i + 1]) && i > lineStart)
+      lastBreak = i;
+    const size_t width = lineColumn + (i - lineStart) + 1;
+    if (width > kWanted && lastBreak != std::string_view::npos && lastBreak > lineStart) {
+      out.append(text.substr(lineStart, lastBreak - lineStart));
+      out += "\r\n";
+      lineStart = lastBreak;
+      lineColumn = 0;
+      lastBreak = std::string_view::npos;
+    } else if (width > kLimit) {
+      return {};
+    }
+  }
+  out.append(text.substr(lineStart));
+  return out;
+}
+
+// Text that a mail reader would take for an encoded word of its own.
+bool LooksEncoded(std::string_view text) { return text.find("=?") != std::string_view::npos; }
+
+}  // namespace
+
+std::string HeaderText(std::string_view text, std::string_view charset,
+                       const std::function<bool(unsigned char)>& isLeadByte, size_t column) {
+  if (IsAscii(text) && !LooksEncoded(text)) {
+    std::string folded = FoldedAscii(text, column);
+    if (!folded.empty() || text.empty()) return folded;
+  }
+  // "=?" charset "?B?" ... "?=": at most 75 characters, and a line that holds
+  // one at most 76 (RFC 2047); the first line also holds the field's name.
+  constexpr size_t kWordLimit = 75, kLineLimit = 76;
   const size_t overhead = charset.size() + 7;
-  const size_t room = overhead < 71 ? (75 - overhead) / 4 * 3 : 3;
+  const bool utf8 = IsUtf8(charset);
   std::string out;
   size_t at = 0;
   while (at < text.size()) {
+    const size_t lineRoom = out.empty() ? (kLineLimit > column ? kLineLimit - column : 0)
+                                        : kLineLimit - 1;  // after the folding blank
+    const size_t wordRoom = std::min(kWordLimit, lineRoom);
+    const size_t room = wordRoom > overhead ? (wordRoom - overhead) / 4 * 3 : 0;
     size_t take = 0;
     while (at + take < text.size()) {
-      const bool lead = isLeadByte && isLeadByte(static_cast<unsigned char>(text[at + take])) &&
-                        at + take + 1 < text.size();
-      const size_t width = lead ? 2 : 1;
+      const size_t width = CharacterLength(text, at + take, utf8, isLeadByte);
+      // A word holds at least one character, however narrow the room.
       if (take + width > room && take > 0) break;
       take += width;
     }

@@ -8,6 +8,9 @@
 
 namespace mail {
 
+// Base64 on one line (no line end), in a buffer of exactly its size.
+std::string Base64(std::string_view bytes);
+
 // Base64 in lines of at most 76 characters, each ended by CR LF.
 std::string Base64Lines(std::string_view bytes);
 
@@ -24,12 +27,17 @@ bool HasLineBreak(std::string_view text);
 // Any line end (CR LF, lone CR, lone LF) becomes CR LF.
 std::string CrLfLines(std::string_view text);
 
-// A header value: ASCII text as it stands, other text as encoded words
-// ("=?charset?B?...?=", each at most 75 characters) separated by CR LF and a
-// blank. `isLeadByte` says which bytes begin a two-byte character of the
-// charset, so that no character is split between two words (may be empty).
+// A header value, folded into lines ("\r\n" and a blank between them) for a
+// field whose value starts at `column` (the name, the colon and the blank).
+// ASCII text stays as it stands, folded before its blanks (RFC 5322); other
+// text, and ASCII with a word too long for a line, becomes encoded words
+// ("=?charset?B?...?=", RFC 2047: a word at most 75 characters, a line that
+// holds words at most 76). A word ends only between two characters: UTF-8
+// sequences stay whole, and for two-byte code pages `isLeadByte` says which
+// bytes begin a character (may be empty).
 std::string HeaderText(std::string_view text, std::string_view charset,
-                       const std::function<bool(unsigned char)>& isLeadByte = {});
+                       const std::function<bool(unsigned char)>& isLeadByte = {},
+                       size_t column = 0);
 
 // The message as the SMTP data phase carries it: a "." added before every line
 // that starts with "." (RFC 5321 4.5.2). The text must already have CR LF line ends.

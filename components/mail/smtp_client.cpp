@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 
 #include "mime_encoding.h"
 
@@ -18,13 +19,18 @@ std::string Upper(std::string_view text) {
 
 constexpr size_t kDataChunk = 64 * 1024;
 
-// Base64 on one line, as AUTH wants it.
-std::string Base64(std::string_view bytes) {
-  std::string text = Base64Lines(bytes);
-  text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }),
-             text.end());
-  return text;
+// Parts joined in one buffer of their size, so no partial copy is left behind.
+SecretText Joined(std::initializer_list<std::string_view> parts) {
+  size_t size = 0;
+  for (std::string_view part : parts) size += part.size();
+  SecretText joined;
+  joined.Reserve(size);
+  for (std::string_view part : parts) joined.Append(part);
+  return joined;
 }
+
+// Base64 on one line, as AUTH wants it; the login's lines stay secret.
+SecretText SecretBase64(std::string_view bytes) { return SecretText(Base64(bytes)); }
 
 }  // namespace
 
@@ -52,35 +58,43 @@ const char* SecurityName(Security security) {
 bool SplitServer(std::string_view server, std::string& host, uint16_t& port, bool* named) {
   port = 25;
   if (named) *named = false;
+  host.clear();
   std::string_view portText;
+  bool hasPort = false;
   if (!server.empty() && server.front() == '[') {
+    // An address literal, "[2001:db8::25]" or "[2001:db8::25]:587".
     const size_t close = server.find(']');
     if (close == std::string_view::npos) return false;
     host = std::string(server.substr(1, close - 1));
     if (close + 1 < server.size()) {
       if (server[close + 1] != ':') return false;
       portText = server.substr(close + 2);
-      if (portText.empty()) return false;
+      hasPort = true;
     }
+  } else if (std::count(server.begin(), server.end(), ':') > 1) {
+    // An IPv6 address without brackets has no room for a port: all of it is the host.
+    if (server.find_first_not_of("0123456789abcdefABCDEF:.") != std::string_view::npos)
+      return false;
+    host = std::string(server);
   } else {
-    const size_t colon = server.rfind(':');
+    const size_t colon = server.find(':');
     host = std::string(server.substr(0, colon));
     if (colon != std::string_view::npos) {
       portText = server.substr(colon + 1);
-      if (portText.empty()) return false;
+      hasPort = true;
     }
   }
-  if (host.empty()) return false;
-  if (!portText.empty()) {
-    unsigned long value = 0;
-    for (char c : portText) {
-      if (c < '0' || c > '9' || value > 65535) return false;
-      value = value * 10 + static_cast<unsigned long>(c - '0');
-    }
-    if (value == 0 || value > 65535) return false;
-    port = static_cast<uint16_t>(value);
-    if (named) *named = true;
+  if (host.empty() || host.find_first_of("[] \t") != std::string::npos) return false;
+  if (!hasPort) return true;
+  if (portText.empty()) return false;
+  unsigned long value = 0;
+  for (char c : portText) {
+    if (c < '0' || c > '9' || value > 65535) return false;
+    value = value * 10 + static_cast<unsigned long>(c - '0');
   }
+  if (value == 0 || value > 65535) return false;
+  port = static_cast<uint16_t>(value);
+  if (named) *named = true;
   return true;
 }
 
@@ -109,8 +123,8 @@ bool SmtpClient::TransportFail(Transport::Io io, const TransportError& error, co
       return Fail(kConnectionClosed,
                   std::string("The server closed the connection (") + during + ").");
     default:
-      return Fail(error.code, error.text.empty() ? std::string("Network error (") + during + ")."
-                                                 : error.text);
+      return Fail(error.code,
+                  error.text.empty() ? std::string("Network error (") + during + ")." : error.text);
   }
 }
 
@@ -130,7 +144,13 @@ bool SmtpClient::Connect(const std::string& host, uint16_t port, const SmtpLogin
     if (hooks_.idle) hooks_.idle();
   }
   if (io != Transport::Io::Done) {
-    TransportFail(io, error, "connecting");
+    // A transport may say what it was still waiting for (the name's lookup).
+    if (io == Transport::Io::Pending && !error.text.empty()) {
+      Fail(kTimedOut, error.text);
+      mayQuit_ = false;
+    } else {
+      TransportFail(io, error, "connecting");
+    }
     transport_.Close();
     open_ = false;
     return false;
@@ -214,6 +234,8 @@ bool SmtpClient::Secure(const std::string& host) {
   // Nothing that arrived before the encryption may be read as after it.
   reader_.Clear();
   secured_ = true;
+  const std::string note = transport_.SecurityNote();
+  if (!note.empty()) Debug(note);
   return true;
 }
 
@@ -244,12 +266,14 @@ bool SmtpClient::LogIn(const SmtpLogin& login) {
   SmtpReply reply;
   bool done = false;
   if (plain) {
-    done = Secret("AUTH PLAIN " + Base64(std::string(1, '\0') + login.user + '\0' + login.password),
+    const SecretText credentials = Joined(
+        {std::string_view("\0", 1), login.user, std::string_view("\0", 1), login.password.View()});
+    done = Secret(Joined({"AUTH PLAIN ", SecretBase64(credentials.View()).View()}),
                   "AUTH PLAIN ********", 235, reply);
   } else {
     done = Secret("AUTH LOGIN", "AUTH LOGIN", 334, reply) &&
-           Secret(Base64(login.user), Base64(login.user), 334, reply) &&
-           Secret(Base64(login.password), "********", 235, reply);
+           Secret(SecretBase64(login.user), Base64(login.user), 334, reply) &&
+           Secret(SecretBase64(login.password.View()), "********", 235, reply);
   }
   if (done) {
     Stage(reply.LastLine());
@@ -261,12 +285,14 @@ bool SmtpClient::LogIn(const SmtpLogin& login) {
   return false;
 }
 
-bool SmtpClient::Secret(const std::string& line, const std::string& shown, int expected,
+bool SmtpClient::Secret(const SecretText& line, const std::string& shown, int expected,
                         SmtpReply& reply) {
   Debug(shown);
   reply = {};
-  if (!SendAll(line + "\r\n", false) || !ReadReply(reply, timeouts_.replyMs)) return false;
-  if (reply.code != expected) return Fail(reply.code, "The server refused the login.", reply.LastLine());
+  if (!SendAll(Joined({line.View(), "\r\n"}).View(), false) || !ReadReply(reply, timeouts_.replyMs))
+    return false;
+  if (reply.code != expected)
+    return Fail(reply.code, "The server refused the login.", reply.LastLine());
   return true;
 }
 
@@ -285,7 +311,8 @@ bool SmtpClient::SendMail(const std::string& from, const std::string& to,
     }
   }
   if (!Command(mailFrom, 250, timeouts_.replyMs)) return false;
-  if (!Command("RCPT TO:<" + to + ">", 250, timeouts_.replyMs)) return false;
+  // 251: the server forwards the mail to where the recipient is now; accepted all the same.
+  if (!Command("RCPT TO:<" + to + ">", 250, timeouts_.replyMs, 251)) return false;
   if (!Command("DATA", 354, timeouts_.replyMs)) return false;
 
   mayQuit_ = false;  // inside the data a QUIT would be read as text
@@ -320,13 +347,13 @@ void SmtpClient::Quit() {
   mayQuit_ = false;
 }
 
-bool SmtpClient::Command(const std::string& line, int expected, int timeoutMs) {
+bool SmtpClient::Command(const std::string& line, int expected, int timeoutMs, int alsoExpected) {
   Debug(line);
   if (!SendAll(line + "\r\n", false)) return false;
   if (expected == 0) return true;
   SmtpReply reply;
   if (!ReadReply(reply, timeoutMs)) return false;
-  if (reply.code != expected) {
+  if (reply.code != expected && reply.code != alsoExpected) {
     const std::string verb = line.substr(0, line.find_first_of(":<"));
     return Fail(reply.code, "The server refused " + verb + ".", reply.LastLine());
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "secret_text.h"
 #include "smtp_reply.h"
 #include "smtp_transport.h"
 
@@ -26,10 +27,10 @@ inline constexpr int kNotEncrypted = 10114;
 inline constexpr int kNoLogin = 10115;
 
 struct SmtpError {
-  int code = 0;              // the reply code, or one of the numbers above
-  std::string text;          // what went wrong, in words
-  std::string serverReply;   // the server's reply line when it refused
-  bool security = false;     // encryption or login failed: `text` names the problem
+  int code = 0;             // the reply code, or one of the numbers above
+  std::string text;         // what went wrong, in words
+  std::string serverReply;  // the server's reply line when it refused
+  bool security = false;    // encryption or login failed: `text` names the problem
 };
 
 // How the connection is secured and who logs in.
@@ -37,7 +38,7 @@ enum class Security { None, StartTls, Tls };
 struct SmtpLogin {
   Security security = Security::None;
   std::string user;  // empty: no login
-  std::string password;
+  SecretText password;
 };
 
 struct SmtpTimeouts {
@@ -78,12 +79,14 @@ class SmtpClient {
   const std::vector<std::string>& Extensions() const { return extensions_; }
 
  private:
-  bool Command(const std::string& line, int expected, int timeoutMs);
+  // Sends `line`; with `expected` (not 0), reads the reply and accepts that
+  // code or `alsoExpected`.
+  bool Command(const std::string& line, int expected, int timeoutMs, int alsoExpected = -1);
   bool Hello(const std::string& name);
   bool Secure(const std::string& host);
   bool LogIn(const SmtpLogin& login);
   // A login line: shown in the debug lines as `shown`; a refusal names `what`.
-  bool Secret(const std::string& line, const std::string& shown, int expected, SmtpReply& reply);
+  bool Secret(const SecretText& line, const std::string& shown, int expected, SmtpReply& reply);
   bool SecurityFail(int code, std::string text, std::string serverReply = {});
   bool Offers(const std::string& extension) const;
   void Stage(const std::string& line);
@@ -110,9 +113,9 @@ Security SecurityFromText(std::string_view text);
 const char* SecurityName(Security security);
 
 // "host" or "host:port" (port 25 when none is named); false when the port is
-// not a number from 1 to 65535. "[::1]:2525" names an IPv6 address.
-// `named` tells whether the text named a port.
-bool SplitServer(std::string_view server, std::string& host, uint16_t& port,
-                 bool* named = nullptr);
+// not a number from 1 to 65535. An IPv6 address goes in brackets when a port
+// follows ("[2001:db8::25]:587"); without brackets ("2001:db8::25") all of it
+// is the host. `named` tells whether the text named a port.
+bool SplitServer(std::string_view server, std::string& host, uint16_t& port, bool* named = nullptr);
 
 }  // namespace mail

@@ -37,7 +37,9 @@ class Transport {
   virtual ~Transport() = default;
   // Starts connecting to host (name or address) and port.
   virtual Io Open(const std::string& host, uint16_t port, TransportError& error) = 0;
-  // Waits at most waitMs for the connection that Open started.
+  // Waits at most waitMs for the connection that Open started. When it
+  // returns Pending, `error.text` may say what is still awaited (for the
+  // message when the caller's deadline passes).
   virtual Io WaitConnected(int waitMs, TransportError& error) = 0;
   // Sends a part of `bytes` within waitMs; `sent` is how many went.
   virtual Io Send(std::string_view bytes, size_t& sent, int waitMs, TransportError& error) = 0;
@@ -61,6 +63,9 @@ class Transport {
     error = {kNoTls, "This connection cannot be encrypted."};
     return Io::Failed;
   }
+  // What the debug lines should say about the secured connection (a check
+  // that could not be made); empty when there is nothing to say.
+  virtual std::string SecurityNote() { return {}; }
   // Numbers of TLS failures.
   static constexpr int kNoTls = 10110;
   static constexpr int kTlsFailed = 10111;

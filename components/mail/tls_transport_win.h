@@ -8,8 +8,13 @@
 
 #include "smtp_transport.h"
 
+struct _SECURITY_FUNCTION_TABLE_W;
+
 namespace mail {
 
-std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner);
+// `provider` is the TLS provider's function table (the system's when null;
+// tests give one with some functions of their own).
+std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner,
+                                            const _SECURITY_FUNCTION_TABLE_W* provider = nullptr);
 
 }  // namespace mail

@@ -2,10 +2,14 @@
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
-
+// After Winsock 2, so that it does not bring the first Winsock.
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace mail {
 
@@ -28,6 +32,36 @@ Transport::Io SocketFailure(int code, TransportError& error) {
   return Transport::Io::Failed;
 }
 
+// A name lookup on a thread of its own: getaddrinfo has no time limit and
+// cannot be cancelled, so the transport waits for `done` as it waits for its
+// socket and, when its deadline passes first, leaves the lookup behind; the
+// last of the two to let go frees it.
+struct Lookup {
+  Lookup(std::string hostName, std::string portText)
+      : host(std::move(hostName)), port(std::move(portText)) {
+    // Its own hold on Winsock, which must outlast a transport that gave up.
+    started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }
+  ~Lookup() {
+    if (found) freeaddrinfo(found);
+    if (done) CloseHandle(done);
+    if (started) WSACleanup();
+  }
+  Lookup(const Lookup&) = delete;
+  Lookup& operator=(const Lookup&) = delete;
+
+  std::string host, port;
+  WSADATA data{};
+  bool started = false;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int code = 0;
+  addrinfo* found = nullptr;
+};
+
+int SystemLookup(const char* host, const char* port, const addrinfo* hints, addrinfo** found) {
+  return getaddrinfo(host, port, hints, found);
+}
+
 // The socket's operations are tried first and waited for only when they would
 // block. A wait ends as soon as the socket has news (its event, set by
 // WSAEventSelect) or the thread's window input arrives, so the caller runs
@@ -35,7 +69,8 @@ Transport::Io SocketFailure(int code, TransportError& error) {
 // lost polling the socket.
 class WinsockTransport final : public Transport {
  public:
-  WinsockTransport() {
+  explicit WinsockTransport(NameLookup lookup)
+      : lookupName_(lookup ? std::move(lookup) : NameLookup(SystemLookup)) {
     started_ = WSAStartup(MAKEWORD(2, 2), &data_) == 0;
     if (started_) event_ = WSACreateEvent();
   }
@@ -48,20 +83,26 @@ class WinsockTransport final : public Transport {
   Io Open(const std::string& host, uint16_t port, TransportError& error) override {
     Close();
     if (!started_ || event_ == WSA_INVALID_EVENT) return SocketFailure(WSASYSNOTREADY, error);
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    const int found = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses_);
-    if (found != 0) {
-      error = {found, "The mail server \"" + host + "\" was not found."};
-      return Io::Failed;
+    auto lookup = std::make_shared<Lookup>(host, std::to_string(port));
+    if (!lookup->started || !lookup->done) return SocketFailure(WSASYSNOTREADY, error);
+    try {
+      std::thread([lookup, resolve = lookupName_] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_protocol = IPPROTO_TCP;
+        lookup->code = resolve(lookup->host.c_str(), lookup->port.c_str(), &hints, &lookup->found);
+        SetEvent(lookup->done);
+      }).detach();
+    } catch (const std::system_error&) {
+      return SocketFailure(WSAENOBUFS, error);
     }
-    next_ = addresses_;
-    return StartNext(error);
+    lookup_ = std::move(lookup);
+    return Io::Pending;
   }
 
   Io WaitConnected(int waitMs, TransportError& error) override {
+    if (lookup_) return WaitLookedUp(waitMs, error);
     if (socket_ == INVALID_SOCKET) return SocketFailure(WSAENOTCONN, error);
     WSANETWORKEVENTS events{};
     if (!Wait(waitMs, &events) || !(events.lNetworkEvents & FD_CONNECT)) return Io::Pending;
@@ -124,6 +165,7 @@ class WinsockTransport final : public Transport {
   }
 
   void Close() override {
+    lookup_.reset();  // a lookup still running finishes on its own and is freed then
     CloseSocket();
     if (addresses_) freeaddrinfo(addresses_);
     addresses_ = nullptr;
@@ -137,24 +179,50 @@ class WinsockTransport final : public Transport {
     return SocketFailure(code, error);
   }
 
-  // Waits at most waitMs for news of the socket (true; `events` then says
-  // which) or for window input (false, as when the time runs out). Input that
-  // was already in the queue when the caller last looked does not end it.
-  // Input ends a wait at most once in kInputPauseMs: input the caller cannot
-  // take out of the queue (a quit request kept for the main loop) would
-  // otherwise end every wait at once, and the caller would spin.
-  bool Wait(int waitMs, WSANETWORKEVENTS* events = nullptr) {
+  // The name's addresses once the lookup is done, and the connection to the
+  // first of them started. While it runs, `error` says what is awaited, for
+  // a caller whose deadline passes.
+  Io WaitLookedUp(int waitMs, TransportError& error) {
+    if (!WaitFor(lookup_->done, waitMs)) {
+      error = {WSAETIMEDOUT,
+               "The mail server's name \"" + lookup_->host + "\" could not be looked up in time."};
+      return Io::Pending;
+    }
+    const std::shared_ptr<Lookup> lookup = std::move(lookup_);
+    error = {};
+    if (lookup->code != 0) {
+      error = {lookup->code, "The mail server \"" + lookup->host + "\" was not found."};
+      return Io::Failed;
+    }
+    addresses_ = std::exchange(lookup->found, nullptr);
+    next_ = addresses_;
+    return StartNext(error);
+  }
+
+  // Waits at most waitMs for `handle` (true) or for window input (false, as
+  // when the time runs out). Input that was already in the queue when the
+  // caller last looked does not end it. Input ends a wait at most once in
+  // kInputPauseMs: input the caller cannot take out of the queue (a quit
+  // request kept for the main loop) would otherwise end every wait at once,
+  // and the caller would spin.
+  bool WaitFor(HANDLE handle, int waitMs) {
     constexpr DWORD kInputPauseMs = 10;
     const DWORD sinceInput = GetTickCount() - inputWokeAt_;
     DWORD woke;
     if (inputWoke_ && sinceInput < kInputPauseMs) {
-      woke = WaitForSingleObject(event_, std::min<DWORD>(waitMs, kInputPauseMs - sinceInput));
+      woke = WaitForSingleObject(handle, std::min<DWORD>(waitMs, kInputPauseMs - sinceInput));
     } else {
-      woke = MsgWaitForMultipleObjectsEx(1, &event_, static_cast<DWORD>(waitMs), QS_ALLINPUT, 0);
+      woke = MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(waitMs), QS_ALLINPUT, 0);
       inputWoke_ = woke == WAIT_OBJECT_0 + 1;
       if (inputWoke_) inputWokeAt_ = GetTickCount();
     }
-    if (woke != WAIT_OBJECT_0) return false;
+    return woke == WAIT_OBJECT_0;
+  }
+
+  // Waits at most waitMs for news of the socket (true; `events` then says
+  // which) or for window input (false, as when the time runs out).
+  bool Wait(int waitMs, WSANETWORKEVENTS* events = nullptr) {
+    if (!WaitFor(event_, waitMs)) return false;
     WSANETWORKEVENTS seen{};
     WSAEnumNetworkEvents(socket_, event_, &seen);  // also resets the event
     if (events) *events = seen;
@@ -197,6 +265,8 @@ class WinsockTransport final : public Transport {
     return SocketFailure(code, error);
   }
 
+  NameLookup lookupName_;
+  std::shared_ptr<Lookup> lookup_;  // the name lookup under way
   WSADATA data_{};
   bool started_ = false;
   WSAEVENT event_ = WSA_INVALID_EVENT;
@@ -209,6 +279,12 @@ class WinsockTransport final : public Transport {
 
 }  // namespace
 
-std::unique_ptr<Transport> MakeWinsockTransport() { return std::make_unique<WinsockTransport>(); }
+std::unique_ptr<Transport> MakeWinsockTransport() {
+  return std::make_unique<WinsockTransport>(nullptr);
+}
+
+std::unique_ptr<Transport> MakeWinsockTransportWithLookup(NameLookup lookup) {
+  return std::make_unique<WinsockTransport>(std::move(lookup));
+}
 
 }  // namespace mail

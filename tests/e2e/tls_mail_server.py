@@ -3,12 +3,15 @@ server certificates made with openssl at run time, the authority added to the
 machine's trusted roots (which Wine reads) for the test's length, and aiosmtpd
 with STARTTLS and a login required, or with TLS from the first byte. Every
 command a server receives is logged, so a test can show that no AUTH came."""
+import datetime
 import shutil
 import ssl
 import subprocess
 from pathlib import Path
 
 from aiosmtpd.controller import Controller
+from cryptography import x509
+from cryptography.hazmat.primitives import hashes, serialization
 from aiosmtpd.smtp import SMTP, AuthResult
 
 from mail_server import Keeper, MailServer, free_port
@@ -35,21 +38,40 @@ class Authority:
                  "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=self.folder)
         self.certificate = self.folder / f"{name}.crt"
 
-    def server(self, stem, address):
-        """A server certificate and key for `address` (an IP address or a DNS name)."""
+    def server(self, stem, address, crl_url=None):
+        """A server certificate and key for `address` (an IP address or a DNS name),
+        naming `crl_url` as where its revocation list is."""
         # An address is named twice: Wine's name check reads only the DNS names.
         alt = f"DNS:{address}"
         if address.replace(".", "").isdigit():
             alt = f"IP:{address},{alt}"
         extensions = self.folder / f"{stem}.ext"
         extensions.write_text(f"subjectAltName={alt}\nextendedKeyUsage=serverAuth\n"
-                              "basicConstraints=CA:FALSE\n")
+                              "basicConstraints=CA:FALSE\n"
+                              + (f"crlDistributionPoints=URI:{crl_url}\n" if crl_url else ""))
         _openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", f"{stem}.key",
                  "-out", f"{stem}.csr", "-subj", f"/CN={address}", cwd=self.folder)
         _openssl("x509", "-req", "-in", f"{stem}.csr", "-CA", f"{self.name}.crt",
                  "-CAkey", f"{self.name}.key", "-CAcreateserial", "-days", "2",
                  "-extfile", extensions.name, "-out", f"{stem}.crt", cwd=self.folder)
         return self.folder / f"{stem}.crt", self.folder / f"{stem}.key"
+
+    def revocation_list(self, revoked, path):
+        """Writes the authority's revocation list (DER) naming the certificates `revoked`."""
+        key = serialization.load_pem_private_key(
+            (self.folder / f"{self.name}.key").read_bytes(), None)
+        issuer = x509.load_pem_x509_certificate(self.certificate.read_bytes())
+        now = datetime.datetime.now(datetime.timezone.utc)
+        builder = (x509.CertificateRevocationListBuilder().issuer_name(issuer.subject)
+                   .last_update(now - datetime.timedelta(hours=1))
+                   .next_update(now + datetime.timedelta(days=1)))
+        for certificate in revoked:
+            serial = x509.load_pem_x509_certificate(Path(certificate).read_bytes()).serial_number
+            builder = builder.add_revoked_certificate(
+                x509.RevokedCertificateBuilder().serial_number(serial)
+                .revocation_date(now - datetime.timedelta(hours=1)).build())
+        path.write_bytes(builder.sign(key, hashes.SHA256()).public_bytes(
+            serialization.Encoding.DER))
 
     def trust(self):
         shutil.copy(self.certificate, TRUSTED)

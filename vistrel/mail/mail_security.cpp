@@ -24,13 +24,13 @@ int PortFromText(std::string_view text) {
 }
 
 void ApplyMailSecurity(const SettingsStore& store,
-                       const std::function<std::string(const std::string&)>& reveal,
+                       const std::function<mail::SecretText(const std::string&)>& reveal,
                        mail::MailControl& mail) {
   const int port = PortFromText(store.GetSetting("Mail", "SMTP_Port", ""));
   mail.port = static_cast<uint16_t>(port ? port : 25);
   mail.login.security = mail::SecurityFromText(store.GetSetting("Mail", "SMTP_Security", ""));
   mail.login.user = std::string(Trimmed(store.GetSetting("Mail", "SMTP_User", "")));
-  mail.login.password.clear();
+  mail.login.password.Clear();
   const std::string stored = store.GetSetting("Mail", "SMTP_Password", "");
   if (!mail.login.user.empty() && !stored.empty() && reveal) mail.login.password = reveal(stored);
 }

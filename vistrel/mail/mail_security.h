@@ -1,8 +1,8 @@
 #pragma once
 // The mail settings beside the server: the port, the encryption, the user and
 // the password (stored encrypted for the user; `reveal` turns the stored form
-// back into the password). Missing settings leave a plain connection to port
-// 25 without a login, or to the port the server text names.
+// back into the password, which is wiped from memory when the control lets it go). Missing settings
+// leave a plain connection to port 25 without a login, or to the port the server text names.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,7 +16,7 @@ namespace vistrel {
 int PortFromText(std::string_view text);
 
 void ApplyMailSecurity(const SettingsStore& store,
-                       const std::function<std::string(const std::string&)>& reveal,
+                       const std::function<mail::SecretText(const std::string&)>& reveal,
                        mail::MailControl& mail);
 
 }  // namespace vistrel

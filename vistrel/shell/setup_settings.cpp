@@ -52,8 +52,7 @@ SetupValues LoadSetupSettings(SettingsStore& store, RegistryBackend& registry,
   }
   values.endAfterShot = StoredInteger(store, "Divers", "EndAfterShot", "0") != 0;
   values.includeMouseCursor = SettingIsTrue(store.GetSetting("Divers", "ShowCursor", "True"));
-  values.autostart =
-      !autostartData.empty() && AutostartEntryMatches(registry, autostartData);
+  values.autostart = !autostartData.empty() && AutostartEntryMatches(registry, autostartData);
   return values;
 }
 
@@ -64,8 +63,10 @@ void ReloadMailFields(const SettingsStore& store, SetupValues& values) {
   std::string host;
   uint16_t port = 25;
   bool named = false;
+  // Only the port moves to its field; the server keeps the text as typed
+  // (an address literal keeps its brackets).
   if (mail::SplitServer(values.smtpServer, host, port, &named) && named) {
-    values.smtpServer = host.find(':') == std::string::npos ? host : "[" + host + "]";
+    values.smtpServer.erase(values.smtpServer.rfind(':'));
     values.smtpPort = std::to_string(port);
   }
   values.smtpSecurity =
@@ -74,8 +75,7 @@ void ReloadMailFields(const SettingsStore& store, SetupValues& values) {
   values.smtpPasswordStored = store.GetSetting("Mail", "SMTP_Password", "");
 }
 
-void SaveSetupSettings(SettingsStore& store, const SetupValues& values,
-                       const SetupSaveHost& host) {
+void SaveSetupSettings(SettingsStore& store, const SetupValues& values, const SetupSaveHost& host) {
   store.SaveSetting("Divers", "ScaleSystem", std::to_string(values.scaleSystem));
   store.SaveSetting("Mail", "SMTP_Server", values.smtpServer);
   store.SaveSetting("Mail", "Reply_Address", values.mailAddress);
@@ -108,8 +108,8 @@ AutostartOutcome ApplyAutostartBox(RegistryBackend& registry, bool wanted,
   if (outcome.isSet == wanted) return outcome;
   std::string& text = outcome.failure;
   text = wanted ? "Tarnwick Vistrel could not be set to start with Windows."
-                            : "Tarnwick Vistrel could not be taken out of the programs that "
-                              "start with Windows.";
+                : "Tarnwick Vistrel could not be taken out of the programs that "
+                  "start with Windows.";
   if (status == kStatusAccessDenied) {
     text +=
         " The list of programs that start with Windows belongs to every user of this computer, "

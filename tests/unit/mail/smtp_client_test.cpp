@@ -1,10 +1,11 @@
 // The SMTP dialogue against a scripted server: the order of commands, replies
 // read whole, every refusal and hang-up reported with the server's words, and
 // QUIT and close on every path.
+#include "smtp_client.h"
+
 #include <gtest/gtest.h>
 
 #include "scripted_server.h"
-#include "smtp_client.h"
 #include "smtp_reply.h"
 
 using mailtest::FakeTransport;
@@ -49,10 +50,10 @@ TEST(SmtpClient, SendsInOrderAndDotStuffsTheData) {
   message += std::string(20000, 'a') + "\r\n";  // more than one piece on the wire
   Outcome run = Dialogue(transport, message);
   ASSERT_TRUE(run.sent) << run.error.text;
-  EXPECT_EQ(session.commands,
-            (std::vector<std::string>{"EHLO [127.0.0.1]", "MAIL FROM:<me@here.test> SIZE=" +
-                                                              std::to_string(message.size()),
-                                      "RCPT TO:<you@there.test>", "DATA", "QUIT"}));
+  EXPECT_EQ(session.commands, (std::vector<std::string>{
+                                  "EHLO [127.0.0.1]",
+                                  "MAIL FROM:<me@here.test> SIZE=" + std::to_string(message.size()),
+                                  "RCPT TO:<you@there.test>", "DATA", "QUIT"}));
   EXPECT_NE(session.data.find("\r\n..hidden line\r\n"), std::string::npos);
   EXPECT_EQ(transport.closes, 1);
   // Every reply line of the multi-line EHLO reaches the debug event.
@@ -68,6 +69,26 @@ TEST(SmtpClient, FallsBackToHeloWhenEhloIsUnknown) {
   ASSERT_TRUE(run.sent) << run.error.text;
   EXPECT_EQ(session.commands[1], "HELO [127.0.0.1]");
   EXPECT_EQ(session.commands[2], "MAIL FROM:<me@here.test>");  // no SIZE without EHLO
+}
+
+// 251 "User not local; will forward" accepts the recipient as 250 does; 252
+// (cannot verify, will try) is not an answer to RCPT and stays a refusal.
+TEST(SmtpClient, RecipientForwardedIsAccepted) {
+  Script script;
+  script.replies["RCPT"] = "251 2.1.5 User not local; will forward to <you@else.test>\r\n";
+  ServerSession session{script};
+  FakeTransport transport(session);
+  Outcome run = Dialogue(transport, "x\r\n");
+  EXPECT_TRUE(run.sent) << run.error.text;
+  EXPECT_EQ(session.commands[3], "DATA");
+  EXPECT_EQ(session.data, "x\r\n");
+
+  script.replies["RCPT"] = "252 2.1.5 Cannot VRFY user\r\n";
+  ServerSession other{script};
+  FakeTransport refused(other);
+  run = Dialogue(refused, "x\r\n");
+  EXPECT_FALSE(run.sent);
+  EXPECT_EQ(run.error.code, 252);
 }
 
 TEST(SmtpClient, EveryRefusalCarriesTheServersReplyAndEndsWithQuit) {
@@ -87,9 +108,12 @@ TEST(SmtpClient, EveryRefusalCarriesTheServersReplyAndEndsWithQuit) {
   };
   for (const Case& c : cases) {
     Script script;
-    if (c.step == "greeting") script.greeting = c.reply;
-    else if (c.step == ".") script.dataEnd = c.reply;
-    else script.replies[c.step] = c.reply;
+    if (c.step == "greeting")
+      script.greeting = c.reply;
+    else if (c.step == ".")
+      script.dataEnd = c.reply;
+    else
+      script.replies[c.step] = c.reply;
     ServerSession session{script};
     FakeTransport transport(session);
     Outcome run = Dialogue(transport, "x\r\n");
@@ -155,7 +179,8 @@ TEST(SmtpReplyReader, ReadsWholeRepliesAndRefusesGarbage) {
     mail::ReplyReader r;
     r.Feed(bad);
     mail::ReplyReader::State state;
-    do state = r.Next(reply); while (state == mail::ReplyReader::State::Ready);
+    do state = r.Next(reply);
+    while (state == mail::ReplyReader::State::Ready);
     EXPECT_EQ(state, mail::ReplyReader::State::Malformed) << bad;
   }
 }
@@ -170,6 +195,17 @@ TEST(SplitServer, PortIsTwentyFiveUnlessNamed) {
   const Case cases[] = {{"mail.test", true, "mail.test", 25},
                         {"127.0.0.1:2525", true, "127.0.0.1", 2525},
                         {"[::1]:587", true, "::1", 587},
+                        // An IPv6 address without brackets is all host; its last group is no port.
+                        {"2001:db8::25", true, "2001:db8::25", 25},
+                        {"::1", true, "::1", 25},
+                        {"[2001:db8::25]", true, "2001:db8::25", 25},
+                        {"[::ffff:192.0.2.1]:2525", true, "::ffff:192.0.2.1", 2525},
+                        {"[2001:db8::25]:", false, "", 0},
+                        {"[2001:db8::25]587", false, "", 0},
+                        {"[2001:db8::25", false, "", 0},
+                        {"[]:25", false, "", 0},
+                        {"mail.test:25:26", false, "", 0},
+                        {"mail.test:99999999999999999999", false, "", 0},
                         {"mail.test:0", false, "", 0},
                         {"mail.test:70000", false, "", 0},
                         {"mail.test:", false, "", 0},

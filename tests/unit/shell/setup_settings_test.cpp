@@ -140,7 +140,13 @@ TEST_F(SetupSettingsTest, APortInTheServerTextShowsInThePortField) {
   // The server text's port is the one a send uses, so it is the one shown.
   for (const auto& [server, host, port] :
        {std::tuple{"smtp.example.org:2525", "smtp.example.org", "2525"},
-        std::tuple{"[::1]:587", "[::1]", "587"}, std::tuple{"smtp.example.org", "smtp.example.org", "465"}}) {
+        std::tuple{"[::1]:587", "[::1]", "587"},
+        std::tuple{"smtp.example.org", "smtp.example.org", "465"},
+        // An IPv6 address without a port, and texts that name no valid port, show as stored.
+        std::tuple{"2001:db8::25", "2001:db8::25", "465"},
+        std::tuple{"[2001:db8::25]", "[2001:db8::25]", "465"},
+        std::tuple{"[2001:db8::25]:2525", "[2001:db8::25]", "2525"},
+        std::tuple{"smtp.example.org:x", "smtp.example.org:x", "465"}}) {
     store_.values["Mail/SMTP_Server"] = server;
     store_.values["Mail/SMTP_Port"] = "465";
     store_.values["Mail/SMTP_Security"] = "starttls";

@@ -2,13 +2,12 @@
 // window's events run while the client waits for the server (not only
 // between time slices), a quit request left in the queue does not make the
 // waits spin, a mail larger than the sockets' buffers arrives whole, and a
-// closed port is refused with the system's number.
+// closed port is refused with the system's number. A slow name lookup keeps
+// the window's events running and ends at the connection's deadline.
+#include <gtest/gtest.h>
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-
-#include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
@@ -137,6 +136,57 @@ TEST(WinsockTransport, WindowEventsRunWhileTheClientWaitsForTheServer) {
   m.Disconnect();
   CloseHandle(handled);
   DestroyWindow(window);
+}
+
+// A name server that answers after `delayMs`.
+mail::NameLookup SlowLookup(DWORD delayMs) {
+  return [delayMs](const char* host, const char* port, const addrinfo* hints, addrinfo** found) {
+    Sleep(delayMs);
+    return getaddrinfo(host, port, hints, found);
+  };
+}
+
+TEST(WinsockTransport, ANameLookupRunsWithTheWindowsEventsAndWithinTheDeadline) {
+  // A name server slower than the connection's deadline: the send gives up at
+  // the deadline, says why, and the window's events ran meanwhile.
+  mail::MailControl slow([] { return mail::MakeWinsockTransportWithLookup(SlowLookup(4000)); });
+  slow.server = "localhost:2525";
+  slow.timeouts.connectMs = 600;
+  slow.timeouts.sliceMs = 50;
+  int runs = 0;
+  slow.idle = [&runs] { ++runs; };
+  const DWORD started = GetTickCount();
+  EXPECT_FALSE(slow.Connect());
+  const DWORD took = GetTickCount() - started;
+  EXPECT_GE(took, 550u);
+  EXPECT_LT(took, 2000u);
+  EXPECT_GE(runs, 5);
+  EXPECT_EQ(slow.Error().code, mail::kTimedOut);
+  EXPECT_EQ(slow.Error().text,
+            "The mail server's name \"localhost\" could not be looked up in time.");
+
+  // One that answers within the deadline: the mail goes, and the events ran
+  // during the lookup too.
+  LoopbackServer server{mailtest::Script{}};
+  mail::MailControl m([] { return mail::MakeWinsockTransportWithLookup(SlowLookup(500)); });
+  m.server = "127.0.0.1:" + std::to_string(server.port);
+  m.sender = "me@here.test";
+  m.recipient = "you@there.test";
+  m.timeouts.sliceMs = 50;
+  runs = 0;
+  m.idle = [&runs] { ++runs; };
+  ASSERT_TRUE(m.Assemble());
+  ASSERT_TRUE(m.Connect()) << m.Error().text;
+  EXPECT_GE(runs, 5);
+  ASSERT_TRUE(m.Send()) << m.Error().text;
+  m.Disconnect();
+  EXPECT_EQ(server.Session().commands.back(), "QUIT");
+
+  // A name that is not found is still said so.
+  mail::MailControl unknown(mail::MakeWinsockTransport);
+  unknown.server = "no-such-host.invalid";
+  EXPECT_FALSE(unknown.Connect());
+  EXPECT_EQ(unknown.Error().text, "The mail server \"no-such-host.invalid\" was not found.");
 }
 
 TEST(WinsockTransport, AQuitRequestKeptForTheMainLoopDoesNotMakeTheWaitsSpin) {
