@@ -78,8 +78,9 @@ class FxPortsWin : public FxPorts {
       return kClipboardBusy;
     }
     DoEvents();
-    long result = CallConvertImage(command);
-    Replace(CopyBitmapFromClipboard(owner_));
+    const long result = CallConvertImage(command);
+    // After a refusal the clipboard still holds TempPic, not a converted picture.
+    Replace(result == 0 ? CopyBitmapFromClipboard(owner_) : nullptr);
     return result;
   }
   void KeepTempPic() override { Replace(CopyBitmap(tempPic_)); }
