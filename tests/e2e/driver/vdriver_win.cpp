@@ -12,6 +12,8 @@
 //   vdriver modules EXE_NAME                 prints the modules loaded by that process
 //   vdriver post CLASS TITLE MSG WPARAM LPARAM
 //   vdriver kill EXE_NAME                    ends every process of that name
+//   vdriver holdclipboard MS                 opens the clipboard, prints "held", keeps it
+//                                            open for MS milliseconds (a slow program)
 // CLASS or TITLE "-" matches any. Exit code 0 on success, 1 on a miss, 2 on bad use.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -97,6 +99,20 @@ int Modules(const char* exeName) {
   return 0;
 }
 
+// Holds the clipboard from a window of ours, as another program that is slow to
+// close it does; says so once it holds it, so the test knows when to go on.
+int HoldClipboard(DWORD ms) {
+  HWND window = CreateWindowA("STATIC", "vdriver clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                              nullptr, nullptr, nullptr);
+  if (!window || !OpenClipboard(window)) return 1;
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(ms);
+  CloseClipboard();
+  DestroyWindow(window);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,5 +183,8 @@ int main(int argc, char** argv) {
   }
   if (verb == "modules" && argc == 3) return Modules(argv[2]);
   if (verb == "kill" && argc == 3) return Kill(argv[2]);
+  if (verb == "holdclipboard" && argc == 3) {
+    return HoldClipboard(std::strtoul(argv[2], nullptr, 10));
+  }
   return 2;
 }
