@@ -13,7 +13,7 @@ from mail_server import MailServer
 from output_helpers import (SETTINGS, capture, identify, reg_add, straight_through,
                             wait_complete)
 from pdf_printer import PdfPrinter
-from test_print import drawn_box, expected_box, pages, wait_started
+from test_print import drawn_box, pages, wait_started
 
 TITLE = "Tarnwick Vistrel"
 EMPTY_PICTURE = ("There is no picture to output: the selected area is empty, or the effects "
@@ -130,16 +130,18 @@ def test_no_output_goes_out_with_a_wrong_picture(tmp_path, program, outputs):
     assert server.count() == 0
     assert printer.jobs() == [] and printer.pdfs() == []
 
-    # 3. The next capture goes through, with the stretch stored since the last
-    # walk: the walk's automatic print uses it.
-    reg_add("Divers", "StretchToPage", 1)
+    # 3. The next capture goes through, at a tenth of its size so that it is
+    # smaller than the page, with the stretch stored since the last walk: the
+    # walk's automatic print uses it.
+    every_output_automatic(out, server.port, scale="10", stretch=1)
     capture()
     saved = wait_complete(out / "Vistrel.bmp")
-    assert identify(saved)[:2] == (1920, 1080)
+    assert identify(saved)[:2] == (192, 108)
     wait_until(lambda: server.count() == 1, 60, what="the mail")
     (pdf,) = printer.wait_pdf(1)
     assert pages(pdf) == 1
     (w, h, x, y), _ = drawn_box(pdf, tmp_path)
-    ew, eh = expected_box(True, A4_AT_300_DPI)
-    assert abs(w - ew) <= 1.5 and abs(h - eh) <= 1.5 and (x, y) == (0, 0), \
+    # Across the printable width; unstretched it would be 600 x 338 (192 x 108 at 96 dpi).
+    ew, eh = A4_AT_300_DPI[0], A4_AT_300_DPI[0] * 108 / 192
+    assert abs(w - ew) <= 2 and abs(h - eh) <= 2 and (x, y) == (0, 0), \
         ("not stretched as stored", w, h, ew, eh)
