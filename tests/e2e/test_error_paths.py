@@ -64,16 +64,19 @@ def next_message(timeout=60):
 
 
 class ClipboardHolder:
-    """Another program that opens the clipboard and keeps it for `seconds`."""
+    """Another program that opens the clipboard and keeps it for `seconds`; with
+    `picture`, it first puts a picture of its own there (40 x 30, red)."""
 
-    def __init__(self, seconds):
+    def __init__(self, seconds, picture=False):
         self.process = subprocess.Popen(["wine", str(DRIVER), "holdclipboard",
-                                         str(int(seconds * 1000))], stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
-                                        text=True)
+                                         str(int(seconds * 1000))] +
+                                        (["picture"] if picture else []),
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                        stdin=subprocess.DEVNULL, text=True)
         assert self.process.stdout.readline().strip() == "held", "the holder got no clipboard"
 
-    def wait_released(self, timeout=60):
+    def release(self, timeout=60):
+        assert driver("releaseclipboard")[0] == 0
         assert self.process.wait(timeout) == 0
 
 
@@ -117,17 +120,29 @@ def test_no_output_goes_out_with_a_wrong_picture(tmp_path, program, outputs):
 
     # 2. Another program holds the clipboard through the hand-over: the library
     # cannot place the capture, the program says no capture arrived, and no
-    # older or white picture goes out in its place.
+    # white picture goes out in its place.
     every_output_automatic(out, server.port)
-    holder = ClipboardHolder(20)
+    holder = ClipboardHolder(120)
     capture()
-    assert next_message(30) == CANNOT_OPEN_CLIPBOARD
+    assert next_message() == CANNOT_OPEN_CLIPBOARD
     assert next_message(30) == CAPTURE_LOST
-    holder.wait_released()
+    holder.release()
     time.sleep(3)  # the outputs of a wrongly opened wizard would have started by now
     assert message_box() is None, "a further message came"
-    assert list(out.iterdir()) == []
-    assert server.count() == 0
+    assert list(out.iterdir()) == [] and server.count() == 0 and printer.pdfs() == []
+
+    # 2b. The same, but the other program lets go (leaving its own picture)
+    # before the library's message is answered: that older picture is not
+    # taken for the capture.
+    holder = ClipboardHolder(120, picture=True)
+    capture()
+    wait_until(message_box, 60, interval=0.2, what="the library's message")
+    holder.release()
+    assert next_message() == CANNOT_OPEN_CLIPBOARD
+    assert next_message(30) == CAPTURE_LOST
+    time.sleep(3)
+    assert message_box() is None, "a further message came"
+    assert list(out.iterdir()) == [] and server.count() == 0
     assert printer.jobs() == [] and printer.pdfs() == []
 
     # 3. The next capture goes through, at a tenth of its size so that it is

@@ -8,6 +8,7 @@
 #include "clipboard_handover.h"
 #include "color_warning.h"
 #include "conversion_client_win.h"
+#include "fx_exchange_win.h"
 #include "number_text.h"
 #include "program_settings_win.h"
 #include "pump_win.h"
@@ -317,6 +318,7 @@ void Mainform::TakeCapture() {
     handover.before = static_cast<uint32_t>(GetClipboardSequenceNumber());
     VistlibClient::Instance().Transfer();
     handover.placed = static_cast<uint32_t>(GetClipboardSequenceNumber());
+    handover.ours = ClipboardOwnedByThisProcess();
     // Nothing placed: reading would only take an older picture for this one.
     handover.read = HandoverPlaced(handover) && wizard::LoadWholePicFromClipboard();
     handover.afterRead = static_cast<uint32_t>(GetClipboardSequenceNumber());

@@ -3,8 +3,10 @@
 // and says nothing when it could not place it. The clipboard's sequence number
 // moves with every change: unmoved after Transfer, nothing new was placed and
 // what the clipboard still holds is an older picture; moved again before the
-// picture was read, another program replaced it. Either way the picture read
-// is not the one handed over.
+// picture was read, another program replaced it. It also moves when another
+// program changes the clipboard while Transfer waits for it, so the clipboard
+// must then belong to this process too: Transfer's window is ours. Otherwise
+// the picture read is not the one handed over.
 #include <cstdint>
 
 namespace vistrel {
@@ -12,19 +14,20 @@ namespace vistrel {
 struct ClipboardHandover {
   uint32_t before = 0;     // sequence number before Transfer
   uint32_t placed = 0;     // after Transfer
+  bool ours = false;       // after Transfer the clipboard belongs to a window of this process
   bool read = false;       // a picture was read back
   uint32_t afterRead = 0;  // after the read
 };
 
-// False when Transfer changed nothing: reading would only find an older picture.
+// False when Transfer placed nothing: reading would only find an older picture.
 constexpr bool HandoverPlaced(const ClipboardHandover& h) {
-  return h.placed != h.before || h.placed == 0;
+  return h.ours && (h.placed != h.before || h.placed == 0);
 }
 
 // True when the picture read is the one Transfer placed. A sequence number of 0
 // throughout means the system keeps none for us; then only the read counts.
 constexpr bool HandoverArrived(const ClipboardHandover& h) {
-  if (!h.read) return false;
+  if (!h.read || !h.ours) return false;
   if (h.before == 0 && h.placed == 0 && h.afterRead == 0) return true;
   return h.placed != h.before && h.afterRead == h.placed;
 }

@@ -256,6 +256,13 @@ bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst) {
   return placed;
 }
 
+bool ClipboardOwnedByThisProcess() {
+  DWORD process = 0;
+  HWND owner = GetClipboardOwner();
+  return owner != nullptr && GetWindowThreadProcessId(owner, &process) != 0 &&
+         process == GetCurrentProcessId();
+}
+
 HBITMAP CopyBitmapFromClipboard(HWND owner) {
   if (!OpenClipboardFor(owner)) return nullptr;
   HBITMAP copy = nullptr;

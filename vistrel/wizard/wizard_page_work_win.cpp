@@ -155,6 +155,7 @@ void Wizard::EditCapture() {
   handover.before = static_cast<uint32_t>(GetClipboardSequenceNumber());
   vistlib.Transfer();
   handover.placed = static_cast<uint32_t>(GetClipboardSequenceNumber());
+  handover.ours = ClipboardOwnedByThisProcess();
   DoEvents();
   HBITMAP edited = HandoverPlaced(handover) ? CopyBitmapFromClipboard(window_) : nullptr;
   handover.read = edited != nullptr;
