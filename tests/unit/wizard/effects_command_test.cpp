@@ -149,7 +149,8 @@ TEST(DoFx, ComponentErrorIsShownWithAddressNumberAndCommandBeforeThePointerRetur
   ASSERT_EQ(ports.calls.size(), 5u);
   EXPECT_EQ(ports.calls[3],
             std::string("message DoFx-Error while converting. Please send this number to ") +
-                kProblemReportAddress + " 4711source=clipboard, dest=clipboard,rot=90,rescale=800pix");
+                kProblemReportAddress +
+                " 4711source=clipboard, dest=clipboard,rot=90,rescale=800pix");
   EXPECT_EQ(ports.calls[4], "restore");
 }
 
