@@ -88,6 +88,7 @@ def outputs(tmp_path):
     server = MailServer()
     printer = PdfPrinter(tmp_path / "pdf").start()
     yield server, printer
+    driver("releaseclipboard")  # a holder left by a failed step must not block later tests
     printer.stop()
     server.stop()
     subprocess.run(clear, capture_output=True, stdin=subprocess.DEVNULL)
