@@ -11,8 +11,9 @@ from output_helpers import (capture, identify, reg_add, straight_through, wait_c
 
 TITLE = "Tarnwick Vistrel"
 ZERO_SIZE = "You've set the screen-shot size to zero. Any output will be empty!"
-EMPTY_PICTURE = ("There is no picture to output: the selected area is empty. Nothing was "
-                 "written. Choose another area or take a new capture.")
+EMPTY_PICTURE = ("There is no picture to output: the selected area is empty, or the effects "
+                 "could not be applied to it. Nothing was written. Choose another area, change "
+                 "the effects or take a new capture.")
 
 
 @pytest.fixture(scope="module")

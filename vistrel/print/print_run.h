@@ -22,8 +22,9 @@ PrintFailure PrinterFailure();
 PrintFailure NoPrinterFailure();
 
 inline constexpr char kEmptyPrintText[] =
-    "There is no picture to print: the selected area is empty. Nothing was printed. Choose "
-    "another area or take a new capture.";
+    "There is no picture to print: the selected area is empty, or the effects could not be "
+    "applied to it. Nothing was printed. Choose another area, change the effects or take a new "
+    "capture.";
 
 enum class MessageIcon { Stop, Exclamation };
 

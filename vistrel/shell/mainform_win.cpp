@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "clipboard_handover.h"
 #include "color_warning.h"
 #include "conversion_client_win.h"
+#include "fx_exchange_win.h"
 #include "number_text.h"
 #include "program_settings_win.h"
 #include "pump_win.h"
@@ -283,6 +285,7 @@ void Mainform::TakeCapture() {
   const bool showCursor = SettingIsTrue(settings.GetSetting("Divers", "ShowCursor", "True"));
   VistlibClient::Instance().Cheese(showCursor ? "1" : "0");
   StageTime("captured");
+  bool captured = false;
   {
     // 7.
     HourglassPointer hourglass;
@@ -309,11 +312,27 @@ void Mainform::TakeCapture() {
     tray_.SetBusy(false);
     // 15.
     DoEvents();
-    // 16-18.
+    // 16-18. Transfer reports nothing when the clipboard was held: the
+    // sequence numbers tell whether the picture read back is this capture.
+    ClipboardHandover handover;
+    handover.before = static_cast<uint32_t>(GetClipboardSequenceNumber());
     VistlibClient::Instance().Transfer();
-    wizard::LoadWholePicFromClipboard();
+    handover.placed = static_cast<uint32_t>(GetClipboardSequenceNumber());
+    handover.ours = ClipboardOwnedByThisProcess();
+    // Nothing placed: reading would only take an older picture for this one.
+    handover.read = HandoverPlaced(handover) && wizard::LoadWholePicFromClipboard();
+    handover.afterRead = static_cast<uint32_t>(GetClipboardSequenceNumber());
+    captured = HandoverArrived(handover);
     StageTime("transferred");
     // 19. (the hourglass ends here)
+  }
+  if (!captured) {
+    // No wizard, so no output: nothing is saved, printed or sent with a white
+    // or an older picture. The tray stays ready for the next capture.
+    HaveCapture = false;
+    ShowWindow(window_, SW_HIDE);
+    Message(kCaptureLostText, MB_OK | MB_ICONEXCLAMATION);
+    return;
   }
   // 20, 21.
   wizard::OpenWizard();

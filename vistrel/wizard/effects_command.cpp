@@ -60,10 +60,13 @@ long DoFx(const EffectsBoxes& boxes, const UnitScale& unit, FxPorts& ports) {
   } else {
     ports.KeepTempPic();
   }
-  if (result == kClipboardBusy) {
-    ports.ShowMessage(kClipboardBusyText);
-  } else if (result != 0) {
-    ports.ShowMessage(DoFxErrorText(result, command));
+  if (result != 0) {
+    // A refused conversion leaves TempPic itself on the clipboard; taking it
+    // would send the unconverted picture to every output. Empty, each output
+    // refuses with its own message and writes nothing.
+    ports.ClearFxPic();
+    ports.ShowMessage(result == kClipboardBusy ? std::string(kClipboardBusyText)
+                                               : DoFxErrorText(result, command));
   }
   ports.RestorePointer();
   return result;

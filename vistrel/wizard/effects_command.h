@@ -52,9 +52,10 @@ class FxPorts {
   // TempPic holds no picture.
   virtual bool TempPicEmpty() = 0;
   // Empties the clipboard, puts TempPic on it, lets pending events run, calls
-  // ConvertImage and then gives FxPic the clipboard's picture (empty when none
-  // could be read). When TempPic could not be put on the clipboard, returns
-  // kClipboardBusy without calling the component and leaves FxPic empty.
+  // ConvertImage and, when it answers 0, gives FxPic the clipboard's picture
+  // (empty when none could be read); any other answer leaves FxPic empty. When
+  // TempPic could not be put on the clipboard, returns kClipboardBusy without
+  // calling the component and leaves FxPic empty.
   virtual long ConvertTempPic(const std::string& command) = 0;
   // FxPic takes TempPic's image as it is.
   virtual void KeepTempPic() = 0;
@@ -64,7 +65,8 @@ class FxPorts {
 };
 
 // Turns TempPic into FxPic; returns the component's result (0 when it was not
-// needed). An empty TempPic gives an empty FxPic, which the outputs refuse.
+// needed). An empty TempPic, or a conversion that did not succeed, gives an
+// empty FxPic, which the outputs refuse.
 long DoFx(const EffectsBoxes& boxes, const UnitScale& unit, FxPorts& ports);
 
 }  // namespace vistrel

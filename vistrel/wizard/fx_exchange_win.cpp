@@ -78,8 +78,9 @@ class FxPortsWin : public FxPorts {
       return kClipboardBusy;
     }
     DoEvents();
-    long result = CallConvertImage(command);
-    Replace(CopyBitmapFromClipboard(owner_));
+    const long result = CallConvertImage(command);
+    // After a refusal the clipboard still holds TempPic, not a converted picture.
+    Replace(result == 0 ? CopyBitmapFromClipboard(owner_) : nullptr);
     return result;
   }
   void KeepTempPic() override { Replace(CopyBitmap(tempPic_)); }
@@ -253,6 +254,13 @@ bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst) {
   CloseClipboard();
   if (!placed) GlobalFree(dib);
   return placed;
+}
+
+bool ClipboardOwnedByThisProcess() {
+  DWORD process = 0;
+  HWND owner = GetClipboardOwner();
+  return owner != nullptr && GetWindowThreadProcessId(owner, &process) != 0 &&
+         process == GetCurrentProcessId();
 }
 
 HBITMAP CopyBitmapFromClipboard(HWND owner) {

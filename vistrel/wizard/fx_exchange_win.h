@@ -43,6 +43,10 @@ void DoEvents();
 // CF_BITMAP get one made by Windows); empties it first when asked.
 bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst);
 
+// True when the clipboard's owner (the window that last emptied it) belongs to
+// this process: what it holds was placed by us or by the capture library.
+bool ClipboardOwnedByThisProcess();
+
 // A copy of the clipboard's picture as a device-dependent bitmap (the caller owns it),
 // from the format that was placed, or nullptr when there is none.
 HBITMAP CopyBitmapFromClipboard(HWND owner);

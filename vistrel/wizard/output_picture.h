@@ -5,10 +5,12 @@
 namespace vistrel {
 
 // FxPic follows TempPic: an empty working picture (a zero-size selection, an
-// empty clipboard after the editor) leaves it empty, and the outputs refuse it.
+// empty clipboard after the editor) or a conversion the component refused
+// leaves it empty, and the outputs refuse it.
 inline constexpr char kEmptyPictureText[] =
-    "There is no picture to output: the selected area is empty. Nothing was written. Choose "
-    "another area or take a new capture.";
+    "There is no picture to output: the selected area is empty, or the effects could not be "
+    "applied to it. Nothing was written. Choose another area, change the effects or take a new "
+    "capture.";
 
 // Our own result when the picture could not be put on the clipboard (another
 // program held it past the retry); the component is then not called.

@@ -98,13 +98,14 @@ void OutputSettings::OpenWizard() {
   const std::string style = store_.GetSetting(kAutomate, "CropStyle", "0");
   if (style == "0" || style == "1" || style == "2") controls_.Apply(Field::CropStyle, 0, style);
 
-  // 10. The walk.
-  controls_.StartWalk();
-  controls_.ShowSelection();
-
-  // 11. Print stretch.
+  // 10. Print stretch, before the walk: with the pages hidden, the walk's own
+  // automatic print reads this box.
   controls_.Apply(Field::StretchToPage, 0,
                   BoxText(store_.GetSetting(kDivers, "StretchToPage", "0")));
+
+  // 11. The walk.
+  controls_.StartWalk();
+  controls_.ShowSelection();
 }
 
 void OutputSettings::SaveWizardSettings() {

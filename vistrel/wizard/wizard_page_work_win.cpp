@@ -2,6 +2,7 @@
 // cropping, effects, the editor, saving, printing, the preview and mail. Each
 // output's own work lives in its room; this file hands it the wizard's
 // pictures and the pages' values.
+#include "clipboard_handover.h"
 #include "crop_preparation.h"
 #include "fx_exchange_win.h"
 #include "number_text.h"
@@ -27,9 +28,9 @@ int ToPixels(int32_t twips, double twipsPerPixel) {
 
 // A new bitmap of `width` x `height` pixels holding the part of `source` at
 // (`left`, `top`); what lies outside the source stays white. Null for an
-// empty size.
+// empty size or a missing source: a white picture would pass for a capture.
 HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
-  if (width <= 0 || height <= 0) return nullptr;
+  if (source == nullptr || width <= 0 || height <= 0) return nullptr;
   HDC screen = GetDC(nullptr);
   HBITMAP result = CreateCompatibleBitmap(screen, width, height);
   HDC target = CreateCompatibleDC(screen);
@@ -44,14 +45,17 @@ HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
   HGDIOBJ oldTarget = SelectObject(target, result);
   RECT all = {0, 0, width, height};
   FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  if (source != nullptr) {
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    BitBlt(target, 0, 0, width, height, from, left, top, SRCCOPY);
-    SelectObject(from, oldFrom);
-  }
+  HGDIOBJ oldFrom = SelectObject(from, source);
+  const bool copied = oldFrom != nullptr && oldFrom != HGDI_ERROR &&
+                      BitBlt(target, 0, 0, width, height, from, left, top, SRCCOPY);
+  if (oldFrom != nullptr && oldFrom != HGDI_ERROR) SelectObject(from, oldFrom);
   SelectObject(target, oldTarget);
   DeleteDC(target);
   DeleteDC(from);
+  if (!copied) {
+    DeleteObject(result);
+    return nullptr;
+  }
   return result;
 }
 
@@ -135,7 +139,8 @@ void Wizard::DoFx() {
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, UserDecimalSeparator()};
   HBITMAP newFxPic = nullptr;
   DoFxWin(window_, boxes, unit, tempPic, &newFxPic);
-  SetPic(fxPic, newFxPic);  // empty when TempPic is: no stale picture goes out
+  // Empty when TempPic is or the conversion was refused: no stale picture goes out.
+  SetPic(fxPic, newFxPic);
 }
 
 void Wizard::EditCapture() {
@@ -145,9 +150,22 @@ void Wizard::EditCapture() {
   scale_.unitName = unit;
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   DoEvents();
+  // As with the capture: only the picture the editor placed is taken.
+  ClipboardHandover handover;
+  handover.before = static_cast<uint32_t>(GetClipboardSequenceNumber());
   vistlib.Transfer();
+  handover.placed = static_cast<uint32_t>(GetClipboardSequenceNumber());
+  handover.ours = ClipboardOwnedByThisProcess();
   DoEvents();
-  SetPic(tempPic, CopyBitmapFromClipboard(window_));
+  HBITMAP edited = HandoverPlaced(handover) ? CopyBitmapFromClipboard(window_) : nullptr;
+  handover.read = edited != nullptr;
+  handover.afterRead = static_cast<uint32_t>(GetClipboardSequenceNumber());
+  if (HandoverArrived(handover)) {
+    SetPic(tempPic, edited);
+  } else {
+    if (edited) DeleteObject(edited);
+    Message(kEditLostText, MB_ICONEXCLAMATION);
+  }
   const SIZE size = BitmapSize(tempPic);
   cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
   cropRect.height = ToTwips(size.cy, TwipsPerPixelY);

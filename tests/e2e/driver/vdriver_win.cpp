@@ -18,6 +18,11 @@
 //   vdriver shown CLASS TITLE TIMEOUT_MS     waits for a visible window (hidden ones
 //                                            of the same class are passed over), prints
 //                                            its screen rectangle
+//   vdriver holdclipboard MS [picture]       opens the clipboard, prints "held", keeps it
+//                                            open for MS milliseconds or until released (a
+//                                            slow program); with "picture" first puts a
+//                                            40 x 30 red bitmap on it
+//   vdriver releaseclipboard                 makes the holder above let go at once
 // CLASS or TITLE "-" matches any. Exit code 0 on success, 1 on a miss, 2 on bad use.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -100,6 +105,44 @@ int Modules(const char* exeName) {
     std::printf("%s\n", module.szModule);
   }
   CloseHandle(modules);
+  return 0;
+}
+
+constexpr char kReleaseEvent[] = "vdriver.clipboard.release";
+
+// Holds the clipboard from a window of ours, as another program that is slow to
+// close it does; says so once it holds it, so the test knows when to go on.
+int HoldClipboard(DWORD ms, bool picture) {
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, kReleaseEvent);
+  if (release) ResetEvent(release);
+  HWND window = CreateWindowA("STATIC", "vdriver clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                              nullptr, nullptr, nullptr);
+  if (!window || !OpenClipboard(window)) return 1;
+  if (picture) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 30);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 40, 30};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &all, red);
+    DeleteObject(red);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    EmptyClipboard();
+    if (!SetClipboardData(CF_BITMAP, bitmap)) return 1;
+  }
+  std::printf("held\n");
+  std::fflush(stdout);
+  if (release) {
+    WaitForSingleObject(release, ms);
+    CloseHandle(release);
+  } else {
+    Sleep(ms);
+  }
+  CloseClipboard();
+  DestroyWindow(window);
   return 0;
 }
 
@@ -196,5 +239,16 @@ int main(int argc, char** argv) {
   }
   if (verb == "modules" && argc == 3) return Modules(argv[2]);
   if (verb == "kill" && argc == 3) return Kill(argv[2]);
+  if (verb == "holdclipboard" && (argc == 3 || argc == 4)) {
+    return HoldClipboard(std::strtoul(argv[2], nullptr, 10),
+                         argc == 4 && std::strcmp(argv[3], "picture") == 0);
+  }
+  if (verb == "releaseclipboard" && argc == 2) {
+    HANDLE release = OpenEventA(EVENT_MODIFY_STATE, FALSE, kReleaseEvent);
+    if (!release) return 1;
+    const BOOL set = SetEvent(release);
+    CloseHandle(release);
+    return set ? 0 : 1;
+  }
   return 2;
 }

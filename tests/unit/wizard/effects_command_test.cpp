@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -103,16 +104,26 @@ class RecordingFxPorts : public FxPorts {
  public:
   long result = 0;
   bool tempPicEmpty = false;
+  std::string fxPic = "previous";
   std::vector<std::string> calls;
   bool TempPicEmpty() override { return tempPicEmpty; }
-  void ClearFxPic() override { calls.push_back("clear"); }
+  void ClearFxPic() override {
+    calls.push_back("clear");
+    fxPic.clear();
+  }
   void ShowHourglass() override { calls.push_back("hourglass"); }
   void RestorePointer() override { calls.push_back("restore"); }
   long ConvertTempPic(const std::string& command) override {
     calls.push_back("convert " + command);
+    // What the clipboard then holds: the converted picture, or TempPic itself
+    // when the component refused.
+    fxPic = "clipboard";
     return result;
   }
-  void KeepTempPic() override { calls.push_back("keep"); }
+  void KeepTempPic() override {
+    calls.push_back("keep");
+    fxPic = "temp";
+  }
   void ShowMessage(const std::string& text) override { calls.push_back("message " + text); }
 };
 
@@ -135,11 +146,32 @@ TEST(DoFx, ComponentErrorIsShownWithAddressNumberAndCommandBeforeThePointerRetur
   RecordingFxPorts ports;
   ports.result = 4711;
   EXPECT_EQ(DoFx(Boxes("90", "800"), kPixels15, ports), 4711);
-  ASSERT_EQ(ports.calls.size(), 4u);
-  EXPECT_EQ(ports.calls[2],
+  ASSERT_EQ(ports.calls.size(), 5u);
+  EXPECT_EQ(ports.calls[3],
             std::string("message DoFx-Error while converting. Please send this number to ") +
-                kProblemReportAddress + " 4711source=clipboard, dest=clipboard,rot=90,rescale=800pix");
-  EXPECT_EQ(ports.calls[3], "restore");
+                kProblemReportAddress +
+                " 4711source=clipboard, dest=clipboard,rot=90,rescale=800pix");
+  EXPECT_EQ(ports.calls[4], "restore");
+}
+
+TEST(DoFx, RefusedConversionLeavesNoPictureForTheOutputs) {
+  // The component refuses and leaves the clipboard as it found it: holding the
+  // unconverted TempPic. That picture must not become the output, whatever the
+  // refusal (a width below one pixel, a bad command, our own busy clipboard).
+  for (long refusal : {33205L, 33202L, -1L, kClipboardBusy}) {
+    RecordingFxPorts ports;
+    ports.result = refusal;
+    EXPECT_EQ(DoFx(Boxes("0", "0.6", false, false, false, "1"), kPixels15, ports), refusal);
+    EXPECT_EQ(ports.fxPic, "") << refusal;
+    // Emptied before the message, so nothing can reach the old picture meanwhile.
+    const auto cleared = std::find(ports.calls.begin(), ports.calls.end(), "clear");
+    const auto said = std::find_if(ports.calls.begin(), ports.calls.end(),
+                                   [](const std::string& c) { return c.rfind("message", 0) == 0; });
+    EXPECT_LT(cleared, said) << refusal;
+  }
+  RecordingFxPorts converted;
+  DoFx(Boxes("0", "0.6", false, false, false, "1"), kPixels15, converted);
+  EXPECT_EQ(converted.fxPic, "clipboard");
 }
 
 TEST(DoFx, EmptyTempPicEmptiesFxPicWithoutTheComponent) {
@@ -157,8 +189,8 @@ TEST(DoFx, ClipboardHeldByAnotherProgramIsSaidInWords) {
   RecordingFxPorts ports;
   ports.result = kClipboardBusy;
   DoFx(Boxes("90", "800"), kPixels15, ports);
-  ASSERT_EQ(ports.calls.size(), 4u);
-  EXPECT_EQ(ports.calls[2], std::string("message ") + kClipboardBusyText);
+  ASSERT_EQ(ports.calls.size(), 5u);
+  EXPECT_EQ(ports.calls[3], std::string("message ") + kClipboardBusyText);
 }
 
 }  // namespace

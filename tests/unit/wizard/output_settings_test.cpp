@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -107,8 +108,10 @@ class FakeControls : public SettingsControls {
   void UpdateCompressOptions() override { log.push_back("compress-options"); }
   void LoadScaleSystem() override { log.push_back("scale-system"); }
   void ShowSelection() override { log.push_back("selection"); }
+  std::function<void()> onWalk;
   void StartWalk() override {
     log.push_back("walk");
+    if (onWalk) onWalk();
     settings->SaveWizardSettings();
   }
 
@@ -157,10 +160,22 @@ TEST_F(SettingsTest, LoadOrderPutsEachStepAfterWhatItDependsOn) {
   EXPECT_LT(c.IndexOf("Name0=Vistrel"), c.IndexOf("wahl 0"));
   EXPECT_LT(c.IndexOf("wahl 0"), c.IndexOf("selection"));
   EXPECT_LT(c.IndexOf("selection"), c.IndexOf("UseCropOrEdit0=1"));
-  EXPECT_LT(c.IndexOf("CropStyle0=0"), c.IndexOf("walk"));
-  EXPECT_LT(c.IndexOf("walk"), c.IndexOf("StretchToPage0=0"));
+  EXPECT_LT(c.IndexOf("CropStyle0=0"), c.IndexOf("StretchToPage0=0"));
+  EXPECT_LT(c.IndexOf("StretchToPage0=0"), c.IndexOf("walk"));
   EXPECT_EQ(std::count(c.log.begin(), c.log.end(), "scale-system"), 2);
-  EXPECT_EQ(c.log.back(), "StretchToPage0=0");
+  EXPECT_EQ(c.log.back(), "selection");
+}
+
+TEST_F(SettingsTest, TheWalksOwnPrintSeesTheStoredStretch) {
+  // With every page hidden the walk prints before the wizard is ever shown:
+  // the box must already hold the stored choice, on the first capture too.
+  for (const char* stored : {"1", "0", "1"}) {
+    store.Set("Divers", "StretchToPage", stored);
+    std::string seenByTheWalk;
+    controls.onWalk = [&] { seenByTheWalk = controls.Value(Field::StretchToPage, 0); };
+    settings.OpenWizard();
+    EXPECT_EQ(seenByTheWalk, stored);
+  }
 }
 
 TEST_F(SettingsTest, BoxesTickedWhileLoadingDoNotSaveButTheWalkDoes) {

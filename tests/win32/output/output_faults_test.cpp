@@ -108,6 +108,40 @@ TEST_F(OutputFaults, EmptyPictureIsRefusedByEffectsAndSave) {
   EXPECT_EQ(last, "C:\\earlier.bmp");
 }
 
+TEST_F(OutputFaults, RefusedConversionLeavesNothingToSave) {
+  // The component refuses a width below one pixel and leaves the clipboard as
+  // it was: holding TempPic, which must not go out as the converted picture.
+  SetConvertImage([this](const std::string& command) -> long {
+    commands_.push_back(command);
+    return 33205;
+  });
+  HBITMAP temp = PatternBitmap(60, 40);
+  HBITMAP fx = PatternBitmap(2, 2);
+  EffectsBoxes tiny;
+  tiny.percText = "1";
+  tiny.scaleTextX = "0.6";
+  const std::string folder = NewFolder("vistrel_refused_");
+  MessageBoxAnswerer answerer(kProgramTitle);
+  EXPECT_EQ(DoFxWin(nullptr, tiny, {15, 15.0, '.'}, temp, fx), 33205);
+  EXPECT_EQ(fx, nullptr) << "the unconverted picture became the output";
+  for (int format : {0, 3}) {
+    SaveTarget target;
+    target.folder = folder;
+    target.formatEntry = kFileFormats[format];
+    std::string last;
+    EXPECT_FALSE(SaveItWin(nullptr, target, fx, last).saved);
+  }
+  const std::vector<std::string> texts = answerer.Texts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0],
+            DoFxErrorText(33205, "source=clipboard, dest=clipboard,rot=0,rescale=0.6pix"));
+  EXPECT_EQ(texts[1], kEmptyPictureText);
+  EXPECT_EQ(texts[2], kEmptyPictureText);
+  EXPECT_EQ(commands_.size(), 1u) << "only the effects went to the component";
+  EXPECT_TRUE(FilesIn(folder).empty());
+  DeleteObject(temp);
+}
+
 TEST_F(OutputFaults, ClipboardHeldByAnotherProgramStopsTheSaveAndTheEffects) {
   HBITMAP picture = PatternBitmap(5, 3);
   const std::string folder = NewFolder("vistrel_busy_");
