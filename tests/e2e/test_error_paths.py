@@ -19,9 +19,10 @@ TITLE = "Tarnwick Vistrel"
 EMPTY_PICTURE = ("There is no picture to output: the selected area is empty, or the effects "
                  "could not be applied to it. Nothing was written. Choose another area, change "
                  "the effects or take a new capture.")
-NOTHING_TO_COPY = ("There is no picture to copy: the selected area is empty. Nothing was put on "
-                   "the clipboard.")
-NO_PICTURE_TO_MAIL = "There is no picture to mail: the screen shot is empty."
+NOTHING_TO_COPY = ("There is no picture to copy: the selected area is empty, or the effects "
+                   "could not be applied to it. Nothing was put on the clipboard.")
+NO_PICTURE_TO_MAIL = ("There is no picture to mail: the selected area is empty, or the effects "
+                      "could not be applied to it. Nothing was sent.")
 EMPTY_PRINT = ("There is no picture to print: the selected area is empty, or the effects could "
                "not be applied to it. Nothing was printed. Choose another area, change the "
                "effects or take a new capture.")

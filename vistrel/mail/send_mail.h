@@ -85,7 +85,9 @@ inline constexpr char kNoSettings[] =
 inline constexpr char kLineBreakRefused[] =
     "The recipient and the subject must each fit on one line. Please remove the line breaks "
     "and send again.";
-inline constexpr char kNoPicture[] = "There is no picture to mail: the screen shot is empty.";
+inline constexpr char kNoPicture[] =
+    "There is no picture to mail: the selected area is empty, or the effects could not be "
+    "applied to it. Nothing was sent.";
 // Follows the packer's failure ("The zip-file ... could not be written in the folder ...").
 inline constexpr char kNothingSent[] = " Nothing was sent.";
 // The message of an unexpected error: this, the step under way in quotes, and its cause.

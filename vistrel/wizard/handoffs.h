@@ -11,7 +11,8 @@ inline constexpr char kOnlySavedFilesText[] = "You can only open the files you s
 inline constexpr char kCopiedText[] =
     "The current screenshot has been successfully copied to the Windows clipboard.";
 inline constexpr char kNothingToCopyText[] =
-    "There is no picture to copy: the selected area is empty. Nothing was put on the clipboard.";
+    "There is no picture to copy: the selected area is empty, or the effects could not be "
+    "applied to it. Nothing was put on the clipboard.";
 inline constexpr char kClipboardHeldText[] =
     "The picture could not be put on the clipboard: another program is holding it. Please try "
     "again.";
