@@ -106,10 +106,15 @@ class Program:
 
     def __init__(self, *args, exe="vistrel.exe", cwd=None, env=None):
         self.exe = exe
-        self.process = subprocess.Popen(
-            ["wine", str(DIST / exe), *args], cwd=cwd or DIST, stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True,
-            env=env)
+        # What Wine says of the program (a crash's backtrace above all) is kept
+        # beside the screenshots, for a test that finds the program gone.
+        SHOTS.parent.mkdir(parents=True, exist_ok=True)
+        with open(SHOTS.parent / "programs-stderr.log", "ab") as log:
+            log.write(f"== {exe} {' '.join(map(str, args))}\n".encode())
+            log.flush()
+            self.process = subprocess.Popen(
+                ["wine", str(DIST / exe), *args], cwd=cwd or DIST, stdin=subprocess.DEVNULL,
+                stdout=subprocess.DEVNULL, stderr=log, start_new_session=True, env=env)
 
     def running(self):
         return self.process.poll() is None
