@@ -55,9 +55,11 @@ def certificates(tmp_path):
     yield made
     Authority.distrust()
     # The first program start after the trusted roots changed has stalled driver calls
-    # made meanwhile; one start here, while nothing waits on it, spares the next test.
+    # made meanwhile, for over a minute on a busy machine; one start here, waited for
+    # with patience, spares the next test.
     settle = Program()
-    time.sleep(5)
+    wait_until(lambda: "VistrelMainform" in driver("list", timeout=300)[1], 300,
+               what="the program's first start after the trusted roots changed")
     settle.stop()
     subprocess.run(clear, capture_output=True, stdin=subprocess.DEVNULL)
 
