@@ -11,6 +11,7 @@
 //   vdriver msgbox TITLE BUTTON_ID TIMEOUT_MS  waits for a message box, prints its text, presses
 //   vdriver modules EXE_NAME                 prints the modules loaded by that process
 //   vdriver post CLASS TITLE MSG WPARAM LPARAM
+//   vdriver postchild CLASS TITLE CONTROL_ID MSG WPARAM LPARAM   the same to a child window
 //   vdriver kill EXE_NAME                    ends every process of that name
 //   vdriver rect CLASS TITLE [CONTROL_ID]    prints the window's or control's screen
 //                                            rectangle (left top right bottom), for
@@ -173,6 +174,15 @@ int main(int argc, char** argv) {
   if (verb == "close" && argc == 4) {
     HWND window = Find(argv[2], argv[3]);
     return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  if (verb == "postchild" && argc == 8) {
+    HWND window = Find(argv[2], argv[3]);
+    if (window) window = GetDlgItem(window, std::atoi(argv[4]));
+    return window && PostMessageA(window, std::strtoul(argv[5], nullptr, 0),
+                                  std::strtoul(argv[6], nullptr, 0),
+                                  std::strtol(argv[7], nullptr, 0))
+               ? 0
+               : 1;
   }
   if (verb == "post" && argc == 7) {
     HWND window = Find(argv[2], argv[3]);
