@@ -17,8 +17,9 @@ def settings_from_nothing():
     """Every test starts from no stored settings and states what it needs, so no test
     depends on what an earlier one left behind (a ticked "stretch to page", say)."""
     for key in STORED_KEYS:
-        subprocess.run(["wine", "reg", "delete", key, "/f"], capture_output=True,
-                       stdin=subprocess.DEVNULL, timeout=60)
+        # No pipes: a Wine process this call may start would hold them open.
+        subprocess.run(["wine", "reg", "delete", key, "/f"], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
     yield
 
 

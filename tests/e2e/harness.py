@@ -4,6 +4,7 @@ waiting for conditions with deadlines."""
 import os
 import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -46,10 +47,19 @@ def oem_encoding(env=None):
 
 def wine_run(args, timeout=60, env=None, **kwargs):
     """Runs a Wine program and returns the completed run with its output as text,
-    decoded from the OEM code page of the locale it ran under."""
-    return subprocess.run(["wine", *map(str, args)], capture_output=True, timeout=timeout,
-                          stdin=subprocess.DEVNULL, env=env, encoding=oem_encoding(env),
-                          errors="replace", **kwargs)
+    decoded from the OEM code page of the locale it ran under. The output goes
+    through files, not pipes: a Wine process the call happens to start (the
+    desktop's explorer.exe, when none is running) inherits them and outlives the
+    program, and a pipe would keep the call waiting for it."""
+    encoding = oem_encoding(env)
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        run = subprocess.run(["wine", *map(str, args)], stdout=out, stderr=err, timeout=timeout,
+                             stdin=subprocess.DEVNULL, env=env, **kwargs)
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(run.args, run.returncode,
+                                           out.read().decode(encoding, "replace"),
+                                           err.read().decode(encoding, "replace"))
 
 
 def driver(*args, timeout=60):

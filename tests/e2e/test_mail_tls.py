@@ -58,6 +58,7 @@ def certificates(tmp_path):
     # made meanwhile, for over a minute on a busy machine; one start here, waited for
     # with patience, spares the next test.
     settle = Program()
+    time.sleep(5)
     wait_until(lambda: "VistrelMainform" in driver("list", timeout=300)[1], 300,
                what="the program's first start after the trusted roots changed")
     settle.stop()
