@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "memory_settings_store.h"
@@ -31,7 +32,8 @@ TEST(RecentCaptures, NewestFirstTenKeptAndASavedFileMovesUp) {
   entries = ReadRecentCaptures(settings);
   ASSERT_EQ(entries.size(), kRecentCapturesKept);
   EXPECT_EQ(entries.front(), (RecentCapture{"c:\\PICS\\shot5.png", "2026-12-09 05:00"}));
-  EXPECT_EQ(std::count(Paths(entries).begin(), Paths(entries).end(), "C:\\pics\\shot5.png"), 0);
+  const std::vector<std::string> paths = Paths(entries);
+  EXPECT_EQ(std::count(paths.begin(), paths.end(), "C:\\pics\\shot5.png"), 0);
   EXPECT_EQ(entries[1].path, "C:\\pics\\shot12.png");
 }
 
