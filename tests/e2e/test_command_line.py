@@ -163,7 +163,10 @@ def test_delayed_capture_from_the_tray(running, tmp_path):
     # A command meanwhile is refused, not run twice over the count-down.
     status, _, message = vistrel("capture", "--out", wine_path(tmp_path / "busy.bmp"))
     assert status == 1 and message.startswith("Vistrel is busy with another capture"), message
-    # Escape cancels wherever the keyboard is: no capture follows.
+    # Escape cancels wherever the keyboard is (here another program's window,
+    # since keys reach Wine only through a window with the X focus): no capture follows.
+    _, _, wid = tray_icon()
+    subprocess.run(["xdotool", "windowfocus", "--sync", wid], check=False, timeout=10)
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     wait_until(lambda: not countdowns(), 5, what="Escape to cancel the count-down")
     time.sleep(1)
