@@ -11,7 +11,7 @@ import pytest
 from PIL import Image, ImageChops
 
 from harness import DIST, DRIVER, Program, driver, screenshot, wait_until, wine_run
-from output_helpers import wine_path
+from output_helpers import capture, straight_through, wait_complete, wine_path
 from test_shell import set_setting, tray_icon, visible, wizard_shown, hide_wizard, press_print_screen
 
 PATTERN = (300, 200, 240, 160)  # x, y, width, height on the screen
@@ -243,8 +243,14 @@ def test_recent_captures_list_open_and_drop_gone_files(running, tmp_path, pcx_op
     from test_shell import open_tray_menu
     shots = tmp_path / "shots"
     shots.mkdir()
-    names = ["one.bmp", "two.png", "three.pcx"]
-    for name in names:
+    # The wizard's save, run straight through by Print Screen, then two by commands.
+    straight_through(shots)
+    capture()
+    wait_complete(shots / "Vistrel.bmp")
+    wait_until(lambda: stored_recent() == [wine_path(shots / "Vistrel.bmp")], 10,
+               what="the wizard's save to be listed")
+    names = ["Vistrel.bmp", "two.png", "three.pcx"]
+    for name in names[1:]:
         assert vistrel("capture", "0,0,40,30", "--out", wine_path(shots / name))[0] == 0
     assert stored_recent() == [wine_path(shots / n) for n in reversed(names)]
     # A file deleted outside the program leaves the list when the menu opens.
@@ -252,7 +258,7 @@ def test_recent_captures_list_open_and_drop_gone_files(running, tmp_path, pcx_op
     open_tray_menu()
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     wait_until(lambda: stored_recent() == [wine_path(shots / "three.pcx"),
-                                           wine_path(shots / "one.bmp")],
+                                           wine_path(shots / "Vistrel.bmp")],
                10, what="the gone file to leave the list")
     # Choosing the newest entry opens it with the program registered for it.
     driver("post", "VistrelMainform", "-", WM_COMMAND, 1120, 0)
