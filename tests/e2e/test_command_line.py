@@ -121,6 +121,11 @@ def test_the_running_program_takes_each_form_one_after_another(running, tmp_path
     assert status == 0, message
     assert_pattern(tmp_path / "w.jpg", tolerance=40)
     assert running.running() and not wizard_shown(), "commands leave the wizard closed"
+    # --wizard opens the wizard on the capture, as Print Screen does, and says so.
+    status, out, message = vistrel("capture", "--wizard")
+    assert (status, out, message) == (0, "The wizard is open on the capture.", ""), message
+    assert wizard_shown()
+    hide_wizard()
 
 
 def test_bad_input_is_refused_with_its_status_and_message(running, tmp_path):
@@ -169,6 +174,13 @@ def test_delayed_capture_from_the_tray(running, tmp_path):
     subprocess.run(["xdotool", "windowfocus", "--sync", wid], check=False, timeout=10)
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     wait_until(lambda: not countdowns(), 5, what="Escape to cancel the count-down")
+    # So does a click on the count-down.
+    driver("post", "VistrelMainform", "-", WM_COMMAND, MENU_DELAY_10, 0)
+    wait_until(countdowns, 10, what="the count-down")
+    left, top, right, bottom = map(int, driver("rect", COUNTDOWN, "-")[1].split())
+    subprocess.run(["xdotool", "mousemove", str((left + right) // 2), str((top + bottom) // 2),
+                    "click", "1"], check=True)
+    wait_until(lambda: not countdowns(), 5, what="a click to cancel the count-down")
     time.sleep(1)
     assert not wizard_shown()
     # Print Screen during the count-down captures at once and ends it.
