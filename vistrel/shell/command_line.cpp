@@ -163,18 +163,21 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& words) {
   for (size_t i = 1; i < words.size(); ++i) {
     const std::string& word = words[i];
     const std::string lower = LowerAscii(word);
-    auto value = [&](const char* option) -> std::optional<std::string> {
+    auto value = [&]() -> std::optional<std::string> {
       if (i + 1 >= words.size()) return std::nullopt;
-      (void)option;
       return words[++i];
     };
     auto twice = [](const std::string& option) {
       return Failure(option + " is given twice." + kSeeHelp);
     };
+    if (lower == "--help" || lower == "-h" || lower == "/?") {
+      parsed.kind = CommandKind::Help;
+      return parsed;
+    }
     if (lower == "--delay") {
       if (delayGiven) return twice(lower);
       delayGiven = true;
-      auto text = value("--delay");
+      auto text = value();
       if (!text) return Failure("--delay needs a number of seconds." + std::string(kSeeHelp));
       auto seconds = Seconds(*text);
       if (!seconds) {
@@ -189,14 +192,14 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& words) {
     } else if (lower == "--out") {
       if (outGiven) return twice(lower);
       outGiven = true;
-      auto text = value("--out");
+      auto text = value();
       if (!text || text->empty()) {
         return Failure("--out needs a file or folder name." + std::string(kSeeHelp));
       }
       c.out = *text;
     } else if (lower == "--format") {
       if (!c.format.empty()) return twice(lower);
-      auto text = value("--format");
+      auto text = value();
       if (!text) return Failure("--format needs one of " + FormatList() + ".");
       std::string format = LowerAscii(*text);
       if (!format.empty() && format[0] == '.') format.erase(0, 1);
@@ -246,13 +249,12 @@ ParsedCommand ParseCommandLine(const std::vector<std::string>& words) {
         "--wizard opens the wizard on the whole capture, where the area and the outputs are "
         "chosen; it takes no area, --out, --format or --clipboard.");
   }
-  if (!c.wizard && !c.clipboard && c.out.empty()) {
-    if (!c.format.empty()) return Failure("--format needs --out FILE to say where to write.");
-    return Failure("Nothing to do: give --out FILE, --clipboard or --wizard." +
-                   std::string(kSeeHelp));
-  }
   if (!c.format.empty() && c.out.empty()) {
     return Failure("--format needs --out FILE to say where to write.");
+  }
+  if (!c.wizard && !c.clipboard && c.out.empty()) {
+    return Failure("Nothing to do: give --out FILE, --clipboard or --wizard." +
+                   std::string(kSeeHelp));
   }
   parsed.kind = CommandKind::Capture;
   return parsed;

@@ -25,6 +25,7 @@ TEST(CommandLine, OlderWordsAndNothingAreLeftToTheProgram) {
   }
   EXPECT_EQ(Parse("--help").kind, CommandKind::Help);
   EXPECT_EQ(Parse("/?").kind, CommandKind::Help);
+  EXPECT_EQ(Parse("capture window --help").kind, CommandKind::Help);
 }
 
 TEST(CommandLine, EachFormParsesAndEveryBadInputSaysWhy) {
