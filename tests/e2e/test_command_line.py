@@ -12,7 +12,9 @@ from PIL import Image, ImageChops
 
 from harness import DIST, DRIVER, Program, driver, screenshot, wait_until, wine_run
 from output_helpers import capture, straight_through, wait_complete, wine_path
-from test_shell import set_setting, tray_icon, visible, wizard_shown, hide_wizard, press_print_screen
+from test_handoffs import explorers
+from test_shell import (hide_wizard, open_tray_menu, press_print_screen, tray_icon, visible,
+                        wizard_shown)
 
 PATTERN = (300, 200, 240, 160)  # x, y, width, height on the screen
 RED, GREEN, BLUE, YELLOW = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0)
@@ -252,7 +254,6 @@ def pcx_opener(tmp_path):
 
 
 def test_recent_captures_list_open_and_drop_gone_files(running, tmp_path, pcx_opener):
-    from test_shell import open_tray_menu
     shots = tmp_path / "shots"
     shots.mkdir()
     # The wizard's save, run straight through by Print Screen, then two by commands.
@@ -276,3 +277,12 @@ def test_recent_captures_list_open_and_drop_gone_files(running, tmp_path, pcx_op
     driver("post", "VistrelMainform", "-", WM_COMMAND, 1120, 0)
     wait_until(pcx_opener.exists, 20, what="the registered program to start")
     assert wine_path(shots / "three.pcx") in pcx_opener.read_text(errors="replace")
+    # "Show in folder" starts the explorer with the file selected.
+    before = set(explorers())
+    driver("post", "VistrelMainform", "-", WM_COMMAND, 1141, 0)
+    started = wait_until(lambda: [line for pid, line in explorers().items()
+                                  if pid not in before and "/select" in line], 20,
+                         what="the explorer to start")
+    assert "Vistrel.bmp" in started[0]
+    for pid in set(explorers()) - before:
+        subprocess.run(["kill", str(pid)], check=False)
