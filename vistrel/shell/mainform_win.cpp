@@ -1,5 +1,6 @@
 #include "mainform_win.h"
 
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -7,15 +8,18 @@
 
 #include "clipboard_handover.h"
 #include "color_warning.h"
+#include "command_line_win.h"
 #include "conversion_client_win.h"
+#include "countdown.h"
 #include "fx_exchange_win.h"
 #include "number_text.h"
 #include "program_settings_win.h"
 #include "pump_win.h"
+#include "recent_captures.h"
+#include "setup_dialog_win.h"
 #include "shell_forms_win.h"
 #include "shell_ids.h"
 #include "shell_selector_win.h"
-#include "setup_dialog_win.h"
 #include "shell_state.h"
 #include "splash_win.h"
 #include "stage_times_win.h"
@@ -27,9 +31,7 @@ namespace vistrel {
 
 namespace {
 
-constexpr char kMainClass[] = "VistrelMainform";
 constexpr char kPichookClass[] = "VistrelPichook";
-constexpr char kSingleInstanceMutex[] = "Tarnwick.Vistrel.SingleInstance";
 constexpr char kSelectorCaption[] = "Autocropping Selector";
 
 // Restores the saved mouse pointer on every way out of the capture.
@@ -65,9 +67,11 @@ int RunAreaSelector(HWND owner, HBITMAP wholePic, int cropStyle) {
   return Mainform::Instance().ShowSelectorModal(owner, AreaModeForCropStyle(cropStyle), wholePic);
 }
 
-bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
+bool Mainform::Load(HINSTANCE instance, const std::string& arguments,
+                    std::optional<CaptureCommand> startupCommand) {
   instance_ = instance;
   arguments_ = arguments;
+  if (startupCommand) command_ = PendingCommand{nullptr, *startupCommand};
 
   // 1. One instance only; the second one says so under a blank caption.
   singleInstance = CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
@@ -148,6 +152,9 @@ void Mainform::AfterSplash() {
     DialogOpen = false;
     if (answer == IDNO) settings.SaveSetting("Divers", "NewbieTip", "False");
   }
+  splashDone_ = true;
+  // The capture this program was started for, now that the start-up windows are gone.
+  if (command_) PostMessageA(window_, ids::kRunCommandMessage, 0, 0);
   if (IsSetup(arguments_)) ShowSetupDialog(window_);
 }
 
@@ -155,7 +162,7 @@ bool Mainform::CreateWindows() {
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = Proc;
   windowClass.hInstance = instance_;
-  windowClass.lpszClassName = kMainClass;
+  windowClass.lpszClassName = kMainWindowClass;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   windowClass.hIcon = DrawCameraIcon(false);
@@ -171,9 +178,9 @@ bool Mainform::CreateWindows() {
   const int screenH = GetSystemMetrics(SM_CYSCREEN);
   const int width = std::max(780, std::min(screenW - 80, 1100));
   const int height = std::max(560, std::min(screenH - 80, 800));
-  window_ = CreateWindowExA(0, kMainClass, kSelectorCaption,
-                            WS_OVERLAPPEDWINDOW, 0, 0, std::min(width, screenW),
-                            std::min(height, screenH), nullptr, nullptr, instance_, nullptr);
+  window_ = CreateWindowExA(0, kMainWindowClass, kSelectorCaption, WS_OVERLAPPEDWINDOW, 0, 0,
+                            std::min(width, screenW), std::min(height, screenH), nullptr, nullptr,
+                            instance_, nullptr);
   if (!window_) return false;
   pichook_ = CreateWindowExA(0, kPichookClass, "", WS_CHILD, 0, 0, 0, 0, window_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kPichook)),
@@ -188,6 +195,14 @@ void Mainform::CreateTrayMenu() {
   AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(trayMenu_, MF_STRING, ids::kMenuEdit, "&Edit");
   AppendMenuA(trayMenu_, MF_STRING, ids::kMenuSetup, "&Setup");
+  // Below the items that were always there, so that their places stay where users know them.
+  HMENU later = CreatePopupMenu();
+  AppendMenuA(later, MF_STRING, ids::kMenuDelay3, "Make Vistrel in &3 seconds");
+  AppendMenuA(later, MF_STRING, ids::kMenuDelay5, "Make Vistrel in &5 seconds");
+  AppendMenuA(later, MF_STRING, ids::kMenuDelay10, "Make Vistrel in 1&0 seconds");
+  AppendMenuA(trayMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(later), "Make Vistrel &later");
+  recentMenu_ = CreatePopupMenu();
+  AppendMenuA(trayMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(recentMenu_), "&Recent captures");
   AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(trayMenu_, MF_STRING, ids::kMenuBeenden, "&End");
   SetMenuDefaultItem(trayMenu_, ids::kMenuVistrel, FALSE);
@@ -229,6 +244,7 @@ void Mainform::PichookMouseMove(int event) {
 void Mainform::PopUpMenu() {
   POINT at{};
   GetCursorPos(&at);
+  FillRecentMenu();
   // Without the foreground the menu would stay open when the user clicks elsewhere.
   SetForegroundWindow(window_);
   TrackPopupMenu(trayMenu_, TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
@@ -244,22 +260,24 @@ void Mainform::EditClick() {
   }
 }
 
-void Mainform::TakeCapture() {
+bool Mainform::TakeCapture() {
   // A capture command let through by this capture's own message pumping.
-  if (capturing_) return;
+  if (capturing_) return false;
   // Print Screen during start-up (a message box of Load pumps messages) would
   // capture into a wizard that does not exist yet.
   if (!started_) {
     MessageBeep(MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
+  // A capture asked for now wins over one counting down (and its window goes first).
+  countdown_.Cancel();
   StageTime("command");
   // 1.
   wizard::ResetCurrentPage();
   // 2.
   if (DialogOpen) {
     Message(CaptureRefusedText(), MB_OK);
-    return;
+    return false;
   }
   capturing_ = true;
   struct Done {
@@ -332,7 +350,7 @@ void Mainform::TakeCapture() {
     HaveCapture = false;
     ShowWindow(window_, SW_HIDE);
     Message(kCaptureLostText, MB_OK | MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
   // 20, 21.
   wizard::OpenWizard();
@@ -341,6 +359,125 @@ void Mainform::TakeCapture() {
   wizard::ShowWizard();
   EnableEdit(false);
   ShowWindow(window_, SW_HIDE);
+  return true;
+}
+
+void Mainform::DelayedCapture(int milliseconds) {
+  // One count-down at a time, and none while a capture runs.
+  if (!started_ || capturing_ || countdown_.Active() || command_) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
+  countdown_.Start(
+      milliseconds, [this](int seconds) { tray_.SetTip(CountdownTip(seconds)); },
+      [this](bool fired) {
+        tray_.SetTip("");
+        if (fired) TakeCapture();
+      });
+}
+
+void Mainform::FillRecentMenu() {
+  while (GetMenuItemCount(recentMenu_) > 0) DeleteMenu(recentMenu_, 0, MF_BYPOSITION);
+  showMenu_ = nullptr;  // deleted with its item
+  recentFiles_.clear();
+  const std::vector<RecentCapture> entries = PruneRecentCaptures(ProgramSettings(), FileExists);
+  if (entries.empty()) {
+    AppendMenuA(recentMenu_, MF_STRING | MF_GRAYED, ids::kMenuRecentNone, "(none)");
+    return;
+  }
+  showMenu_ = CreatePopupMenu();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::string label = RecentCaptureLabel(entries[i]);
+    AppendMenuA(recentMenu_, MF_STRING, ids::kMenuRecentOpen0 + i, label.c_str());
+    AppendMenuA(showMenu_, MF_STRING, ids::kMenuRecentShow0 + i, label.c_str());
+    recentFiles_.push_back(entries[i].path);
+  }
+  AppendMenuA(recentMenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(recentMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(showMenu_), "Show in &folder");
+}
+
+void Mainform::OpenRecent(int index, bool inFolder) {
+  if (index < 0 || static_cast<size_t>(index) >= recentFiles_.size()) return;
+  const std::string& path = recentFiles_[static_cast<size_t>(index)];
+  HINSTANCE started;
+  if (inFolder) {
+    const std::string select = "/select,\"" + path + "\"";
+    started =
+        ShellExecuteA(nullptr, "open", "explorer.exe", select.c_str(), nullptr, SW_SHOWNORMAL);
+  } else {
+    started = ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+  if (reinterpret_cast<INT_PTR>(started) <= 32) {
+    Message("\"" + path + "\" could not be " + (inFolder ? "shown in its folder" : "opened") +
+                ": " +
+                (FileExists(path) ? "no program is registered for it."
+                                  : "the file is no longer there."),
+            MB_OK | MB_ICONEXCLAMATION);
+  }
+}
+
+LRESULT Mainform::CommandRequest(HWND replyWindow, const COPYDATASTRUCT& data) {
+  if (!started_ || !splashDone_) return kRequestNotReady;
+  if (capturing_ || countdown_.Active() || command_) return kRequestBusy;
+  const char* text = static_cast<const char*>(data.lpData);
+  if (text == nullptr || data.cbData == 0) return 0;
+  const ParsedCommand parsed =
+      DecodeCaptureCommand(std::string_view(text, strnlen(text, data.cbData)));
+  if (parsed.kind != CommandKind::Capture) return 0;
+  command_ = PendingCommand{replyWindow, parsed.capture};
+  // Run after the sender's call returns: it waits for the answer with its own loop.
+  PostMessageA(window_, ids::kRunCommandMessage, 0, 0);
+  return kRequestAccepted;
+}
+
+void Mainform::RunCommand() {
+  if (!command_) return;
+  const CaptureCommand& command = command_->command;
+  if (command.delayMs > 0 && !countdown_.Active()) {
+    const int delay = command.delayMs;
+    command_->command.delayMs = 0;
+    countdown_.Start(
+        delay, [this](int seconds) { tray_.SetTip(CountdownTip(seconds)); },
+        [this](bool fired) {
+          tray_.SetTip("");
+          if (fired) {
+            RunCommand();
+          } else {
+            FinishCommand(kExitFailed, "The capture was cancelled; nothing was captured.");
+          }
+        });
+    return;
+  }
+  if (command.wizard) {
+    if (DialogOpen) {
+      FinishCommand(kExitFailed,
+                    "Cannot capture while one of Vistrel's windows (setup, selector, first-use "
+                    "tip) is open; nothing was captured.");
+      return;
+    }
+    const bool opened = TakeCapture();
+    FinishCommand(opened ? kExitOk : kExitFailed, opened ? "The wizard is open on the capture."
+                                                         : "The capture did not reach the wizard.");
+    return;
+  }
+  // The program's own windows stay out of the picture, as with Print Screen.
+  const bool wizardShown = wizard::WizardVisible() && !IsShootYourself(arguments_);
+  if (wizardShown) {
+    wizard::HideWizard();
+    LetScreenSettle(300);
+  }
+  capturing_ = true;
+  const CommandResult result = CaptureToOutputs(window_, command);
+  capturing_ = false;
+  if (wizardShown) wizard::ShowWizard();
+  FinishCommand(result.status, result.message);
+}
+
+void Mainform::FinishCommand(int status, const std::string& message) {
+  if (!command_) return;
+  const HWND replyWindow = command_->replyWindow;
+  command_.reset();
+  ReplyToCommand(replyWindow, {status, message});
 }
 
 void Mainform::Quit() {
@@ -390,6 +527,16 @@ LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   switch (message) {
+    case ids::kRunCommandMessage:
+      RunCommand();
+      return 0;
+    case WM_COPYDATA: {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      if (data && data->dwData == kCommandRequestTag) {
+        return CommandRequest(reinterpret_cast<HWND>(wParam), *data);
+      }
+      return FALSE;
+    }
     case ids::kRestoreZoomMessage:
       if (ZoomText() != previousZoom_) RestorePreviousZoom();
       return 0;
@@ -398,12 +545,29 @@ LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (IsCaptureCommand(static_cast<int64_t>(lParam))) TakeCapture();
       return 0;
     case WM_COMMAND:
+      if (LOWORD(wParam) >= ids::kMenuRecentOpen0 && LOWORD(wParam) < ids::kMenuRecentOpen0 + 10) {
+        OpenRecent(LOWORD(wParam) - ids::kMenuRecentOpen0, false);
+        return 0;
+      }
+      if (LOWORD(wParam) >= ids::kMenuRecentShow0 && LOWORD(wParam) < ids::kMenuRecentShow0 + 10) {
+        OpenRecent(LOWORD(wParam) - ids::kMenuRecentShow0, true);
+        return 0;
+      }
       switch (LOWORD(wParam)) {
         case ids::kMenuVistrel:
           TakeCapture();
           return 0;
         case ids::kMenuEdit:
           EditClick();
+          return 0;
+        case ids::kMenuDelay3:
+          DelayedCapture(3000);
+          return 0;
+        case ids::kMenuDelay5:
+          DelayedCapture(5000);
+          return 0;
+        case ids::kMenuDelay10:
+          DelayedCapture(10000);
           return 0;
         case ids::kMenuSetup:
           ShowSetupDialog(window_);

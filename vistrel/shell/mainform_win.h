@@ -4,9 +4,13 @@
 // the capture area selector.
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "close_request.h"
+#include "command_line.h"
+#include "countdown_win.h"
 #include "selector_view.h"
 #include "tray_dispatch.h"
 #include "tray_icon_win.h"
@@ -18,10 +22,13 @@ class Mainform {
   static Mainform& Instance();
 
   // Start-up from the tray icon to the preloaded wizard.
-  bool Load(HINSTANCE instance, const std::string& arguments);
+  // `startupCommand`: a capture to run once start-up is over.
+  bool Load(HINSTANCE instance, const std::string& arguments,
+            std::optional<CaptureCommand> startupCommand = std::nullopt);
   HWND Window() const { return window_; }
 
-  void TakeCapture();
+  // True when the capture reached the wizard.
+  bool TakeCapture();
   [[noreturn]] void Quit();
   void EnableEdit(bool enabled);
   // The selector, modal over `owner`, as the wizard opens it; the crop style
@@ -47,6 +54,14 @@ class Mainform {
   void PichookMouseMove(int event);
   void PopUpMenu();
   void EditClick();
+  void DelayedCapture(int milliseconds);
+  void FillRecentMenu();
+  void OpenRecent(int index, bool inFolder);
+
+  // Commands from the command line
+  LRESULT CommandRequest(HWND replyWindow, const COPYDATASTRUCT& data);
+  void RunCommand();
+  void FinishCommand(int status, const std::string& message);
 
   // Close requests
   void QueryUnload(CloseReason reason);
@@ -73,12 +88,24 @@ class Mainform {
   HWND window_ = nullptr;
   HWND pichook_ = nullptr;
   HMENU trayMenu_ = nullptr;
+  HMENU recentMenu_ = nullptr;
+  HMENU showMenu_ = nullptr;
+  std::vector<std::string> recentFiles_;  // as the recent menu lists them
+  Countdown countdown_;
+  struct PendingCommand {
+    HWND replyWindow = nullptr;  // nullptr: the command this program was started with
+    CaptureCommand command;
+  };
+  std::optional<PendingCommand> command_;
   TrayIcon tray_;
   UINT taskbarCreated_ = 0;
   ReentrancyFlag trayFlag_;
   bool capturing_ = false;
   // False until the wizard exists: a capture before then would have nowhere to go.
   bool started_ = false;
+  // True once the start-up window and the first-use tip are gone: a command's
+  // capture would show them.
+  bool splashDone_ = false;
   bool sysCloseRequested_ = false;
 
   // Selector controls and state
@@ -93,7 +120,7 @@ class Mainform {
   HWND hScroll_ = nullptr;
   HWND vScroll_ = nullptr;
   HBITMAP screenPicture_ = nullptr;  // the capture at 1:1
-  int screenWidth_ = 0;               // ScreenPicture's size in pixels
+  int screenWidth_ = 0;              // ScreenPicture's size in pixels
   int screenHeight_ = 0;
   int areaMode_ = 0;
   bool viewRendered_ = false;

@@ -20,6 +20,12 @@ inline constexpr int kMenuVistrel = 1101;
 inline constexpr int kMenuEdit = 1102;
 inline constexpr int kMenuSetup = 1103;
 inline constexpr int kMenuBeenden = 1104;
+inline constexpr int kMenuDelay3 = 1105;
+inline constexpr int kMenuDelay5 = 1106;
+inline constexpr int kMenuDelay10 = 1107;
+inline constexpr int kMenuRecentNone = 1110;
+inline constexpr int kMenuRecentOpen0 = 1120;  // ..1129, newest first
+inline constexpr int kMenuRecentShow0 = 1140;  // ..1149
 
 // Start-up window
 inline constexpr int kSplashAutostart = 1201;
@@ -28,5 +34,7 @@ inline constexpr int kSplashTimer = 1203;
 
 // Posted to the main window after a refused zoom (WM_APP + 11).
 inline constexpr unsigned kRestoreZoomMessage = 0x8000 + 11;
+// Posted to the main window to run a command handed over from the command line.
+inline constexpr unsigned kRunCommandMessage = 0x8000 + 12;
 
 }  // namespace vistrel::ids

@@ -155,6 +155,19 @@ void TrayIcon::SetBusy(bool busy) {
   Shell_NotifyIconA(NIM_MODIFY, &data_);
 }
 
+void TrayIcon::SetTip(const std::string& text) {
+  if (!added_) return;
+  if (text.empty()) {
+    TrayTipField tip = TrayTip(kAppTitle, kVersionMajor);
+    std::memcpy(data_.szTip, tip.data(), std::min(sizeof data_.szTip, tip.size()));
+  } else {
+    std::memset(data_.szTip, 0, sizeof data_.szTip);
+    std::memcpy(data_.szTip, text.data(), std::min(sizeof data_.szTip - 1, text.size()));
+  }
+  data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  Shell_NotifyIconA(NIM_MODIFY, &data_);
+}
+
 void TrayIcon::Remove() {
   if (!added_) return;
   data_.cbSize = NOTIFYICONDATAA_V1_SIZE;

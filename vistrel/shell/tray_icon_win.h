@@ -2,7 +2,10 @@
 // The tray icon: its record, kept for the program's life, and the two images
 // (normal camera, busy camera with its flash lit) drawn at start-up.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
+
+#include <string>
 
 namespace vistrel {
 
@@ -22,6 +25,8 @@ class TrayIcon {
   // After the shell restarted: the same record again.
   bool Readd();
   void SetBusy(bool busy);
+  // A passing tip (a count-down's seconds); an empty text puts the usual one back.
+  void SetTip(const std::string& text);
   void Remove();
 
   const NOTIFYICONDATAA& Record() const { return data_; }

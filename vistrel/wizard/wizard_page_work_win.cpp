@@ -7,6 +7,7 @@
 #include "fx_exchange_win.h"
 #include "number_text.h"
 #include "print_run_win.h"
+#include "recent_captures_win.h"
 #include "save_it_win.h"
 #include "send_mail_win.h"
 #include "shell_state.h"
@@ -180,6 +181,7 @@ void Wizard::RefreshSaveName() {
 void Wizard::Save() {
   const SaveOutcome outcome = SaveItWin(window_, CurrentSaveTarget(), fxPic, lastSavedFile_);
   if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
+  if (outcome.saved) RecordSavedCapture(lastSavedFile_);
 }
 
 void Wizard::Print() {
