@@ -118,8 +118,9 @@ TVisEditForm::TVisEditForm(EngineState& engine) : engine_(engine), document_(eng
   RegisterClasses(&TVisEditForm::Procedure);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
+  // Tall enough that the view keeps its size beside the tool bar of marks.
   CreateWindowExA(0, kFormClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                  CW_USEDEFAULT, 638, 444, nullptr, nullptr, ModuleInstance(), this);
+                  CW_USEDEFAULT, 638, 474, nullptr, nullptr, ModuleInstance(), this);
   if (form_ == nullptr) throw std::runtime_error("Unable to create the editor window.");
   CreateControls();
   CreateMenus();
