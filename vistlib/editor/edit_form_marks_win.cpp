@@ -80,7 +80,8 @@ void TVisEditForm::CreateMarkBar() {
                         button(kGlyphEllipse, IDC_MARKELLIPSE, BTNS_CHECK, "Elli&pse"),
                         button(kGlyphText, IDC_MARKTEXT, BTNS_CHECK, "Te&xt"),
                         button(kGlyphHighlighter, IDC_MARKHIGHLIGHTER, BTNS_CHECK, "&Highlighter"),
-                        button(kGlyphStep, IDC_MARKSTEP, BTNS_CHECK, "&Step 1"),
+                        // Pictures only, to fit the bar; the step tool shows its next number.
+      button(kGlyphStep, IDC_MARKSTEP, BTNS_CHECK | BTNS_SHOWTEXT, "&Step 1"),
                         button(kGlyphWidth, IDC_MARKWIDTH, BTNS_WHOLEDROPDOWN, "&Line width"),
                         button(kGlyphColour, IDC_MARKCOLOUR, BTNS_BUTTON, "C&olour")};
   SendMessageA(markBar_, TB_ADDBUTTONSA, sizeof buttons / sizeof buttons[0],
