@@ -555,6 +555,18 @@ void TVisEditForm::CloseEditor() {
 }
 
 bool TVisEditForm::KeyMessage(MSG& message) {
+  // Runs in the modal loop, outside any window procedure: a failure (no
+  // memory for an undo step) is told here and the editor stays open.
+  try {
+    return KeyCommand(message);
+  } catch (const std::exception& error) {
+    MessageBoxA(form_, error.what(), "Tarnwick Vistrel", MB_OK | MB_ICONERROR);
+  } catch (...) {
+  }
+  return true;
+}
+
+bool TVisEditForm::KeyCommand(MSG& message) {
   if (busy_ || closed_) return false;
   if (message.hwnd != form_ && !IsChild(form_, message.hwnd)) return false;
   if (message.message == WM_SYSCHAR && !editingText_) {

@@ -59,6 +59,7 @@ class TVisEditForm {
   // redo, access keys of the tool bars, the selected mark's keys and text
   // typed into a text mark. True when the key was used.
   bool KeyMessage(MSG& message);
+  bool KeyCommand(MSG& message);
 
   // edit_form_view_win.cpp: the image panel.
   void Paint();
