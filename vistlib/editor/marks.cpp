@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vistlib {
 namespace {
@@ -99,6 +100,40 @@ void Paint(Image& target, const vistrel::Rect& area, uint32_t colour, bool multi
         Blend(target.At(x, y), colour, alpha);
       }
     }
+}
+
+// As Paint, but each row only from x0 to x1 that `span` gives for the row's
+// centre line: thin slanted shapes cost their outline, not their box.
+template <typename CoverageAt, typename SpanOf>
+void PaintSpans(Image& target, const vistrel::Rect& area, uint32_t colour, CoverageAt coverage,
+                SpanOf span) {
+  const vistrel::Rect r = Intersect(area, {0, 0, target.width, target.height});
+  for (int y = r.top; y < r.bottom; ++y) {
+    const auto [x0, x1] = span(y + 0.5);
+    if (x1 < x0) continue;
+    const int from = std::max(r.left, static_cast<int>(std::floor(x0)));
+    const int to = std::min(r.right, static_cast<int>(std::ceil(x1)) + 1);
+    for (int x = from; x < to; ++x) Blend(target.At(x, y), colour, coverage(Vec{x + 0.5, y + 0.5}));
+  }
+}
+
+// The x range of the points within `reach` of segment a-b on the line y;
+// empty (second < first) when none.
+std::pair<double, double> SegmentSpan(Vec a, Vec b, double reach, double y) {
+  double t0 = 0, t1 = 1;
+  const double dy = b.y - a.y;
+  if (dy == 0) {
+    if (std::abs(a.y - y) > reach) return {1, 0};
+  } else {
+    t0 = (y - reach - a.y) / dy;
+    t1 = (y + reach - a.y) / dy;
+    if (t0 > t1) std::swap(t0, t1);
+    t0 = std::max(t0, 0.0);
+    t1 = std::min(t1, 1.0);
+    if (t1 < t0) return {1, 0};
+  }
+  const double xa = a.x + t0 * (b.x - a.x), xb = a.x + t1 * (b.x - a.x);
+  return {std::min(xa, xb) - reach, std::max(xa, xb) + reach};
 }
 
 // A coverage mask blended at (left, top).
@@ -265,10 +300,27 @@ void DrawMarks(Image& target, const std::vector<Mark>& marks, const TextRasteris
     switch (mark.kind) {
       case MarkKind::Arrow: {
         const ArrowShape s = ArrowOf(mark);
-        Paint(target, area, mark.colour, false, [&](Vec p) {
-          return std::max(CoverageOf(SegmentDistance(p, s.tail, s.base) - half),
-                          CoverageOf(TriangleDistance(p, s.wings)));
-        });
+        double headLeft = s.wings[0].x, headRight = headLeft, headTop = s.wings[0].y,
+               headBottom = headTop;
+        for (const Vec& w : s.wings) {
+          headLeft = std::min(headLeft, w.x), headRight = std::max(headRight, w.x);
+          headTop = std::min(headTop, w.y), headBottom = std::max(headBottom, w.y);
+        }
+        PaintSpans(
+            target, area, mark.colour,
+            [&](Vec p) {
+              return std::max(CoverageOf(SegmentDistance(p, s.tail, s.base) - half),
+                              CoverageOf(TriangleDistance(p, s.wings)));
+            },
+            [&](double y) {
+              auto span = SegmentSpan(s.tail, s.base, half + 1, y);
+              if (y >= headTop - 1 && y <= headBottom + 1) {
+                const bool none = span.second < span.first;
+                span = {none ? headLeft - 1 : std::min(span.first, headLeft - 1),
+                        none ? headRight + 1 : std::max(span.second, headRight + 1)};
+              }
+              return span;
+            });
         break;
       }
       case MarkKind::Rectangle: {
