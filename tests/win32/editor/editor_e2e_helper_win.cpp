@@ -6,9 +6,12 @@
 // editor_e2e_helper drag X0 Y0 X1 Y1   presses at (X0, Y0) on the image, moves to (X1, Y1), lets go
 // editor_e2e_helper type TEXT         types TEXT into the editor ("|" is Enter)
 // editor_e2e_helper key VK            presses and lets go the virtual key VK
+// editor_e2e_helper undoable          exit 0 when the editor has a change to undo
 // editor_e2e_helper info              prints the editor's status label
 // editor_e2e_helper rect ID           prints the screen rectangle of the editor's control ID
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -126,6 +129,8 @@ int main(int argc, char** argv) {
     std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
     return 0;
   }
+  if (argc == 2 && std::strcmp(argv[1], "undoable") == 0)
+    return SendMessageA(GetDlgItem(form, IDC_MARKBAR), TB_ISBUTTONENABLED, IDC_UNDO, 0) ? 0 : 4;
   if (argc == 2 && std::strcmp(argv[1], "info") == 0) {
     char text[256] = {};
     GetWindowTextA(GetDlgItem(form, IDC_INFOLBL), text, sizeof text);

@@ -402,4 +402,39 @@ TEST_F(EditorTest, KeysPickToolsMoveDeleteAndUndoAMark) {
   EXPECT_EQ(after.At(50, 20), before.At(50, 20));
 }
 
+// The redaction reaches what Transfer hands out: nothing of the picked window
+// is left, and the pixels around it are the capture's.
+TEST_F(EditorTest, ARedactedWindowLeavesNoPixelOfItsOwn) {
+  enginetest::PaintedWindow target("editor secret", {100, 120, 260, 220}, RGB(200, 30, 40));
+  const Pixels before = Capture();
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        Mouse(WM_MOUSEMOVE, 150, 150);
+        Mouse(WM_LBUTTONDOWN, 150, 150, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, 150, 150);
+        Command(IDM_REDACT_MOSAIC);
+        Command(IDC_UNLOADBUTTON);
+        return true;
+      },
+  });
+  VisEdit("1", "1", "Pixel");
+  ASSERT_TRUE(script.Finished());
+  Transfer();
+  const Pixels after = ClipboardPixels();
+  ASSERT_EQ(after.width, before.width);
+  int kept = 0, wrongOutside = 0;
+  for (int y = 110; y < 230; ++y)
+    for (int x = 90; x < 270; ++x) {
+      const bool inside = x >= 100 && x < 260 && y >= 120 && y < 220;
+      if (inside) {
+        kept += after.At(x, y) == before.At(x, y);
+      } else {
+        wrongOutside += after.At(x, y) != before.At(x, y);
+      }
+    }
+  EXPECT_EQ(kept, 0);
+  EXPECT_EQ(wrongOutside, 0);
+}
+
 }  // namespace
