@@ -8,6 +8,7 @@
 #include <string>
 
 #include "edit_image.h"
+#include "marks.h"
 #include "rect.h"
 #include "window_table.h"
 
@@ -35,6 +36,8 @@ struct EditDocument {
   WindowTable* table;
   std::array<Image, kTableSlots> regions;
   Image image;
+  // Annotation marks over the image, drawn into it when the editor closes.
+  std::vector<Mark> marks;
 
   int lastHoverEntry = 0;   // the entry a window-selector click toggles
   vistrel::Rect manualRect;  // right and bottom follow the mouse while dragging

@@ -1,5 +1,5 @@
 // The effect tool bar of the editor: its menus, the selection check and the
-// four operations.
+// operations.
 #include "edit_form_win.h"
 
 #include <commdlg.h>
@@ -48,24 +48,10 @@ const struct {
                    {"65536 Colors (1&6bit)", Reduction::Bits16},
                    {"16.7 Mio Colors (&24bit)", Reduction::Bits24}};
 
-COLORREF g_customColours[16] = {};
-
 void CheckOnly(HMENU menu, int first, int last, int chosen) {
   for (int id = first; id <= last; ++id) {
     CheckMenuItem(menu, id, MF_BYCOMMAND | (id == chosen ? MF_CHECKED : MF_UNCHECKED));
   }
-}
-
-bool PickColour(HWND owner, uint32_t& colour) {
-  CHOOSECOLORA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner;
-  dialog.rgbResult = ResolveColour(colour);
-  dialog.lpCustColors = g_customColours;
-  dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
-  if (!ChooseColorA(&dialog)) return false;
-  colour = dialog.rgbResult & 0xFFFFFF;
-  return true;
 }
 
 }  // namespace
@@ -90,6 +76,11 @@ void TVisEditForm::CreateMenus() {
     }
   }
 
+  redactMenu_ = CreatePopupMenu();
+  AppendMenuA(redactMenu_, MF_STRING, IDM_REDACT_BLACK, "&Black box");
+  AppendMenuA(redactMenu_, MF_STRING, IDM_REDACT_FILL, "Box in the &fill colour");
+  AppendMenuA(redactMenu_, MF_STRING, IDM_REDACT_MOSAIC, "&Mosaic");
+
   popUps_ = CreatePopupMenu();
   AppendMenuA(popUps_, MF_STRING, IDM_EXACTZOOM, "&Exact Zoom...");
   AppendMenuA(popUps_, MF_SEPARATOR, 0, nullptr);
@@ -110,6 +101,8 @@ void TVisEditForm::DropDown(int button) {
     case IDC_NEWCOLORFILL: menu = fillMenu_; break;
     case IDC_NEWBORDERBTN: menu = borderMenu_; break;
     case IDC_NEWCOLORREDUCEBTN: menu = reductionMenu_; break;
+    case IDC_NEWREDACTBTN: menu = redactMenu_; break;
+    case IDC_MARKWIDTH: menu = markWidthMenu_; bar = markBar_; break;
     case IDC_EXACTZOOMBTN: menu = popUps_; bar = underToolBar_; break;
     default: return;
   }
@@ -135,13 +128,15 @@ void TVisEditForm::ChooseFill(int id) {
   uint32_t colour = fillColour_;
   for (const FillItem& item : kFillItems)
     if (item.id == id && id != IDM_FILL_OTHER) colour = item.colour;
-  if (id == IDM_FILL_OTHER && !PickColour(form_, colour)) return;
+  if (id == IDM_FILL_OTHER && !PickEditorColour(form_, colour)) return;
   fillColour_ = colour;
   fillItem_ = id;
   DrawFillGlyph();
   CheckOnly(fillMenu_, IDM_FILL_WHITE, IDM_FILL_INACTIVE, id);
+  BeginStep(true);
   FillSelected(document_, PixelOf(ResolveColour(fillColour_)));
   document_.Refresh();
+  EndStep();
   ImageChanged();
 }
 
@@ -153,7 +148,7 @@ void TVisEditForm::ChooseBorderWidth(int id) {
 }
 
 void TVisEditForm::ChooseBorderColour() {
-  PickColour(form_, borderColour_);
+  PickEditorColour(form_, borderColour_);
   // The width command runs again, as a menu choice of the current width.
   for (int i = 0; i < 9; ++i)
     if (kBorderWidths[i].width == borderWidth_) return ChooseBorderWidth(IDM_BORDER_FIRST + i);
@@ -165,15 +160,35 @@ void TVisEditForm::ChooseReduction(int id) {
   ApplyReduction();
 }
 
+// Like the reductions: a choice applies to what is selected, and is the
+// style of the button from then on.
+void TVisEditForm::ChooseRedaction(int id) {
+  redactStyle_ = static_cast<RedactStyle>(id - IDM_REDACT_BLACK);
+  CheckOnly(redactMenu_, IDM_REDACT_BLACK, IDM_REDACT_MOSAIC, id);
+  if (document_.AnySelected()) ApplyRedaction();
+}
+
+void TVisEditForm::ApplyRedaction() {
+  BeginStep(true);
+  RedactSelected(document_, redactStyle_, PixelOf(ResolveColour(fillColour_)));
+  document_.Refresh();
+  EndStep();
+  ImageChanged();
+}
+
 void TVisEditForm::ApplyFill() {
   if (!SelectionCheck()) return;
+  BeginStep(true);
   FillSelected(document_, PixelOf(ResolveColour(fillColour_)));
   document_.Refresh();
+  EndStep();
   ImageChanged();
 }
 
 void TVisEditForm::ApplyBorderNow() {
+  BeginStep(true);
   ApplyBorder(document_, borderWidth_, PixelOf(ResolveColour(borderColour_)));
+  EndStep();
   ImageChanged();
 }
 
@@ -181,11 +196,18 @@ void TVisEditForm::Crop() {
   if (!SelectionCheck()) return;
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   RemoveOutline();
-  if (CropToSelection(document_)) {
+  BeginStep(true);
+  vistrel::Rect kept;
+  if (CropToSelection(document_, &kept)) {
+    // The marks stay where they were on the picture.
+    for (Mark& mark : document_.marks) MoveMark(mark, -kept.left, -kept.top);
+    EndStep();
     view_.Reset(document_.image.width, document_.image.height);
     offset_ = {0, 0};
     ImageChanged();
     PlaceView(0, 0);
+  } else {
+    history_.Cancel();
   }
   SetCursor(previous);
 }
@@ -193,6 +215,7 @@ void TVisEditForm::Crop() {
 void TVisEditForm::ApplyReduction() {
   if (reduction_ == Reduction::Gray) return Grayscale();
   if (!document_.AnySelected()) return;
+  BeginStep(true);
   busy_ = true;
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   for (int i = 1; i <= document_.table->WindowCount; ++i) {
@@ -202,6 +225,7 @@ void TVisEditForm::ApplyReduction() {
   }
   busy_ = false;
   document_.Refresh();
+  EndStep();
   ImageChanged();
   SetCursor(previous);
 }
@@ -213,6 +237,7 @@ void TVisEditForm::Grayscale() {
   char saved[512] = {};
   GetWindowTextA(infoLbl_, saved, sizeof saved);
   SetInfo("Grayscaling...");
+  BeginStep(true);
   busy_ = true;
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   SendMessageA(gauge_, PBM_SETRANGE32, 0, 10 * selected);
@@ -233,8 +258,53 @@ void TVisEditForm::Grayscale() {
   busy_ = false;
   SetCursor(previous);
   document_.Refresh();
+  EndStep();
   ImageChanged();
   SetInfo(saved);
+}
+
+void TVisEditForm::BeginStep(bool pixels) { history_.Begin(document_, pixels); }
+
+void TVisEditForm::EndStep() {
+  history_.Commit(document_);
+  UpdateUndoButtons();
+}
+
+void TVisEditForm::Undo() {
+  if (!history_.Undo(document_)) return;
+  const Image& image = document_.image;
+  if (view_.imageBounds.right != image.width || view_.imageBounds.bottom != image.height) {
+    view_.Reset(image.width, image.height);
+    offset_ = {0, 0};
+    PlaceView(0, 0);
+  }
+  selectedMark_ = -1;
+  editingText_ = false;
+  markDrag_ = MarkDrag::None;
+  UpdateUndoButtons();
+  UpdateStepButton();
+  ImageChanged();
+}
+
+void TVisEditForm::Redo() {
+  if (!history_.Redo(document_)) return;
+  const Image& image = document_.image;
+  if (view_.imageBounds.right != image.width || view_.imageBounds.bottom != image.height) {
+    view_.Reset(image.width, image.height);
+    offset_ = {0, 0};
+    PlaceView(0, 0);
+  }
+  selectedMark_ = -1;
+  editingText_ = false;
+  markDrag_ = MarkDrag::None;
+  UpdateUndoButtons();
+  UpdateStepButton();
+  ImageChanged();
+}
+
+void TVisEditForm::UpdateUndoButtons() {
+  SendMessageA(markBar_, TB_ENABLEBUTTON, IDC_UNDO, history_.CanUndo());
+  SendMessageA(markBar_, TB_ENABLEBUTTON, IDC_REDO, history_.CanRedo());
 }
 
 void TVisEditForm::DrawFillGlyph() {

@@ -115,6 +115,7 @@ void TVisEditForm::Paint() {
                     visible.bottom - offset_.y};
     display_.Paint(dc, view_, {visible.left, visible.top}, part);
   }
+  PaintMarkHandles(dc);
 
   const double zoom = view_.zoomFactor;
   auto onScreen = [&](const vistrel::Rect& r) {
@@ -148,6 +149,7 @@ void TVisEditForm::Paint() {
 }
 
 void TVisEditForm::MouseDown(int x, int y, bool right, bool ctrl) {
+  if (!right && MarkMouseDown(x, y)) return;
   if (zoomMode_ != ZoomTool::None) {
     const double factor = ClickZoomFactor(zoomMode_, right || ctrl);
     ZoomAtPoint(x, y, factor);
@@ -168,6 +170,7 @@ void TVisEditForm::MouseDown(int x, int y, bool right, bool ctrl) {
 }
 
 void TVisEditForm::MouseMove(int x, int y) {
+  if (MarkMouseMove(x, y)) return;
   if (document_.manualDragging) {
     // A move that arrives while the last one is still painting is dropped.
     if (dragMoveBusy_) return;
@@ -191,6 +194,7 @@ void TVisEditForm::MouseMove(int x, int y) {
 }
 
 void TVisEditForm::MouseUp() {
+  if (MarkMouseUp()) return;
   if (!document_.manualDragging || !Down(IDC_GETMANUALSELECTION)) return;
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   document_.EndManual();
@@ -312,8 +316,13 @@ void TVisEditForm::RemoveOutline() {
 }
 
 void TVisEditForm::ImageChanged() {
-  display_.Update(document_.image);
-  InvalidateRect(panel_, nullptr, FALSE);
+  if (document_.marks.empty()) {
+    composite_ = Image();
+    display_.Update(document_.image);
+    InvalidateRect(panel_, nullptr, FALSE);
+    return;
+  }
+  ComposeMarks();
 }
 
 }  // namespace vistlib

@@ -19,7 +19,8 @@ namespace {
 constexpr char kFormClass[] = "TVisEditForm";
 constexpr char kPanelClass[] = "TVisEditPanel";
 constexpr char kCaption[] = "Tarnwick Vistrel Editor (TM)";
-constexpr int kTopPanel = 73;
+constexpr int kMarkBarTop = 74;
+constexpr int kTopPanel = 104;
 constexpr int kLeftPanel = 30;
 
 struct Hint {
@@ -41,6 +42,17 @@ const Hint kHints[] = {
     {IDC_NEWBORDERBTN, "Draws a border around the selection|Draws a border around the selection. Click the arrow on the right to select the width and the color of the border."},
     {IDC_NEWCROPBTN, "Crops to current selection|Crops to current selection."},
     {IDC_NEWCOLORREDUCEBTN, "Reduces color of current selection|Reduces color of current selection. Click on the right arrow to select a lower color depth."},
+    {IDC_UNDO, "Undo (Alt+U)|Undoes the last change (Ctrl+Z)."},
+    {IDC_REDO, "Redo (Alt+E)|Does again what was undone (Ctrl+Y)."},
+    {IDC_MARKARROW, "Arrow (Alt+A)|Press button down and drag on the screenshot to draw an arrow. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKRECTANGLE, "Rectangle (Alt+T)|Press button down and drag on the screenshot to draw a rectangle. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKELLIPSE, "Ellipse (Alt+P)|Press button down and drag on the screenshot to draw an ellipse. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKTEXT, "Text (Alt+X)|Press button down, click on the screenshot and type. Enter starts a new line."},
+    {IDC_MARKHIGHLIGHTER, "Highlighter (Alt+H)|Press button down and drag over text to highlight it. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKSTEP, "Step number (Alt+S)|Press button down and click on the screenshot to place the next step number. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKWIDTH, "Line width (Alt+L)|Chooses the width of new marks and of the selected mark."},
+    {IDC_MARKCOLOUR, "Colour (Alt+O)|Chooses the colour of new marks and of the selected mark."},
+    {IDC_NEWREDACTBTN, "Hides the selection for good|Covers the selection so that nothing of what was there stays in the picture. Click the arrow on the right to choose a black box, a box in the fill color or a mosaic."},
 };
 
 std::string HintPart(int id, bool longPart) {
@@ -106,8 +118,9 @@ TVisEditForm::TVisEditForm(EngineState& engine) : engine_(engine), document_(eng
   RegisterClasses(&TVisEditForm::Procedure);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
+  // Tall enough that the view keeps its size beside the tool bar of marks.
   CreateWindowExA(0, kFormClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                  CW_USEDEFAULT, 638, 444, nullptr, nullptr, ModuleInstance(), this);
+                  CW_USEDEFAULT, 638, 474, nullptr, nullptr, ModuleInstance(), this);
   if (form_ == nullptr) throw std::runtime_error("Unable to create the editor window.");
   CreateControls();
   CreateMenus();
@@ -115,6 +128,7 @@ TVisEditForm::TVisEditForm(EngineState& engine) : engine_(engine), document_(eng
   ChooseBorderWidth(IDM_BORDER_FIRST + 3);
   ChooseFill(IDM_FILL_DESKTOP);
   ChooseReduction(IDM_REDUCE_BASE + static_cast<int>(Reduction::Gray));
+  ChooseRedaction(IDM_REDACT_BLACK);
   SetInfo("");
   view_.Reset(0, 0);
   LoadSettings();
@@ -123,7 +137,7 @@ TVisEditForm::TVisEditForm(EngineState& engine) : engine_(engine), document_(eng
 
 TVisEditForm::~TVisEditForm() {
   if (form_ != nullptr) DestroyWindow(form_);
-  for (HMENU menu : {fillMenu_, borderMenu_, reductionMenu_, popUps_})
+  for (HMENU menu : {fillMenu_, borderMenu_, reductionMenu_, redactMenu_, markWidthMenu_, popUps_})
     if (menu != nullptr) DestroyMenu(menu);
   if (images_ != nullptr) ImageList_Destroy(images_);
   if (infoFont_ != nullptr) DeleteObject(infoFont_);
@@ -146,8 +160,9 @@ void TVisEditForm::CreateControls() {
       Button(kGlyphFill, IDC_NEWCOLORFILL, BTNS_DROPDOWN | BTNS_AUTOSIZE, "Color&fill"),
       Button(kGlyphBorder, IDC_NEWBORDERBTN, BTNS_DROPDOWN | BTNS_AUTOSIZE, "&Border"),
       Button(kGlyphCrop, IDC_NEWCROPBTN, BTNS_AUTOSIZE, "&Crop"),
-      Button(kGlyphReduce, IDC_NEWCOLORREDUCEBTN, BTNS_DROPDOWN | BTNS_AUTOSIZE, "&Reduce colors")};
-  SendMessageA(toolBar1_, TB_ADDBUTTONSA, 4, reinterpret_cast<LPARAM>(effects));
+      Button(kGlyphReduce, IDC_NEWCOLORREDUCEBTN, BTNS_DROPDOWN | BTNS_AUTOSIZE, "&Reduce colors"),
+      Button(kGlyphRedact, IDC_NEWREDACTBTN, BTNS_DROPDOWN | BTNS_AUTOSIZE, "Re&dact")};
+  SendMessageA(toolBar1_, TB_ADDBUTTONSA, 5, reinterpret_cast<LPARAM>(effects));
 
   unloadButton_ = child("BUTTON", "Back to Vistrel &Wizard", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                         IDC_UNLOADBUTTON);
@@ -181,6 +196,8 @@ void TVisEditForm::CreateControls() {
   SendMessageA(underToolBar_, TB_ADDBUTTONSA, 3, reinterpret_cast<LPARAM>(zoom));
   for (HWND bar : {toolBar_, underToolBar_}) SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(28, 26));
 
+  CreateMarkBar();
+
   statusBar_ = child(STATUSCLASSNAMEA, "", WS_VISIBLE, IDC_STATUSBAR);
   SendMessageA(statusBar_, SB_SIMPLE, TRUE, 0);
 
@@ -206,7 +223,8 @@ void TVisEditForm::Layout() {
   MoveWindow(toolBar1_, 4, 2, std::max(width - kPanel3 - 4, 50), barHeight, TRUE);
   MoveWindow(unloadButton_, width - kPanel3 + 10, 14, kPanel3 - 20, 34, TRUE);
   MoveWindow(infoLbl_, 30, 37 + 4, std::max(width - kPanel3 - 34, 50), 16, TRUE);
-  MoveWindow(gauge_, 0, kTopPanel - 10, width, 10, TRUE);
+  MoveWindow(gauge_, 0, kMarkBarTop - 11, width, 10, TRUE);
+  MoveWindow(markBar_, 4, kMarkBarTop, std::max(width - 8, 50), kTopPanel - kMarkBarTop - 2, TRUE);
   const int bottom = height - statusHeight;
   MoveWindow(toolBar_, 1, kTopPanel, kLeftPanel - 1, 6 * 26 + 4, TRUE);
   MoveWindow(underToolBar_, 1, std::max(bottom - 3 * 26 - 4, kTopPanel + 6 * 26 + 4), kLeftPanel - 1,
@@ -283,6 +301,7 @@ void TVisEditForm::Command(int id, int code) {
     case IDC_NEWBORDERBTN: if (SelectionCheck()) ApplyBorderNow(); return;
     case IDC_NEWCROPBTN: return Crop();
     case IDC_NEWCOLORREDUCEBTN: if (SelectionCheck()) ApplyReduction(); return;
+    case IDC_NEWREDACTBTN: if (SelectionCheck()) ApplyRedaction(); return;
     case IDM_EXACTZOOM: return ExactZoom();
     case IDM_BORDER_COLOR: return ChooseBorderColour();
     default: break;
@@ -290,6 +309,25 @@ void TVisEditForm::Command(int id, int code) {
   if (id >= IDM_FILL_WHITE && id <= IDM_FILL_INACTIVE) return ChooseFill(id);
   if (id >= IDM_BORDER_FIRST && id <= IDM_BORDER_LAST) return ChooseBorderWidth(id);
   if (id > IDM_REDUCE_BASE && id <= IDM_REDUCE_BASE + 8) return ChooseReduction(id);
+  if (id >= IDM_REDACT_BLACK && id <= IDM_REDACT_MOSAIC) return ChooseRedaction(id);
+  if (id >= IDM_MARKWIDTH_FIRST && id <= IDM_MARKWIDTH_LAST) return ChooseMarkWidth(id);
+  switch (id) {
+    case IDC_UNDO: return Undo();
+    case IDC_REDO: return Redo();
+    case IDC_MARKWIDTH: return DropDown(IDC_MARKWIDTH);
+    case IDC_MARKCOLOUR: return ChooseMarkColour();
+    case IDC_MARKARROW:
+    case IDC_MARKRECTANGLE:
+    case IDC_MARKELLIPSE:
+    case IDC_MARKTEXT:
+    case IDC_MARKHIGHLIGHTER:
+    case IDC_MARKSTEP:
+      if (markTool_ != id) return ChooseMarkTool(id);
+      // A second click lets the tool go: the selection tool in use before.
+      LeaveMarkTool();
+      return PressTool(selectionTool_ == kWindowSelector ? IDC_GETMAGICWINDOW : IDC_GETMANUALSELECTION);
+    default: break;
+  }
   if (id >= IDM_ZOOM_FIRST && id <= IDM_ZOOM_LAST) {
     static const int kPresets[] = {200, 400, 500, 900, 100, 80, 60, 50, 25};
     return ZoomToPercent(kPresets[id - IDM_ZOOM_FIRST]);
@@ -320,12 +358,12 @@ LRESULT TVisEditForm::Notify(NMHDR* header) {
 }
 
 bool TVisEditForm::Down(int button) const {
-  HWND bar = button >= IDC_ZOOMIN ? underToolBar_ : toolBar_;
+  HWND bar = button >= IDC_UNDO ? markBar_ : button >= IDC_ZOOMIN ? underToolBar_ : toolBar_;
   return SendMessageA(bar, TB_ISBUTTONCHECKED, button, 0) != 0;
 }
 
 void TVisEditForm::SetDown(int button, bool down) {
-  HWND bar = button >= IDC_ZOOMIN ? underToolBar_ : toolBar_;
+  HWND bar = button >= IDC_UNDO ? markBar_ : button >= IDC_ZOOMIN ? underToolBar_ : toolBar_;
   SendMessageA(bar, TB_CHECKBUTTON, button, MAKELPARAM(down ? TRUE : FALSE, 0));
 }
 
@@ -352,6 +390,7 @@ void TVisEditForm::ZoomToolClick(ZoomTool tool) {
     PressTool(selectionTool_ == kWindowSelector ? IDC_GETMAGICWINDOW : IDC_GETMANUALSELECTION);
     return;
   }
+  LeaveMarkTool();
   zoomMode_ = tool;
   SetDown(button == IDC_ZOOMIN ? IDC_ZOOMOUT : IDC_ZOOMIN, false);
   SetDown(button, true);
@@ -360,6 +399,7 @@ void TVisEditForm::ZoomToolClick(ZoomTool tool) {
 }
 
 void TVisEditForm::MagicWindowClick() {
+  LeaveMarkTool();
   zoomMode_ = ZoomTool::None;
   SetDown(IDC_GETMANUALSELECTION, false);
   ReleaseGroup(true);
@@ -373,6 +413,7 @@ void TVisEditForm::MagicWindowClick() {
 }
 
 void TVisEditForm::ManualSelectionClick() {
+  LeaveMarkTool();
   zoomMode_ = ZoomTool::None;
   SetDown(IDC_GETMAGICWINDOW, false);
   SetImageCursor(ID_CURSORCROSS);
@@ -421,6 +462,10 @@ void TVisEditForm::CaptureLoaded() {
   for (Image& region : document_.regions) region = Image();
   document_.lastHoverEntry = 0;
   document_.manualDragging = false;
+  document_.marks.clear();
+  selectedMark_ = -1;
+  editingText_ = false;
+  history_.Clear();
   capturedTable_ = *document_.table;
   const SIZE size = engine_.CaptureBitmap.Size();
   view_.Reset(size.cx, size.cy);
@@ -432,12 +477,17 @@ void TVisEditForm::ShowModal(const SizeScale& scale) {
   if (!closed_) return;  // already open: a nested call would hide it twice
   scale_ = scale;
   offset_ = {0, 0};
+  LeaveMarkTool();
   LoadSettings();
   // Every opening starts from the capture as it was taken.
   *document_.table = capturedTable_;
   document_.ClearFlags();
   document_.image = ImageFromBitmap(engine_.CaptureBitmap.bitmap.get());
   document_.SaveRegions();
+  document_.marks.clear();
+  history_.Clear();
+  UpdateUndoButtons();
+  UpdateStepButton();
   if (view_.imageBounds.right != document_.image.width ||
       view_.imageBounds.bottom != document_.image.height) {
     view_.Reset(document_.image.width, document_.image.height);
@@ -462,6 +512,7 @@ void TVisEditForm::ShowModal(const SizeScale& scale) {
     if (got == -1) break;
     if (message.message == WM_MOUSEMOVE && message.hwnd != panel_ && IsChild(form_, message.hwnd))
       RemoveOutline();
+    if (KeyMessage(message)) continue;
     if (!IsDialogMessageA(form_, &message)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
@@ -488,6 +539,10 @@ void TVisEditForm::CloseEditor() {
   else if (Down(IDC_ZOOMOUT)) tool = 3;
   SaveEditorSettings(placement.rcNormalPosition, tool);
   document_.ClearForClose();
+  // The marks become pixels of the picture handed out.
+  markDrag_ = MarkDrag::None;
+  DrawMarksIntoImage();
+  history_.Clear();
   SetInfo("");
   // What Transfer hands out: the image as the user left it, without marks.
   Bitmap result = BitmapFromImage(document_.image);
@@ -497,6 +552,42 @@ void TVisEditForm::CloseEditor() {
   }
   ImageChanged();
   ShowWindow(form_, SW_HIDE);
+}
+
+bool TVisEditForm::KeyMessage(MSG& message) {
+  // Runs in the modal loop, outside any window procedure: a failure (no
+  // memory for an undo step) is told here and the editor stays open.
+  try {
+    return KeyCommand(message);
+  } catch (const std::exception& error) {
+    MessageBoxA(form_, error.what(), "Tarnwick Vistrel", MB_OK | MB_ICONERROR);
+  } catch (...) {
+  }
+  return true;
+}
+
+bool TVisEditForm::KeyCommand(MSG& message) {
+  if (busy_ || closed_) return false;
+  if (message.hwnd != form_ && !IsChild(form_, message.hwnd)) return false;
+  if (message.message == WM_SYSCHAR && !editingText_) {
+    // Alt and a tool's underlined letter: the tool, as if clicked.
+    for (HWND bar : {toolBar1_, markBar_}) {
+      UINT id = 0;
+      if (!SendMessageA(bar, TB_MAPACCELERATORA, message.wParam, reinterpret_cast<LPARAM>(&id)) ||
+          id == 0) {
+        continue;
+      }
+      if (SendMessageA(bar, TB_ISBUTTONENABLED, id, 0)) Command(static_cast<int>(id), BN_CLICKED);
+      return true;
+    }
+    return false;
+  }
+  if (message.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+    if (message.wParam == 'Z') return Undo(), true;
+    if (message.wParam == 'Y') return Redo(), true;
+  }
+  if (message.message == WM_KEYDOWN || message.message == WM_CHAR) return MarkKey(message);
+  return false;
 }
 
 void TVisEditForm::PumpMessages() {

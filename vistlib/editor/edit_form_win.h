@@ -9,6 +9,8 @@
 #include <string>
 
 #include "edit_document.h"
+#include "edit_history.h"
+#include "mark_text_win.h"
 #include "editor_pixels_win.h"
 #include "engine_state_win.h"
 #include "operations.h"
@@ -53,6 +55,11 @@ class TVisEditForm {
   void SetImageCursor(int id);
   void SetInfo(const std::string& text);
   void PumpMessages();
+  // Keys the editor handles before dialog navigation sees them: undo and
+  // redo, access keys of the tool bars, the selected mark's keys and text
+  // typed into a text mark. True when the key was used.
+  bool KeyMessage(MSG& message);
+  bool KeyCommand(MSG& message);
 
   // edit_form_view_win.cpp: the image panel.
   void Paint();
@@ -76,13 +83,40 @@ class TVisEditForm {
   void ChooseBorderWidth(int id);
   void ChooseBorderColour();
   void ChooseReduction(int id);
+  void ChooseRedaction(int id);
   void ApplyFill();
   void ApplyBorderNow();
   void Crop();
   void ApplyReduction();
   void Grayscale();
+  void ApplyRedaction();
   void DrawFillGlyph();
   void DrawBorderGlyph();
+  // Around every operation: what it changes becomes one undo step.
+  void BeginStep(bool pixels);
+  void EndStep();
+  void Undo();
+  void Redo();
+  void UpdateUndoButtons();
+
+  // edit_form_marks_win.cpp: the annotation tool bar and the marks.
+  void CreateMarkBar();
+  void ChooseMarkTool(int id);
+  void LeaveMarkTool();
+  bool MarkMouseDown(int x, int y);
+  bool MarkMouseMove(int x, int y);
+  bool MarkMouseUp();
+  bool MarkKey(MSG& message);
+  void SelectMark(int index);
+  void EndTextEditing();
+  void ChooseMarkWidth(int id);
+  void ChooseMarkColour();
+  void MarksChanged(const vistrel::Rect& changed);
+  void ComposeMarks();
+  void PaintMarkHandles(HDC dc);
+  void UpdateStepButton();
+  void DrawMarksIntoImage();
+  MarkPoint PicturePoint(int x, int y) const;
 
   EngineState& engine_;
   EditDocument document_;
@@ -94,11 +128,11 @@ class TVisEditForm {
   HWND form_ = nullptr;
   HWND toolBar1_ = nullptr, unloadButton_ = nullptr, toolBar_ = nullptr, underToolBar_ = nullptr;
   HWND infoLbl_ = nullptr, gauge_ = nullptr, statusBar_ = nullptr, panel_ = nullptr;
-  HWND hScroll_ = nullptr, vScroll_ = nullptr;
+  HWND hScroll_ = nullptr, vScroll_ = nullptr, markBar_ = nullptr;
   HFONT infoFont_ = nullptr;
   HIMAGELIST images_ = nullptr;
   HMENU fillMenu_ = nullptr, borderMenu_ = nullptr, borderWidthMenu_ = nullptr;
-  HMENU reductionMenu_ = nullptr, popUps_ = nullptr;
+  HMENU reductionMenu_ = nullptr, redactMenu_ = nullptr, popUps_ = nullptr;
 
   ZoomTool zoomMode_ = ZoomTool::None;
   int selectionTool_ = kWindowSelector;
@@ -113,6 +147,19 @@ class TVisEditForm {
   int borderWidth_ = 3;
   uint32_t borderColour_ = 0x0000FF;
   Reduction reduction_ = Reduction::Gray;
+  RedactStyle redactStyle_ = RedactStyle::BlackBox;
+
+  EditHistory history_;
+  MarkTextWin markText_;
+  Image composite_;  // the image with the marks drawn, what the panel shows
+  HMENU markWidthMenu_ = nullptr;
+  int markTool_ = 0;        // the annotation tool button down, 0 for none
+  int selectedMark_ = -1;
+  bool editingText_ = false;
+  enum class MarkDrag { None, Draw, Move, HandleA, HandleB } markDrag_ = MarkDrag::None;
+  MarkPoint dragLast_;
+  uint32_t markColour_ = 0xFF0000;  // a pixel
+  int markWidth_ = 3;
 };
 
 }  // namespace vistlib

@@ -1,6 +1,9 @@
 #include "editor_glyphs_win.h"
 
+#include <algorithm>
 #include <functional>
+
+#include <commdlg.h>
 
 namespace vistlib {
 namespace {
@@ -53,6 +56,19 @@ void Magnifier(HDC dc, bool plus) {
 }
 
 }  // namespace
+
+bool PickEditorColour(HWND owner, uint32_t& colour) {
+  static COLORREF customColours[16] = {};
+  CHOOSECOLORA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.rgbResult = ResolveColour(colour);
+  dialog.lpCustColors = customColours;
+  dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (!ChooseColorA(&dialog)) return false;
+  colour = dialog.rgbResult & 0xFFFFFF;
+  return true;
+}
 
 COLORREF ResolveColour(uint32_t colour) {
   if (colour & 0x80000000u) return GetSysColor(static_cast<int>(colour & 0xFF));
@@ -120,6 +136,60 @@ Bitmap DrawGlyph(Glyph glyph) {
         Line(dc, 13, 1, 17, 1, blue);
         Line(dc, 13, 4, 17, 4, blue);
         break;
+      case kGlyphRedact:
+        // A line of text with a black bar over its middle.
+        Line(dc, 1, 4, 17, 4, RGB(128, 128, 128));
+        Line(dc, 1, 14, 17, 14, RGB(128, 128, 128));
+        Box(dc, 1, 7, 17, 12, black);
+        break;
+      case kGlyphUndo:
+      case kGlyphRedo: {
+        // A curved arrow turning back (undo) or forward (redo).
+        const bool back = glyph == kGlyphUndo;
+        GdiObject pen(CreatePen(PS_SOLID, 2, blue));
+        SelectGuard selectPen(dc, pen.get());
+        Arc(dc, 3, 5, 15, 17, back ? 15 : 3, 11, back ? 3 : 15, 11);
+        POINT head[] = {{back ? 1 : 17, 11}, {back ? 7 : 11, 11}, {back ? 4 : 14, 6}};
+        SelectGuard selectBrush(dc, GetStockObject(BLACK_BRUSH));
+        Polygon(dc, head, 3);
+        break;
+      }
+      case kGlyphArrow: {
+        Line(dc, 3, 15, 14, 4, black, 2);
+        POINT head[] = {{16, 2}, {9, 4}, {14, 9}};
+        SelectGuard selectBrush(dc, GetStockObject(BLACK_BRUSH));
+        Polygon(dc, head, 3);
+        break;
+      }
+      case kGlyphRectangle: Frame(dc, 2, 4, 16, 14, RGB(192, 0, 0), 2); break;
+      case kGlyphEllipse: {
+        GdiObject pen(CreatePen(PS_SOLID, 2, RGB(192, 0, 0)));
+        SelectGuard selectPen(dc, pen.get());
+        SelectGuard selectBrush(dc, GetStockObject(NULL_BRUSH));
+        Ellipse(dc, 1, 3, 17, 15);
+        break;
+      }
+      case kGlyphText: {
+        Line(dc, 3, 3, 15, 3, black, 2);
+        Line(dc, 9, 3, 9, 16, black, 2);
+        break;
+      }
+      case kGlyphHighlighter:
+        Box(dc, 1, 6, 17, 12, RGB(255, 255, 0));
+        Line(dc, 2, 9, 16, 9, black);
+        break;
+      case kGlyphStep: {
+        GdiObject brush(CreateSolidBrush(RGB(192, 0, 0)));
+        SelectGuard selectBrush(dc, brush.get());
+        SelectGuard selectPen(dc, GetStockObject(NULL_PEN));
+        Ellipse(dc, 1, 1, 18, 18);
+        Line(dc, 9, 5, 9, 14, white, 2);
+        Line(dc, 7, 7, 9, 5, white, 2);
+        break;
+      }
+      case kGlyphWidth:
+      case kGlyphColour:
+        break;  // drawn with their values by WidthGlyph and ColourGlyph
       case kGlyphCount:
         break;
     }
@@ -138,6 +208,19 @@ Bitmap FillGlyph(uint32_t fillColour) {
     SelectGuard selectBrush(dc, GetStockObject(WHITE_BRUSH));
     Polygon(dc, pail, 4);
     Box(dc, 13, 9, 15, 14, RGB(0, 0, 0));
+  });
+}
+
+Bitmap ColourGlyph(uint32_t colour) {
+  return Canvas([&](HDC dc) {
+    Box(dc, 1, 1, 17, 17, RGB(0, 0, 0));
+    Box(dc, 2, 2, 16, 16, ResolveColour(colour));
+  });
+}
+
+Bitmap WidthGlyph(int width) {
+  return Canvas([&](HDC dc) {
+    Box(dc, 1, 9 - width / 2, 17, 9 - width / 2 + std::max(width, 1), RGB(0, 0, 0));
   });
 }
 

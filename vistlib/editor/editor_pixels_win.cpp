@@ -52,6 +52,17 @@ void DisplayCopy::Update(const Image& image) {
   GdiFlush();
 }
 
+void DisplayCopy::Update(const Image& image, const vistrel::Rect& part) {
+  if (image.width != width_ || image.height != height_ || !section_) return Update(image);
+  auto* bits = static_cast<uint32_t*>(bits_);
+  for (int y = part.top; y < part.bottom; ++y) {
+    const size_t row = static_cast<size_t>(y) * width_;
+    std::memcpy(bits + row + part.left, &image.pixels[row + part.left],
+                part.Width() * sizeof(uint32_t));
+  }
+  GdiFlush();
+}
+
 bool DisplayCopy::Paint(HDC dc, const ViewModel& view, POINT at, const RECT& part) const {
   const int width = part.right - part.left, height = part.bottom - part.top;
   if (!section_ || width <= 0 || height <= 0) return false;

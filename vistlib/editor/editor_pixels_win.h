@@ -20,6 +20,8 @@ Bitmap BitmapFromImage(const Image& image);
 class DisplayCopy {
  public:
   void Update(const Image& image);
+  // Only `part` of an image of the size the copy already has.
+  void Update(const Image& image, const vistrel::Rect& part);
   // Paints the part `part` of the zoomed view (view pixels from the image's
   // origin) with its top left at `at`. The zoom is done here, by the view's
   // own mapping, not by StretchBlt, whose rounding is the driver's: outlines

@@ -18,6 +18,7 @@
 #define IDC_NEWBORDERBTN 202
 #define IDC_NEWCROPBTN 203
 #define IDC_NEWCOLORREDUCEBTN 204
+#define IDC_NEWREDACTBTN 205
 #define IDC_GETMAGICWINDOW 211
 #define IDC_GETMANUALSELECTION 212
 #define IDC_GETACTIVEWINDOW 213
@@ -44,6 +45,9 @@
 #define IDM_EXACTZOOM 340
 #define IDM_ZOOM_FIRST 341
 #define IDM_ZOOM_LAST 349
+#define IDM_REDACT_BLACK 350
+#define IDM_REDACT_FILL 351
+#define IDM_REDACT_MOSAIC 352
 
 // The exact-zoom input box.
 #define IDD_EXACTZOOM 400
@@ -55,3 +59,19 @@
 #define ID_CURSORZOOMOUT 502
 #define ID_CURSORMAGIC 503
 #define ID_CURSORCROSS 504
+
+// The annotation tool bar: undo, redo, the mark tools, line width, colour;
+// the line width menu.
+#define IDC_MARKBAR 112
+#define IDC_UNDO 231
+#define IDC_REDO 232
+#define IDC_MARKARROW 233
+#define IDC_MARKRECTANGLE 234
+#define IDC_MARKELLIPSE 235
+#define IDC_MARKTEXT 236
+#define IDC_MARKHIGHLIGHTER 237
+#define IDC_MARKSTEP 238
+#define IDC_MARKWIDTH 239
+#define IDC_MARKCOLOUR 240
+#define IDM_MARKWIDTH_FIRST 360
+#define IDM_MARKWIDTH_LAST 364

@@ -5,7 +5,7 @@
 
 namespace vistlib {
 
-bool CropToSelection(EditDocument& document) {
+bool CropToSelection(EditDocument& document, vistrel::Rect* kept) {
   WindowTable& table = *document.table;
   vistrel::Rect box{INT_MAX, INT_MAX, 0, 0};
   bool any = false;
@@ -32,6 +32,7 @@ bool CropToSelection(EditDocument& document) {
     document.regions[i] = CopyOut(work, table.WindowRects[i], kWhitePixel);
   }
   document.image = Image(box.Width(), box.Height(), kWhitePixel);
+  if (kept != nullptr) *kept = box;
   document.Refresh();
   return true;
 }

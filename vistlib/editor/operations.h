@@ -23,8 +23,18 @@ void ApplyBorder(EditDocument& document, int width, uint32_t pixel);
 // Crops the image to the bounding box of the selected entries' rectangles:
 // the entries keep what they cover, moved into the new image, which is
 // white where no entry covers it. Returns false (nothing done) with no
-// selection.
-bool CropToSelection(EditDocument& document);
+// selection. `box`, when given, receives the part of the old image kept.
+bool CropToSelection(EditDocument& document, vistrel::Rect* box = nullptr);
+
+// Redaction styles, in the order of the drop-down.
+enum class RedactStyle { BlackBox = 0, FillColour = 1, Mosaic = 2 };
+
+// Overwrites the area of every selected entry, in the image and in every
+// region that shows a part of it, with pixels that depend only on the area's
+// geometry and `style` (a mosaic draws from a fixed palette), never on the
+// pixels covered. `fillPixel` is the box colour of FillColour. The caller
+// refreshes the image afterwards.
+void RedactSelected(EditDocument& document, RedactStyle style, uint32_t fillPixel);
 
 // The colour reductions, by their menu values.
 enum class Reduction { Bits1 = 1, Bits4 = 2, Bits8 = 3, Bits15 = 4, Bits16 = 5, Bits24 = 6, Gray = 8 };

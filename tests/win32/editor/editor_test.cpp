@@ -332,4 +332,110 @@ TEST_F(EditorTest, AManualRectangleAfterZoomingFillsThePixelsItsBandOutlined) {
   EXPECT_EQ(fillOutside, 0) << "the fill reached pixels outside the band";
 }
 
+// The keys of the marks, through the editor's own loop: Alt and a tool's
+// letter picks it, arrows move the selected mark (Shift: ten pixels), Delete
+// removes it, Ctrl+Z brings it back; the mark is drawn into what Transfer
+// hands out.
+TEST_F(EditorTest, KeysPickToolsMoveDeleteAndUndoAMark) {
+  enginetest::PaintedWindow white("editor white", {0, 0, 300, 200}, RGB(255, 255, 255));
+  const Pixels before = Capture();
+  bool rectangleDown = false, goneAfterDelete = false;
+  // The shift keys as the editor's thread reads them, then the key itself.
+  auto hold = [](bool shift, bool control) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(state);
+  };
+  auto key = [&](WPARAM vk, bool shift = false, bool control = false) {
+    hold(shift, control);
+    PostMessageA(Form(), WM_KEYDOWN, vk, 1);
+  };
+  Pixels deleted;
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        PostMessageA(Form(), WM_SYSCHAR, 't', 1 << 29);
+        return true;
+      },
+      [&] {
+        rectangleDown = Checked(IDC_MARKBAR, IDC_MARKRECTANGLE);
+        Mouse(WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
+        Mouse(WM_MOUSEMOVE, 80, 60, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, 80, 60);
+        key(VK_RIGHT);
+        return true;
+      },
+      [&] {
+        key(VK_DOWN, true);
+        return true;
+      },
+      [&] {
+        key(VK_DELETE);
+        return true;
+      },
+      [&] {
+        deleted = PanelPixels();
+        goneAfterDelete = deleted.At(21, 50) == before.At(21, 50);
+        key('Z', false, true);
+        return true;
+      },
+      [&] {
+        hold(false, false);
+        PostMessageA(Form(), WM_COMMAND, IDC_UNLOADBUTTON, 0);
+        return true;
+      },
+  });
+  VisEdit("1", "1", "Pixel");
+  ASSERT_TRUE(script.Finished());
+  EXPECT_TRUE(rectangleDown);
+  EXPECT_TRUE(goneAfterDelete);
+  Transfer();
+  const Pixels after = ClipboardPixels();
+  ASSERT_EQ(after.width, before.width);
+  // Moved by (1, 10): the left edge, 3 pixels wide, is at x 20..22 now.
+  const uint32_t red = Rgb(255, 0, 0);
+  EXPECT_EQ(after.At(21, 50), red);
+  EXPECT_EQ(after.At(19, 50), before.At(19, 50));
+  EXPECT_EQ(after.At(50, 30), red);  // the top edge, at y 30
+  EXPECT_EQ(after.At(50, 20), before.At(50, 20));
+}
+
+// The redaction reaches what Transfer hands out: nothing of the picked window
+// is left, and the pixels around it are the capture's.
+TEST_F(EditorTest, ARedactedWindowLeavesNoPixelOfItsOwn) {
+  enginetest::PaintedWindow target("editor secret", {100, 120, 260, 220}, RGB(200, 30, 40));
+  const Pixels before = Capture();
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        Mouse(WM_MOUSEMOVE, 150, 150);
+        Mouse(WM_LBUTTONDOWN, 150, 150, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, 150, 150);
+        // Both through the queue, the close right behind: it waits its turn.
+        PostMessageA(Form(), WM_COMMAND, IDM_REDACT_MOSAIC, 0);
+        PostMessageA(Form(), WM_COMMAND, IDC_UNLOADBUTTON, 0);
+        return true;
+      },
+  });
+  VisEdit("1", "1", "Pixel");
+  ASSERT_TRUE(script.Finished());
+  Transfer();
+  const Pixels after = ClipboardPixels();
+  ASSERT_EQ(after.width, before.width);
+  int kept = 0, wrongOutside = 0;
+  for (int y = 110; y < 230; ++y)
+    for (int x = 90; x < 270; ++x) {
+      const bool inside = x >= 100 && x < 260 && y >= 120 && y < 220;
+      if (inside) {
+        kept += after.At(x, y) == before.At(x, y);
+      } else {
+        wrongOutside += after.At(x, y) != before.At(x, y);
+      }
+    }
+  EXPECT_EQ(kept, 0);
+  EXPECT_EQ(wrongOutside, 0);
+}
+
 }  // namespace
