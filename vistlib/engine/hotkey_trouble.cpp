@@ -1,6 +1,7 @@
 #include "hotkey_trouble.h"
 
 #include "engine_texts.h"
+#include "hotkey_choice.h"
 
 namespace vistlib {
 
@@ -15,8 +16,17 @@ std::string SnippingCause() {
 
 }  // namespace
 
-HotkeyReport ReportHotkey(bool registered, std::optional<uint32_t> snippingValue) {
+HotkeyReport ReportHotkey(bool registered, std::optional<uint32_t> snippingValue,
+                          std::string_view keyText) {
   HotkeyReport report;
+  if (keyText != kDefaultHotkeyText) {
+    // Another key than Print Screen: the snipping tool does not take it.
+    if (!registered)
+      report.text = "Unable to assign " + std::string(keyText) +
+                    " as hotkey: another program holds that key (Windows does not say which). "
+                    "Choose another key in Setup.";
+    return report;
+  }
   const std::string unregistered = std::string(kHotkeyErrorText) + "\n\n";
   if (snippingValue == 1u) {
     report.text = (registered ? std::string() : unregistered) + SnippingCause() +
@@ -26,7 +36,7 @@ HotkeyReport ReportHotkey(bool registered, std::optional<uint32_t> snippingValue
   } else if (!registered) {
     report.text = unregistered +
                   "Another program holds the Print Screen key (Windows does not say which). "
-                  "Close that program and start Vistrel again to use the key.";
+                  "Close that program, or choose another key in Setup.";
   }
   return report;
 }

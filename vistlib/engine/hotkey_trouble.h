@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vistlib {
 
@@ -20,8 +21,10 @@ struct HotkeyReport {
 };
 
 // `registered`: the hot key was registered. `snippingValue`: the setting's
-// value, nothing when it is not there (or not a number).
-HotkeyReport ReportHotkey(bool registered, std::optional<uint32_t> snippingValue);
+// value, nothing when it is not there (or not a number); it matters only for
+// the plain Print Screen key. `keyText`: the chosen key as Setup names it.
+HotkeyReport ReportHotkey(bool registered, std::optional<uint32_t> snippingValue,
+                          std::string_view keyText = "Print Screen");
 
 // Said when turning the setting off failed; `reason` is the system's text.
 std::string SnippingNotChangedText(const std::string& reason);

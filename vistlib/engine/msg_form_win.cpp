@@ -75,10 +75,26 @@ void TMsgForm::RegisterHotkey(HWND notifyWindow) {
   engine.HotkeyAtom = GlobalAddAtomA(kHotkeyAtomName);
   if (engine.HotkeyAtom == 0) ShowMessage(kAtomErrorText);
   // Tried even without the atom, so both messages can appear.
-  registered_ = RegisterHotKey(window_, engine.HotkeyAtom, 0, kPrintScreenKey) != FALSE;
+  TakeKey();
+}
+
+void TMsgForm::ChangeHotkey() {
+  if (registered_) {
+    UnregisterHotKey(window_, Engine().HotkeyAtom);
+    registered_ = false;
+  }
+  TakeKey();
+}
+
+void TMsgForm::TakeKey() {
+  EngineState& engine = Engine();
+  const Hotkey key = engine.CaptureKey;
+  registered_ = RegisterHotKey(window_, engine.HotkeyAtom, key.modifiers, key.key) != FALSE;
   // Say why the key may not come here, and offer to give it back from the
   // system's snipping tool; the setting changes only when the user says yes.
-  const HotkeyReport report = ReportHotkey(registered_, SnippingSetting());
+  const HotkeyReport report =
+      ReportHotkey(registered_, IsPlainPrintScreen(key) ? SnippingSetting() : std::nullopt,
+                   engine.CaptureKeyText);
   if (report.text.empty()) return;
   if (!report.askToTurnOffSnipping) {
     ShowMessage(report.text);
@@ -90,7 +106,7 @@ void TMsgForm::RegisterHotkey(HWND notifyWindow) {
     return;
   }
   if (!registered_) {
-    registered_ = RegisterHotKey(window_, engine.HotkeyAtom, 0, kPrintScreenKey) != FALSE;
+    registered_ = RegisterHotKey(window_, engine.HotkeyAtom, key.modifiers, key.key) != FALSE;
     if (!registered_) ShowMessage(ReportHotkey(false, std::nullopt).text);
   }
 }

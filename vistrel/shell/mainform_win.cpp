@@ -17,6 +17,7 @@
 #include "shell_ids.h"
 #include "shell_selector_win.h"
 #include "setup_dialog_win.h"
+#include "setup_settings.h"
 #include "shell_state.h"
 #include "splash_win.h"
 #include "stage_times_win.h"
@@ -103,7 +104,9 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments) {
   CreateSelectorControls();
   // 6.
   EnableEdit(false);
-  // 7. From here on Print Screen reaches Form_MouseMove.
+  // 7. From here on the capture key (Print Screen unless Setup chose another)
+  // reaches Form_MouseMove.
+  VistlibClient::Instance().SetHotkey(StoredHotkey(ProgramSettings()));
   VistlibClient::Instance().Init(window_);
   // 8. Without the conversion component only bitmaps can be saved.
   if (!TheConversionComponent().Create()) {

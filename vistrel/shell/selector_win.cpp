@@ -282,7 +282,8 @@ void Mainform::AuswahlClick(int mode) {
 
 void Mainform::ApplyAreaChoice(int mode) {
   if (mode < 0 || mode >= kAreaModes) mode = 0;
-  for (int i = 0; i < kAreaModes; ++i) Button_SetCheck(auswahl_[i], i == mode ? BST_CHECKED : BST_UNCHECKED);
+  for (int i = 0; i < kAreaModes; ++i)
+    Button_SetCheck(auswahl_[i], i == mode ? BST_CHECKED : BST_UNCHECKED);
   AuswahlClick(mode);
 }
 

@@ -22,7 +22,10 @@ using enginetest::PumpUntil;
 
 class HotkeyTest : public ::testing::Test {
  protected:
-  void TearDown() override { Quit(); }
+  void TearDown() override {
+    Quit();
+    SetHotkey("Print Screen");
+  }
 
   void StartEngine() { Init(reinterpret_cast<vistlib::WindowHandle>(notify.get())); }
   HWND MsgForm() const { return vistlib::Engine().MsgForm->Handle(); }
@@ -168,6 +171,35 @@ TEST_F(HotkeyTest, ExportsAfterQuitDoNoHarm) {
   Quit();
   EXPECT_TRUE(messages.Messages().empty());
   EXPECT_TRUE(vistlib::Engine().CaptureBitmap.Empty());
+}
+
+// Print Screen held elsewhere: the key chosen in Setup captures instead, and a
+// key taken while the engine runs moves the hot key at once.
+TEST_F(HotkeyTest, TheChosenKeyCapturesWhilePrintScreenIsHeldElsewhere) {
+  enginetest::OtherProcessHoldsPrintScreen other;
+  ASSERT_TRUE(other.holding());
+  SetHotkey("Ctrl+Shift+S");
+  StartEngine();
+  EXPECT_TRUE(messages.Messages().empty()) << messages.Messages()[0];
+  INPUT keys[6]{};
+  const WORD order[3] = {VK_CONTROL, VK_SHIFT, 'S'};
+  for (int i = 0; i < 3; ++i) {
+    keys[i].type = keys[5 - i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = keys[5 - i].ki.wVk = order[i];
+    keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(6, keys, sizeof(INPUT));
+  ASSERT_TRUE(PumpUntil([&] { return !notify.moves.empty(); }))
+      << "Ctrl+Shift+S did not reach the program's window";
+  EXPECT_TRUE(IsCaptureCommand(notify.moves[0]));
+
+  // Back to the held Print Screen while running: said at once, with its cause.
+  SetHotkey("Print Screen");
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0].rfind(vistlib::kHotkeyErrorText, 0), 0u);
+  // A name that is no choice changes nothing.
+  SetHotkey("Ctrl+Q");
+  EXPECT_EQ(vistlib::Engine().CaptureKeyText, "Print Screen");
 }
 
 // The system's snipping tool may own Print Screen through a per-user value.
