@@ -73,6 +73,9 @@ Bitmap CopyVirtualScreen(HDC source, const vistrel::Rect& virtualScreen,
 }
 
 void TakeCapture(EngineState& engine, bool drawCursor) {
+  // One screen pixel is one picture pixel on every monitor, and the window
+  // table and the active window are measured in the same pixels.
+  PhysicalPixels physical;
   // Reset: every index reads "No Info" until the walk names it.
   engine.Table.Reset();
 

@@ -4,6 +4,8 @@
 // and the program's crop choices, so both see the desktop the same way.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "monitor_layout.h"
 
 namespace vistlib {
@@ -51,11 +53,46 @@ inline BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   return TRUE;
 }
 
+// SetThreadDpiAwarenessContext of newer systems, looked up by name.
+using SetThreadDpiContextFn = void*(WINAPI*)(void*);
+
+inline SetThreadDpiContextFn SetThreadDpiContext() {
+  static const SetThreadDpiContextFn set = [] {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<SetThreadDpiContextFn>(reinterpret_cast<void*>(
+                        GetProcAddress(user32, "SetThreadDpiAwarenessContext")))
+                  : nullptr;
+  }();
+  return set;
+}
+
 }  // namespace monitorquery
 
-// The desktop as it is now. Without a monitor list (a system that gives
+// While it lives, this thread's calls see physical pixels on every monitor
+// (per-monitor awareness, v2), whatever the program declares for its windows:
+// a screen copy, monitor rectangles, window rectangles and the pointer are
+// then never scaled for a monitor whose DPI differs from the system's. On
+// systems without per-thread awareness it does nothing.
+class PhysicalPixels {
+ public:
+  PhysicalPixels() {
+    if (auto set = monitorquery::SetThreadDpiContext())
+      previous_ = set(reinterpret_cast<void*>(static_cast<intptr_t>(-4)));
+  }
+  ~PhysicalPixels() {
+    if (previous_ != nullptr) monitorquery::SetThreadDpiContext()(previous_);
+  }
+  PhysicalPixels(const PhysicalPixels&) = delete;
+  PhysicalPixels& operator=(const PhysicalPixels&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+};
+
+// The desktop as it is now, in physical pixels. Without a monitor list (a system that gives
 // none) the primary screen stands alone at 0,0.
 inline DesktopLayout ReadDesktopLayout() {
+  PhysicalPixels physical;
   DesktopLayout layout;
   monitorquery::EnumContext context{&layout.monitors, monitorquery::SystemDpi()};
   EnumDisplayMonitors(nullptr, nullptr, &monitorquery::AddMonitor,
