@@ -30,6 +30,10 @@ using VisEditFn = void(VISTLIB_CALL*)(const char* scaleDivisor, const char* scal
 using AddToZipFn = void(VISTLIB_CALL*)(const char* fileSpec, const char* zipPath);
 using MakeExeFn = void(VISTLIB_CALL*)(const char* zipPath);
 using ShowClipBoardFn = void(VISTLIB_CALL*)();
+// The capture key by its name in Setup ("Print Screen", "Ctrl+Shift+S", ...);
+// a name that is none of the choices keeps the key as it is. Before Init it
+// only chooses the key Init takes.
+using SetHotkeyFn = void(VISTLIB_CALL*)(const char* keyText);
 
 }  // namespace vistlib
 
@@ -46,5 +50,6 @@ void VISTLIB_CALL VisEdit(const char* scaleDivisor, const char* scaleMultiplier,
 void VISTLIB_CALL AddToZip(const char* fileSpec, const char* zipPath);
 void VISTLIB_CALL MakeExe(const char* zipPath);
 void VISTLIB_CALL ShowClipBoard();
+void VISTLIB_CALL SetHotkey(const char* keyText);
 }
 #endif

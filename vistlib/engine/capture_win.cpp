@@ -6,6 +6,7 @@
 #include "capture_rules.h"
 #include "engine_texts.h"
 #include "library_message.h"
+#include "monitor_query_win.h"
 #include "msg_form_win.h"
 #include "window_walk_win.h"
 
@@ -36,19 +37,45 @@ Palette SystemPalette(HWND window) {
 }
 
 // The cursor as it is now, with its top-left corner at the pointer (where
-// the pointer is, not where its hot spot points).
-void DrawCursor(HDC dc) {
+// the pointer is, not where its hot spot points). `origin` is the screen
+// point at the bitmap's top-left pixel.
+void DrawCursor(HDC dc, Point origin) {
   CURSORINFO info{};
   info.cbSize = sizeof info;
   if (!GetCursorInfo(&info) || info.hCursor == nullptr || !(info.flags & CURSOR_SHOWING)) return;
   Icon copy(CopyIcon(info.hCursor));
   if (!copy) return;
-  DrawIconEx(dc, info.ptScreenPos.x, info.ptScreenPos.y, copy.get(), 0, 0, 0, nullptr, DI_NORMAL);
+  DrawIconEx(dc, info.ptScreenPos.x - origin.x, info.ptScreenPos.y - origin.y, copy.get(), 0, 0, 0,
+             nullptr, DI_NORMAL);
 }
 
 }  // namespace
 
+Bitmap CopyVirtualScreen(HDC source, const vistrel::Rect& virtualScreen,
+                         const std::vector<MonitorInfo>& monitors) {
+  const int width = virtualScreen.Width(), height = virtualScreen.Height();
+  if (source == nullptr || width <= 0 || height <= 0) return Bitmap();
+  Bitmap bitmap(CreateCompatibleBitmap(source, width, height));
+  MemoryDc memory(CreateCompatibleDC(source));
+  if (!bitmap || !memory) return Bitmap();
+  SelectGuard select(memory.get(), bitmap.get());
+  if (!BitBlt(memory.get(), 0, 0, width, height, source, virtualScreen.left, virtualScreen.top,
+              SRCCOPY))
+    return Bitmap();
+  // What the screen device gives where no monitor is, is undefined.
+  Brush brush(CreateSolidBrush(kUncoveredColour));
+  for (const vistrel::Rect& part : UncoveredParts(virtualScreen, monitors)) {
+    const vistrel::Rect r = ToCapturePixels(part, virtualScreen);
+    RECT fill{r.left, r.top, r.right, r.bottom};
+    FillRect(memory.get(), &fill, brush.get());
+  }
+  return bitmap;
+}
+
 void TakeCapture(EngineState& engine, bool drawCursor) {
+  // One screen pixel is one picture pixel on every monitor, and the window
+  // table and the active window are measured in the same pixels.
+  PhysicalPixels physical;
   // Reset: every index reads "No Info" until the walk names it.
   engine.Table.Reset();
 
@@ -65,26 +92,25 @@ void TakeCapture(EngineState& engine, bool drawCursor) {
   engine.ActiveWindowRect =
       ChooseActiveWindowRect(foregroundRect, desktopRect, engine.ActiveWindowRect);
 
+  // Every monitor is copied; the table's rectangles are in the capture's pixels.
+  const DesktopLayout layout = ReadDesktopLayout();
+  const Point origin{layout.virtualScreen.left, layout.virtualScreen.top};
   WindowTableBuild build =
-      BuildWindowTable(WalkTopLevelWindows(msgForm), reinterpret_cast<uintptr_t>(desktop));
+      BuildWindowTable(WalkTopLevelWindows(msgForm), reinterpret_cast<uintptr_t>(desktop), origin);
   engine.Table = std::move(build.table);
 
   Palette palette = SystemPalette(msgForm);
 
-  int width = GetSystemMetrics(SM_CXSCREEN);
-  int height = GetSystemMetrics(SM_CYSCREEN);
   Picture capture;
-  bool copied = false;
-  if (screen) {
-    capture.bitmap.reset(CreateCompatibleBitmap(screen.get(), width, height));
+  capture.bitmap = CopyVirtualScreen(screen.get(), layout.virtualScreen, layout.monitors);
+  const bool copied = !capture.Empty();
+  if (copied && drawCursor) {
     MemoryDc memory(CreateCompatibleDC(screen.get()));
-    if (capture.bitmap && memory) {
+    if (memory) {
       SelectGuard select(memory.get(), capture.bitmap.get());
-      copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY) != FALSE;
-      if (copied && drawCursor) DrawCursor(memory.get());
+      DrawCursor(memory.get(), origin);
     }
   }
-  if (!copied) capture = Picture();
   capture.palette = std::move(palette);
   engine.CaptureBitmap = std::move(capture);
 

@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <exception>
+#include <optional>
 
 #include "capture_rules.h"
 #include "capture_win.h"
 #include "clipboard_transfer_win.h"
 #include "engine_state_win.h"
 #include "engine_texts.h"
+#include "hotkey_choice.h"
 #include "library_message.h"
 #include "msg_form_win.h"
 #include "vistlib.h"
@@ -96,6 +98,19 @@ void __stdcall Cheese(const char* drawCursor) {
 void __stdcall GiveActiveWindow(vistrel::Rect* buffer) {
   vistlib::Guarded([&] {
     if (buffer != nullptr) *buffer = vistlib::Engine().ActiveWindowRect;
+  });
+}
+
+void __stdcall SetHotkey(const char* keyText) {
+  vistlib::Guarded([&] {
+    if (keyText == nullptr) return;
+    const std::optional<vistlib::Hotkey> key = vistlib::ParseHotkey(keyText);
+    if (!key) return;
+    vistlib::EngineState& engine = vistlib::Engine();
+    if (engine.CaptureKeyText == keyText) return;
+    engine.CaptureKey = *key;
+    engine.CaptureKeyText = keyText;
+    if (engine.running) engine.MsgForm->ChangeHotkey();
   });
 }
 

@@ -21,8 +21,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "gdi_win.h"
+#include "hotkey_choice.h"
 #include "msg_form_win.h"
 #include "rect.h"
 #include "window_table.h"
@@ -37,6 +39,9 @@ struct EngineState {
 
   HWND NotifyWindow = nullptr;
   ATOM HotkeyAtom = 0;
+  // The capture key chosen in Setup, and its name there.
+  Hotkey CaptureKey;
+  std::string CaptureKeyText = kDefaultHotkeyText;
   std::unique_ptr<TMsgForm> MsgForm;
 
   // Assigning it to a region bitmap empties that bitmap.

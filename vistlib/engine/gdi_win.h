@@ -46,6 +46,7 @@ struct IconTraits {
 
 using Bitmap = GdiHandle<HBITMAP, GdiObjectTraits>;
 using Palette = GdiHandle<HPALETTE, GdiObjectTraits>;
+using Brush = GdiHandle<HBRUSH, GdiObjectTraits>;
 using MemoryDc = GdiHandle<HDC, MemoryDcTraits>;
 using Icon = GdiHandle<HICON, IconTraits>;
 

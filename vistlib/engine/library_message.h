@@ -14,4 +14,9 @@ void ShowMessage(const std::string& text);
 // that was in place.
 MessageFunction ReplaceMessageFunction(MessageFunction function);
 
+// A question with Yes and No buttons; true for Yes.
+using QuestionFunction = bool (*)(const std::string& text);
+bool AskQuestion(const std::string& text);
+QuestionFunction ReplaceQuestionFunction(QuestionFunction function);
+
 }  // namespace vistlib

@@ -12,6 +12,13 @@ void MessageBoxFunction(const std::string& text) {
 
 MessageFunction g_function = MessageBoxFunction;
 
+bool QuestionBoxFunction(const std::string& text) {
+  return MessageBoxA(nullptr, text.c_str(), kProgramTitle,
+                     MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
+}
+
+QuestionFunction g_question = QuestionBoxFunction;
+
 }  // namespace
 
 void ShowMessage(const std::string& text) { g_function(text); }
@@ -19,6 +26,14 @@ void ShowMessage(const std::string& text) { g_function(text); }
 MessageFunction ReplaceMessageFunction(MessageFunction function) {
   MessageFunction previous = g_function;
   g_function = function != nullptr ? function : MessageBoxFunction;
+  return previous;
+}
+
+bool AskQuestion(const std::string& text) { return g_question(text); }
+
+QuestionFunction ReplaceQuestionFunction(QuestionFunction function) {
+  QuestionFunction previous = g_question;
+  g_question = function != nullptr ? function : QuestionBoxFunction;
   return previous;
 }
 

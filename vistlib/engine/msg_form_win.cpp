@@ -1,9 +1,12 @@
 #include "msg_form_win.h"
 
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "engine_state_win.h"
 #include "engine_texts.h"
+#include "hotkey_trouble.h"
 #include "library_message.h"
 #include "module_win.h"
 
@@ -21,6 +24,27 @@ void RegisterClassOnce() {
   windowClass.lpszClassName = kClassName;
   if (!RegisterClassA(&windowClass))
     throw std::runtime_error("Unable to register the window class for the PrintScreen hotkey.");
+}
+
+std::optional<uint32_t> SnippingSetting() {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (RegGetValueA(HKEY_CURRENT_USER, kSnippingKeyPath, kSnippingValueName, RRF_RT_REG_DWORD,
+                   nullptr, &value, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+// Sets the value to 0 and nothing else; the system's text when that fails.
+std::optional<std::string> TurnOffSnipping() {
+  const DWORD off = 0;
+  const LSTATUS status = RegSetKeyValueA(HKEY_CURRENT_USER, kSnippingKeyPath, kSnippingValueName,
+                                         REG_DWORD, &off, sizeof off);
+  if (status == ERROR_SUCCESS) return std::nullopt;
+  char text[512] = "";
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 static_cast<DWORD>(status), 0, text, sizeof text, nullptr);
+  return std::string(text[0] != '\0' ? text : "error " + std::to_string(status));
 }
 
 }  // namespace
@@ -51,8 +75,40 @@ void TMsgForm::RegisterHotkey(HWND notifyWindow) {
   engine.HotkeyAtom = GlobalAddAtomA(kHotkeyAtomName);
   if (engine.HotkeyAtom == 0) ShowMessage(kAtomErrorText);
   // Tried even without the atom, so both messages can appear.
-  registered_ = RegisterHotKey(window_, engine.HotkeyAtom, 0, kPrintScreenKey) != FALSE;
-  if (!registered_) ShowMessage(kHotkeyErrorText);
+  TakeKey();
+}
+
+void TMsgForm::ChangeHotkey() {
+  if (registered_) {
+    UnregisterHotKey(window_, Engine().HotkeyAtom);
+    registered_ = false;
+  }
+  TakeKey();
+}
+
+void TMsgForm::TakeKey() {
+  EngineState& engine = Engine();
+  const Hotkey key = engine.CaptureKey;
+  registered_ = RegisterHotKey(window_, engine.HotkeyAtom, key.modifiers, key.key) != FALSE;
+  // Say why the key may not come here, and offer to give it back from the
+  // system's snipping tool; the setting changes only when the user says yes.
+  const HotkeyReport report =
+      ReportHotkey(registered_, IsPlainPrintScreen(key) ? SnippingSetting() : std::nullopt,
+                   engine.CaptureKeyText);
+  if (report.text.empty()) return;
+  if (!report.askToTurnOffSnipping) {
+    ShowMessage(report.text);
+    return;
+  }
+  if (!AskQuestion(report.text)) return;
+  if (std::optional<std::string> failure = TurnOffSnipping()) {
+    ShowMessage(SnippingNotChangedText(*failure));
+    return;
+  }
+  if (!registered_) {
+    registered_ = RegisterHotKey(window_, engine.HotkeyAtom, key.modifiers, key.key) != FALSE;
+    if (!registered_) ShowMessage(ReportHotkey(false, std::nullopt).text);
+  }
 }
 
 void TMsgForm::ReleaseHotkey() {

@@ -28,12 +28,16 @@ class TMsgForm {
   void RegisterHotkey(HWND notifyWindow);
   // Unregisters the hot key and deletes the atom; safe to call twice.
   void ReleaseHotkey();
+  // Gives up the key held now and registers the engine's CaptureKey instead.
+  void ChangeHotkey();
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void WMHotKey(WPARAM id);
   void FormClose();
+  // Registers CaptureKey under the atom and says what stands in its way.
+  void TakeKey();
 
   HWND window_ = nullptr;
   bool registered_ = false;

@@ -43,7 +43,9 @@ bool ChildQualifies(const WindowFacts& c) {
 
 class Builder {
  public:
-  explicit Builder(uintptr_t desktop) : desktop_(desktop) { result_.table.Reset(); }
+  Builder(uintptr_t desktop, Point origin) : desktop_(desktop), origin_(origin) {
+    result_.table.Reset();
+  }
 
   void AddTopLevel(const WindowFacts& window) {
     if (!TopLevelQualifies(window)) return;
@@ -82,13 +84,14 @@ class Builder {
     WindowTable& t = result_.table;
     int index = ++t.WindowCount;
     t.WindowHandles[index] = window.handle;
-    t.WindowRects[index] = window.rect;
+    t.WindowRects[index] = Offset(window.rect, -origin_.x, -origin_.y);
     t.WindowNames[index] = std::move(name);
     t.WindowSelected[index] = 0;
     t.WindowBorderState[index] = 0;
   }
 
   uintptr_t desktop_;
+  Point origin_;
   int reserved_ = 0;
   WindowTableBuild result_;
 };
@@ -96,8 +99,8 @@ class Builder {
 }  // namespace
 
 WindowTableBuild BuildWindowTable(const std::vector<WindowFacts>& topLevelBottomUp,
-                                  uintptr_t desktopHandle) {
-  Builder builder(desktopHandle);
+                                  uintptr_t desktopHandle, Point captureOrigin) {
+  Builder builder(desktopHandle, captureOrigin);
   for (const WindowFacts& window : topLevelBottomUp) builder.AddTopLevel(window);
   return builder.Take();
 }

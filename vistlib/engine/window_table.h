@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "monitor_layout.h"
 #include "rect.h"
 
 namespace vistlib {
@@ -66,8 +67,11 @@ struct WindowTableBuild {
 // positive size (otherwise its children are skipped with it); a child when it
 // is visible, not minimised, enabled and of non-zero size. `desktopHandle`
 // names the desktop window, which is called "Desktop" if it turns up.
+// Rectangles are stored in the capture's pixels: `captureOrigin` is the screen
+// point that became the capture's top-left pixel (the virtual screen's corner,
+// negative when a monitor lies left of or above the primary one).
 WindowTableBuild BuildWindowTable(const std::vector<WindowFacts>& topLevelBottomUp,
-                                  uintptr_t desktopHandle);
+                                  uintptr_t desktopHandle, Point captureOrigin = {});
 
 // A window title as the table shows it: at most 511 characters, without
 // leading or trailing blanks and control characters.

@@ -17,6 +17,7 @@ int CropStyleForAreaMode(int areaMode) {
   switch (areaMode) {
     case 0: return 1;
     case 1: return 0;
+    case 3: return 3;
     default: return 2;
   }
 }
@@ -25,6 +26,7 @@ int AreaModeForCropStyle(int cropStyle) {
   switch (cropStyle) {
     case 0: return 1;
     case 1: return 0;
+    case 3: return 3;
     default: return 2;
   }
 }

@@ -25,7 +25,8 @@ CloseAction DecideClose(CloseReason reason, bool quitting, bool endRequested);
 
 // The selector's options and the wizard's crop styles count differently:
 // option 0 full screen, 1 active window, 2 drawn area; crop style 0 active
-// window, 1 full screen, 2 drawn area.
+// window, 1 full screen, 2 drawn area. Option 3 and crop style 3 are both the
+// monitor the pointer was on.
 int CropStyleForAreaMode(int areaMode);
 int AreaModeForCropStyle(int cropStyle);
 

@@ -12,8 +12,10 @@
 #include "conversion_client_win.h"
 #include "countdown.h"
 #include "fx_exchange_win.h"
+#include "monitor_query_win.h"
 #include "number_text.h"
 #include "program_settings_win.h"
+#include "setup_settings.h"
 #include "pump_win.h"
 #include "recent_captures.h"
 #include "setup_dialog_win.h"
@@ -45,6 +47,15 @@ class HourglassPointer {
  private:
   HCURSOR saved_;
 };
+
+// A rectangle of capture pixels in the twips the crop rectangles are kept in.
+TwipsRect PixelsToTwips(const Rect& r) {
+  const double tx = TwipsPerPixelX;
+  const double ty = TwipsPerPixelY;
+  return {RoundToInt32(r.left * tx).value_or(0), RoundToInt32(r.top * ty).value_or(0),
+          RoundToInt32(r.right * tx - r.left * tx).value_or(0),
+          RoundToInt32(r.bottom * ty - r.top * ty).value_or(0)};
+}
 
 int Message(const std::string& text, UINT style, const char* caption = kAppTitle) {
   return MessageBoxA(nullptr, text.c_str(), caption, style | MB_SETFOREGROUND);
@@ -97,7 +108,9 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments,
   CreateSelectorControls();
   // 6.
   EnableEdit(false);
-  // 7. From here on Print Screen reaches Form_MouseMove.
+  // 7. From here on the capture key (Print Screen unless Setup chose another)
+  // reaches Form_MouseMove.
+  VistlibClient::Instance().SetHotkey(StoredHotkey(ProgramSettings()));
   VistlibClient::Instance().Init(window_);
   // 8. Without the conversion component only bitmaps can be saved.
   if (!TheConversionComponent().Create()) {
@@ -294,11 +307,14 @@ bool Mainform::TakeCapture() {
   ClearScreenPicture();
   InvalidateRect(projektion_, nullptr, TRUE);
   DoEvents();
-  // 5.
-  screenWidth_ = GetSystemMetrics(SM_CXSCREEN);
-  screenHeight_ = GetSystemMetrics(SM_CYSCREEN);
+  // 5. The capture spans every monitor; the desktop is read just before it,
+  // so the pointer's monitor is the one it is on at the moment of the capture.
+  const vistlib::DesktopLayout layout = vistlib::ReadDesktopLayout();
+  screenWidth_ = layout.virtualScreen.Width();
+  screenHeight_ = layout.virtualScreen.Height();
   FullScreenTwips = {0, 0, RoundToInt32(screenWidth_ * double(TwipsPerPixelX)).value_or(0),
                      RoundToInt32(screenHeight_ * double(TwipsPerPixelY)).value_or(0)};
+  PointerMonitorTwips = PixelsToTwips(layout.PointerMonitorInCapture());
   // 6.
   const bool showCursor = SettingIsTrue(settings.GetSetting("Divers", "ShowCursor", "True"));
   VistlibClient::Instance().Cheese(showCursor ? "1" : "0");
@@ -313,16 +329,13 @@ bool Mainform::TakeCapture() {
     HaveCapture = true;
     EnableEdit(false);
     // 10, 11.
-    Rect active = VistlibClient::Instance().GiveActiveWindow();
-    const double tx = TwipsPerPixelX;
-    const double ty = TwipsPerPixelY;
-    ActiveWindowTwips = {RoundToInt32(active.left * tx).value_or(0),
-                         RoundToInt32(active.top * ty).value_or(0),
-                         RoundToInt32(active.right * tx - active.left * tx).value_or(0),
-                         RoundToInt32(active.bottom * ty - active.top * ty).value_or(0)};
+    // The library gives screen coordinates; the crop wants the window's part
+    // on the monitors, in the capture's pixels.
+    ActiveWindowTwips =
+        PixelsToTwips(layout.WindowInCapture(VistlibClient::Instance().GiveActiveWindow()));
     // 12. The remembered area choice; text that names no option counts as the full screen.
     double wahl = Val(settings.GetSetting("Divers", "Wahl", "0"));
-    int mode = (wahl == 1 || wahl == 2) ? static_cast<int>(wahl) : 0;
+    int mode = (wahl == 1 || wahl == 2 || wahl == 3) ? static_cast<int>(wahl) : 0;
     ApplyAreaChoice(mode);
     // 13.
     wizard::ResetCurrentPage();
@@ -580,6 +593,7 @@ LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case ids::kAuswahl0:
         case ids::kAuswahl0 + 1:
         case ids::kAuswahl0 + 2:
+        case ids::kAuswahl0 + 3:
           if (HIWORD(wParam) == BN_CLICKED) AuswahlClick(LOWORD(wParam) - ids::kAuswahl0);
           return 0;
         case ids::kZoom:

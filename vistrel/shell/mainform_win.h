@@ -111,7 +111,8 @@ class Mainform {
   // Selector controls and state
   HFONT font_ = nullptr;
   HWND topFrame_ = nullptr;
-  HWND auswahl_[3] = {};
+  static constexpr int kAreaModes = 4;  // full screen, window, drawn area, pointer's monitor
+  HWND auswahl_[kAreaModes] = {};
   HWND ok_ = nullptr;
   HWND zoomFrame_ = nullptr;
   HWND zoom_ = nullptr;

@@ -61,7 +61,9 @@ ShapeRect ShapeForCropStyle(int cropStyle, const SelectorGeometry& g, double z, 
     const TwipsRect& full = FullScreenTwips;
     return {double(full.left), double(full.top), double(full.width), double(full.height)};
   }
-  const TwipsRect& area = cropStyle == 0 ? ActiveWindowTwips : SelectionTwips;
+  const TwipsRect& area = cropStyle == 0   ? ActiveWindowTwips
+                          : cropStyle == 3 ? PointerMonitorTwips
+                                           : SelectionTwips;
   ShapeRect shape;
   shape.left = area.left * z + scroll.h * z * g.twipsPerPixelX;
   shape.top = area.top * z + scroll.v * z * g.twipsPerPixelY;

@@ -60,7 +60,7 @@ ScrollRange HorizontalRange(const SelectorGeometry& g, double z);
 ScrollRange VerticalRange(const SelectorGeometry& g, double z);
 
 // The outline shown for the wizard's crop style (0 active window, 1 full
-// screen, 2 drawn area), in view twips.
+// screen, 2 drawn area, 3 the pointer's monitor), in view twips.
 ShapeRect ShapeForCropStyle(int cropStyle, const SelectorGeometry& g, double z, Scroll scroll);
 
 // A rectangle drawn with the mouse on the view.

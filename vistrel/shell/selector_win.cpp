@@ -80,12 +80,15 @@ void Mainform::CreateSelectorControls() {
 
   topFrame_ = Child(window_, "BUTTON", "Area", BS_GROUPBOX, 0, 0, 600, kPanelHeight - 4,
                     ids::kTopFrame, instance_, font_);
-  const char* const captions[3] = {"&full screen", "active window", "cursor selection"};
-  const int xs[3] = {14, 124, 244};
-  const int ws[3] = {104, 114, 130};
-  for (int i = 0; i < 3; ++i) {
+  // Two rows: the three first options, and under them the pointer's monitor.
+  const char* const captions[kAreaModes] = {"&full screen", "active window", "cursor selection",
+                                            "monitor under the pointer"};
+  const int xs[kAreaModes] = {14, 124, 244, 14};
+  const int ys[kAreaModes] = {18, 18, 18, 42};
+  const int ws[kAreaModes] = {104, 114, 130, 230};
+  for (int i = 0; i < kAreaModes; ++i) {
     auswahl_[i] = Child(window_, "BUTTON", captions[i],
-                        BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0), xs[i], 30,
+                        BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0), xs[i], ys[i],
                         ws[i], 22, ids::kAuswahl0 + i, instance_, font_);
   }
   zoomFrame_ = Child(window_, "BUTTON", "Zoom", BS_GROUPBOX, 386, 6, 128, kPanelHeight - 14,
@@ -270,14 +273,17 @@ void Mainform::AuswahlClick(int mode) {
   areaMode_ = mode;
   wizard::SetCropStyle(CropStyleForAreaMode(mode));
   ZoomChange();
-  const TwipsRect& area = mode == 0 ? FullScreenTwips : mode == 1 ? ActiveWindowTwips
-                                                                   : SelectionTwips;
+  const TwipsRect& area = mode == 0   ? FullScreenTwips
+                          : mode == 1 ? ActiveWindowTwips
+                          : mode == 3 ? PointerMonitorTwips
+                                      : SelectionTwips;
   wizard::SetCropRect(area);
 }
 
 void Mainform::ApplyAreaChoice(int mode) {
-  if (mode < 0 || mode > 2) mode = 0;
-  for (int i = 0; i < 3; ++i) Button_SetCheck(auswahl_[i], i == mode ? BST_CHECKED : BST_UNCHECKED);
+  if (mode < 0 || mode >= kAreaModes) mode = 0;
+  for (int i = 0; i < kAreaModes; ++i)
+    Button_SetCheck(auswahl_[i], i == mode ? BST_CHECKED : BST_UNCHECKED);
   AuswahlClick(mode);
 }
 
@@ -302,6 +308,13 @@ int Mainform::ShowSelectorModal(HWND owner, int auswahl, HBITMAP wholePic) {
   // The view shows the picture just given.
   SetScrollPos(vScroll_, SB_CTL, ScrollPos(vScroll_), TRUE);
   ZoomChange();
+  // A capture of several monitors opens at the one the pointer was on.
+  const TwipsRect& monitor = PointerMonitorTwips;
+  if (wholePic && monitor.width > 0 && monitor.height > 0 && !(monitor == FullScreenTwips)) {
+    SetScrollPos(hScroll_, SB_CTL, RoundToInt32(monitor.left / TwipsPerPixelX).value_or(0), TRUE);
+    SetScrollPos(vScroll_, SB_CTL, RoundToInt32(monitor.top / TwipsPerPixelY).value_or(0), TRUE);
+    ZoomChange();
+  }
 
   HWND wizardWindow = owner ? owner : wizard::WizardWindow();
   if (wizardWindow) EnableWindow(wizardWindow, FALSE);

@@ -16,4 +16,5 @@
 #define IDC_SMTPSECURITY 1331
 #define IDC_SMTPUSER 1332
 #define IDC_SMTPPASSWORD 1333
+#define IDC_HOTKEY 1334
 // "&Ok" is IDOK and "&Cancel" IDCANCEL, so that Enter and Escape work.

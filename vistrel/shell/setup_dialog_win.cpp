@@ -3,6 +3,7 @@
 #include <string>
 
 #include "autostart_win.h"
+#include "hotkey_choice.h"
 #include "mail_password_win.h"
 #include "mail_settings_finder_win.h"
 #include "program_settings_win.h"
@@ -11,6 +12,7 @@
 #include "setup_settings.h"
 #include "shell_forms_win.h"
 #include "shell_state.h"
+#include "vistlib_client_win.h"
 #include "wizard_win.h"
 
 namespace vistrel {
@@ -94,6 +96,12 @@ void Load(HWND dialog) {
   Check(dialog, IDC_ENDAFTERSHOT, values.endAfterShot);
   Check(dialog, IDC_INCLUDEMOUSECURSOR, values.includeMouseCursor);
   Check(dialog, IDC_AUTOSTART, values.autostart);
+  const HWND hotkey = GetDlgItem(dialog, IDC_HOTKEY);
+  for (const std::string& choice : vistlib::HotkeyChoices()) {
+    SendMessageA(hotkey, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.c_str()));
+  }
+  SendMessageA(hotkey, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(values.hotkey.c_str()));
 }
 
 SetupValues Read(HWND dialog) {
@@ -115,6 +123,8 @@ SetupValues Read(HWND dialog) {
   values.endAfterShot = Checked(dialog, IDC_ENDAFTERSHOT);
   values.includeMouseCursor = Checked(dialog, IDC_INCLUDEMOUSECURSOR);
   values.autostart = Checked(dialog, IDC_AUTOSTART);
+  const std::string hotkey = ItemText(dialog, IDC_HOTKEY);
+  if (vistlib::ParseHotkey(hotkey)) values.hotkey = hotkey;
   return values;
 }
 
@@ -127,7 +137,10 @@ void Save(HWND dialog) {
     Check(dialog, IDC_AUTOSTART, ApplyAutostartChoice(dialog, wanted));
   };
   host.refreshSizes = [] { wizard::RefreshUnits(); };
-  SaveSetupSettings(ProgramSettings(), Read(dialog), host);
+  const SetupValues values = Read(dialog);
+  SaveSetupSettings(ProgramSettings(), values, host);
+  // The new key works at once; the library says when it cannot be had.
+  VistlibClient::Instance().SetHotkey(values.hotkey);
   DialogOpen = false;
 }
 

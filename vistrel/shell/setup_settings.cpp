@@ -1,6 +1,7 @@
 #include "setup_settings.h"
 
 #include "autostart.h"
+#include "hotkey_choice.h"
 #include "number_text.h"
 #include "registry_module.h"
 #include "smtp_client.h"
@@ -53,7 +54,13 @@ SetupValues LoadSetupSettings(SettingsStore& store, RegistryBackend& registry,
   values.endAfterShot = StoredInteger(store, "Divers", "EndAfterShot", "0") != 0;
   values.includeMouseCursor = SettingIsTrue(store.GetSetting("Divers", "ShowCursor", "True"));
   values.autostart = !autostartData.empty() && AutostartEntryMatches(registry, autostartData);
+  values.hotkey = StoredHotkey(store);
   return values;
+}
+
+std::string StoredHotkey(const SettingsStore& store) {
+  const std::string stored = store.GetSetting("Divers", "HotKey", vistlib::kDefaultHotkeyText);
+  return vistlib::ParseHotkey(stored) ? stored : vistlib::kDefaultHotkeyText;
 }
 
 void ReloadMailFields(const SettingsStore& store, SetupValues& values) {
@@ -90,6 +97,7 @@ void SaveSetupSettings(SettingsStore& store, const SetupValues& values, const Se
   // Every capture reads this setting, so storing it is what switches the cursor.
   store.SaveSetting("Divers", "ShowCursor", values.includeMouseCursor ? "True" : "False");
   store.SaveSetting("Divers", "EndAfterShot", Flag(values.endAfterShot));
+  store.SaveSetting("Divers", "HotKey", values.hotkey);
   if (host.copyNotShow) {
     for (int page = 0; page < kSetupPageCount; ++page) host.copyNotShow(page, values.notShow[page]);
   }

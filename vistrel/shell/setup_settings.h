@@ -32,7 +32,11 @@ struct SetupValues {
   bool endAfterShot = false;
   bool includeMouseCursor = true;
   bool autostart = false;
+  std::string hotkey = "Print Screen";  // the capture key's name
 };
+
+// The stored capture key, or Print Screen when none (or no valid one) is stored.
+std::string StoredHotkey(const SettingsStore& store);
 
 // Reads every value in the dialog's load order. `dialogOpened` runs where the
 // dialog marks itself open (after the unit, before the mail fields). Between

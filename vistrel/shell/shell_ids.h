@@ -4,7 +4,7 @@
 namespace vistrel::ids {
 
 // Area selector (the main window)
-inline constexpr int kAuswahl0 = 1001;  // ..1003
+inline constexpr int kAuswahl0 = 1001;  // ..1004
 inline constexpr int kOk = 1010;
 inline constexpr int kZoom = 1011;
 inline constexpr int kZoomScroll = 1012;

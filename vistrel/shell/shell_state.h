@@ -49,6 +49,8 @@ inline float TwipsPerPixelY = 15.0f;
 inline TwipsRect FullScreenTwips;
 inline TwipsRect ActiveWindowTwips;
 inline TwipsRect SelectionTwips;
+// The monitor the pointer was on when the capture was taken.
+inline TwipsRect PointerMonitorTwips;
 
 // The outline last drawn in the area selector, in view twips, and the view's
 // twips per pixel then; all 0 until the user draws one. The print dump reports them.

@@ -52,6 +52,9 @@ void VistlibClient::AddToZip(const std::string& fileSpec, const std::string& zip
 void VistlibClient::MakeExe(const std::string& zipPath) {
   As<vistlib::MakeExeFn>(Function("MakeExe"))(zipPath.c_str());
 }
+void VistlibClient::SetHotkey(const std::string& keyText) {
+  As<vistlib::SetHotkeyFn>(Function("SetHotkey"))(keyText.c_str());
+}
 void VistlibClient::ShowClipBoard() { As<vistlib::ShowClipBoardFn>(Function("ShowClipBoard"))(); }
 
 }  // namespace vistrel

@@ -21,6 +21,7 @@ class VistlibClient {
   void AddToZip(const std::string& fileSpec, const std::string& zipPath);
   void MakeExe(const std::string& zipPath);
   void ShowClipBoard();
+  void SetHotkey(const std::string& keyText);
 
  private:
   VistlibClient() = default;

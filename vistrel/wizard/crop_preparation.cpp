@@ -23,6 +23,10 @@ CropPlan PlanCrop(const CropInputs& in) {
       plan.cropRect = in.selection;
       plan.zeroBeforePaint = IsZeroSize(in.selection);
       break;
+    case kPointerMonitorCropStyle:
+      plan.source = CropPlan::Source::Region;
+      plan.cropRect = in.pointerMonitor;
+      break;
     default:
       break;
   }
@@ -30,12 +34,14 @@ CropPlan PlanCrop(const CropInputs& in) {
 }
 
 TwipsRect CropStyleRect(int cropStyle, const TwipsRect& activeWindow, const TwipsRect& fullScreen,
-                        const TwipsRect& selection) {
+                        const TwipsRect& selection, const TwipsRect& pointerMonitor) {
   switch (cropStyle) {
     case 0:
       return activeWindow;
     case 1:
       return fullScreen;
+    case kPointerMonitorCropStyle:
+      return pointerMonitor;
     default:
       return selection;
   }

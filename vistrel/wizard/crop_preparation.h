@@ -20,10 +20,11 @@ struct CropPlan {
 
 struct CropInputs {
   bool useEditor = false;
-  int cropStyle = 0;  // 0 active window, 1 full screen, 2 selected area, -1 none
+  // 0 active window, 1 full screen, 2 selected area, 3 the pointer's monitor, -1 none
+  int cropStyle = 0;
   int32_t tempWidth = 0, tempHeight = 0;    // TempPic, twips
   int32_t wholeWidth = 0, wholeHeight = 0;  // WholePic, twips
-  TwipsRect activeWindow, fullScreen, selection;
+  TwipsRect activeWindow, fullScreen, selection, pointerMonitor;
 };
 
 CropPlan PlanCrop(const CropInputs& in);
@@ -33,8 +34,12 @@ inline bool IsZeroSize(const TwipsRect& rect) { return rect.width == 0 || rect.h
 inline constexpr const char* kZeroSizeMessage =
     "You've set the screen-shot size to zero. Any output will be empty!";
 
-// The rectangle of a crop style (SetCropRect): active window, full screen, selection.
+inline constexpr int kPointerMonitorCropStyle = 3;
+inline constexpr int kCropStyleCount = 4;
+
+// The rectangle of a crop style (SetCropRect): active window, full screen,
+// selection, the monitor the pointer was on.
 TwipsRect CropStyleRect(int cropStyle, const TwipsRect& activeWindow, const TwipsRect& fullScreen,
-                        const TwipsRect& selection);
+                        const TwipsRect& selection, const TwipsRect& pointerMonitor);
 
 }  // namespace vistrel::wizard

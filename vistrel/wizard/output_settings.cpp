@@ -88,7 +88,7 @@ void OutputSettings::OpenWizard() {
   // 8. Name, the shell's area choice, unit and selection text.
   controls_.Apply(Field::Name, 0, store_.GetSetting(kDivers, "Name", "Vistrel"));
   const auto wahl = RoundToInt32(Val(store_.GetSetting(kDivers, "Wahl", "0")));
-  controls_.ApplyAreaChoice(wahl && *wahl >= 0 && *wahl <= 2 ? *wahl : 0);
+  controls_.ApplyAreaChoice(wahl && *wahl >= 0 && *wahl <= 3 ? *wahl : 0);
   controls_.LoadScaleSystem();
   controls_.ShowSelection();
 
@@ -96,7 +96,8 @@ void OutputSettings::OpenWizard() {
   controls_.Apply(Field::UseCropOrEdit, 0,
                   Val(store_.GetSetting(kAutomate, "UseCropOrEdit", "1")) == 0 ? "0" : "1");
   const std::string style = store_.GetSetting(kAutomate, "CropStyle", "0");
-  if (style == "0" || style == "1" || style == "2") controls_.Apply(Field::CropStyle, 0, style);
+  if (style == "0" || style == "1" || style == "2" || style == "3")
+    controls_.Apply(Field::CropStyle, 0, style);
 
   // 10. Print stretch, before the walk: with the pages hidden, the walk's own
   // automatic print reads this box.

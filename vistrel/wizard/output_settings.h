@@ -26,7 +26,7 @@ enum class Field {
   SaveAsExe,       // CompileZipSave
   FileFormat,      // list index 0..5
   UseCropOrEdit,   // "0" editor, "1" autocropping
-  CropStyle,       // "0".."2"; empty when no option is chosen
+  CropStyle,       // "0".."3"; empty when no option is chosen
   StretchToPage,   // StretchPrint
   MailTo,          // the recipient box's text
 };

@@ -104,6 +104,7 @@ void Wizard::PrepareCrop() {
   in.activeWindow = ActiveWindowTwips;
   in.fullScreen = FullScreenTwips;
   in.selection = SelectionTwips;
+  in.pointerMonitor = PointerMonitorTwips;
   const CropPlan plan = PlanCrop(in);
   switch (plan.source) {
     case CropPlan::Source::Nothing:
@@ -209,7 +210,7 @@ void Wizard::OnUseCropOrEdit(bool editor) {
   SetChecked(1, IDC_USECROPOREDIT1, !editor);
   Enable(1, IDC_PRIVGETSELECTIONWINDOW, editor);
   Enable(1, IDC_AUTOMATE0, editor);
-  for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_SELECTAREA,
+  for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_CROPSTYLE3, IDC_SELECTAREA,
                  IDC_SELECTIONDISP})
     Enable(1, id, !editor);
 }

@@ -171,21 +171,29 @@ void Wizard::CloseWizard() {
   if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
 }
 
+namespace {
+// The pointer's monitor came after the first three, so its option has its own id.
+int CropStyleControl(int style) {
+  return style == kPointerMonitorCropStyle ? IDC_CROPSTYLE3 : IDC_CROPSTYLE0 + style;
+}
+}  // namespace
+
 int Wizard::CropStyle() const {
-  for (int style = 0; style < 3; ++style)
-    if (Checked(1, IDC_CROPSTYLE0 + style)) return style;
+  for (int style = 0; style < kCropStyleCount; ++style)
+    if (Checked(1, CropStyleControl(style))) return style;
   return -1;
 }
 
 void Wizard::SetCropStyle(int style) {
-  if (style < 0 || style > 2) return;
-  for (int other = 0; other < 3; ++other) SetChecked(1, IDC_CROPSTYLE0 + other, other == style);
+  if (style < 0 || style >= kCropStyleCount) return;
+  for (int other = 0; other < kCropStyleCount; ++other)
+    SetChecked(1, CropStyleControl(other), other == style);
   ShowSelection();
 }
 
 void Wizard::ShowSelection() {
-  const TwipsRect rect =
-      CropStyleRect(CropStyle(), ActiveWindowTwips, FullScreenTwips, SelectionTwips);
+  const TwipsRect rect = CropStyleRect(CropStyle(), ActiveWindowTwips, FullScreenTwips,
+                                       SelectionTwips, PointerMonitorTwips);
   LoadScaleSystem();
   SetDlgItemTextA(pages_[1], IDC_SELECTIONDISP,
                   SelectionDisplayText(rect.width, rect.height, scale_.twipsPerUnit,
@@ -442,6 +450,9 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
     case IDC_CROPSTYLE1:
     case IDC_CROPSTYLE2:
       if (code == BN_CLICKED) SetCropStyle(id - IDC_CROPSTYLE0);
+      break;
+    case IDC_CROPSTYLE3:
+      if (code == BN_CLICKED) SetCropStyle(kPointerMonitorCropStyle);
       break;
     case IDC_SELECTAREA:
       if (code == BN_CLICKED) OnSelectArea();

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "hotkey_choice.h"
+
 namespace vistlib {
 namespace {
 
@@ -40,6 +45,23 @@ TEST(CursorRequested, OnlyTheTextOneDrawsTheCursor) {
     EXPECT_FALSE(CursorRequested(other)) << '"' << other << '"';
   }
   EXPECT_FALSE(CursorRequested(nullptr));
+}
+
+TEST(HotkeyChoice, EveryChoiceNamesItsModifiersAndKey) {
+  const std::vector<std::string> choices = HotkeyChoices();
+  ASSERT_EQ(choices.size(), 30u);
+  EXPECT_EQ(choices.front(), "Print Screen");
+  EXPECT_EQ(ParseHotkey("Print Screen"), (Hotkey{0, 0x2C}));
+  EXPECT_EQ(ParseHotkey("Ctrl+Print Screen"), (Hotkey{0x2, 0x2C}));
+  EXPECT_EQ(ParseHotkey("Alt+Print Screen"), (Hotkey{0x1, 0x2C}));
+  EXPECT_EQ(ParseHotkey("Shift+Print Screen"), (Hotkey{0x4, 0x2C}));
+  EXPECT_EQ(ParseHotkey("Ctrl+Shift+A"), (Hotkey{0x6, 'A'}));
+  EXPECT_EQ(ParseHotkey("Ctrl+Shift+Z"), (Hotkey{0x6, 'Z'}));
+  for (const char* other : {"", "Print", "Ctrl+Shift+", "Ctrl+Shift+1", "S", "Print Screen "})
+    EXPECT_FALSE(ParseHotkey(other)) << '"' << other << '"';
+  // Only the plain key is the one the snipping tool takes.
+  EXPECT_TRUE(IsPlainPrintScreen(*ParseHotkey("Print Screen")));
+  EXPECT_FALSE(IsPlainPrintScreen(*ParseHotkey("Ctrl+Print Screen")));
 }
 
 }  // namespace

@@ -57,6 +57,18 @@ TEST(WindowTable, RectsAndNamesStayWithTheirEntriesAfterTheChildrenAreReversed) 
   EXPECT_EQ(t.WindowNames[3], "upper");
 }
 
+TEST(WindowTable, RectsAreInCapturePixelsWhenTheVirtualScreenStartsLeftAndAbove) {
+  // A monitor at -1280,-200: screen -1280,-200 is capture pixel 0,0.
+  WindowFacts left = Window(1, "left", {-1200, -100, -800, 300});
+  left.children = {Window(2, "button", {-1190, -90, -1100, -60})};
+  WindowFacts primary = Window(3, "primary", {100, 50, 400, 250});
+  WindowTable t = BuildWindowTable({left, primary}, 0, Point{-1280, -200}).table;
+  ASSERT_EQ(t.WindowCount, 3);
+  EXPECT_EQ(t.WindowRects[1], (Rect{80, 100, 480, 500}));
+  EXPECT_EQ(t.WindowRects[2], (Rect{90, 110, 180, 140}));
+  EXPECT_EQ(t.WindowRects[3], (Rect{1380, 250, 1680, 450}));
+}
+
 TEST(WindowTable, TopLevelSkipRulesDropTheWindowTogetherWithItsChildren) {
   std::vector<WindowFacts> windows;
   auto withChild = [&](WindowFacts w) {

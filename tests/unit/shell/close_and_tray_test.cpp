@@ -26,7 +26,9 @@ TEST(CloseRequest, AreaModeAndCropStyleMapBothWays) {
   EXPECT_EQ(CropStyleForAreaMode(0), 1);
   EXPECT_EQ(CropStyleForAreaMode(1), 0);
   EXPECT_EQ(CropStyleForAreaMode(2), 2);
-  for (int mode = 0; mode < 3; ++mode) {
+  // The pointer's monitor is option 3 and crop style 3.
+  EXPECT_EQ(CropStyleForAreaMode(3), 3);
+  for (int mode = 0; mode < 4; ++mode) {
     EXPECT_EQ(AreaModeForCropStyle(CropStyleForAreaMode(mode)), mode);
   }
 }

@@ -95,6 +95,7 @@ TEST_F(SetupSettingsTest, LoadReadsInTheDialogsOrder) {
   expected.push_back("get Divers/EndAfterShot");
   expected.push_back("get Divers/ShowCursor");
   expected.push_back("registry");
+  expected.push_back("get Divers/HotKey");
   EXPECT_EQ(log_, expected);
 }
 
@@ -136,6 +137,19 @@ TEST_F(SetupSettingsTest, StoredTextsReadAsTheBoxesShowThem) {
   }
 }
 
+TEST_F(SetupSettingsTest, TheCaptureKeyIsOneOfTheChoicesOrPrintScreen) {
+  EXPECT_EQ(Load().hotkey, "Print Screen");
+  for (const auto& [stored, shown] :
+       {std::pair{"Ctrl+Shift+S", "Ctrl+Shift+S"},
+        std::pair{"Alt+Print Screen", "Alt+Print Screen"},
+        // A letter with Shift alone would only type a capital; unknown texts give the default.
+        std::pair{"Shift+S", "Print Screen"}, std::pair{"ctrl+shift+s", "Print Screen"},
+        std::pair{"", "Print Screen"}}) {
+    store_.values["Divers/HotKey"] = stored;
+    EXPECT_EQ(Load().hotkey, shown) << stored;
+  }
+}
+
 TEST_F(SetupSettingsTest, APortInTheServerTextShowsInThePortField) {
   // The server text's port is the one a send uses, so it is the one shown.
   for (const auto& [server, host, port] :
@@ -170,6 +184,7 @@ TEST_F(SetupSettingsTest, SaveStoresInOrderWithTheirStoredForms) {
   values.includeMouseCursor = false;
   values.endAfterShot = true;
   values.autostart = true;
+  values.hotkey = "Ctrl+Shift+S";
   SetupSaveHost host;
   host.copyNotShow = [this](int page, bool on) {
     log_.push_back("wizard box " + std::to_string(page) + (on ? " on" : " off"));
@@ -186,6 +201,7 @@ TEST_F(SetupSettingsTest, SaveStoresInOrderWithTheirStoredForms) {
   }
   expected.push_back("set Divers/ShowCursor=False");
   expected.push_back("set Divers/EndAfterShot=1");
+  expected.push_back("set Divers/HotKey=Ctrl+Shift+S");
   for (int page = 0; page < 7; ++page) {
     expected.push_back("wizard box " + std::to_string(page) + (values.notShow[page] ? " on" : " off"));
   }

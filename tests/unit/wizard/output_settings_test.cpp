@@ -230,6 +230,15 @@ TEST_F(SettingsTest, UnknownCropStyleKeepsThePreviousChoice) {
   EXPECT_EQ(controls.Value(Field::CropStyle, 0), "1");
 }
 
+TEST_F(SettingsTest, ThePointersMonitorIsAStoredCropStyle) {
+  store.Set("Automate", "CropStyle", "3");
+  settings.OpenWizard();
+  EXPECT_EQ(controls.Value(Field::CropStyle, 0), "3");
+  store.Set("Automate", "CropStyle", "4");
+  settings.OpenWizard();
+  EXPECT_EQ(controls.Value(Field::CropStyle, 0), "3");
+}
+
 TEST_F(SettingsTest, EditorChosenOnlyByAStoredZero) {
   store.Set("Automate", "UseCropOrEdit", "0");
   settings.OpenWizard();
@@ -335,6 +344,17 @@ TEST(CropPlanTest, EachStyleTakesItsRectangle) {
   EXPECT_EQ(plan.cropRect, in.selection);
   EXPECT_TRUE(plan.zeroBeforePaint) << "a zero-height selection warns before painting";
   EXPECT_TRUE(IsZeroSize(plan.cropRect)) << "and again at the size check";
+
+  // The pointer's monitor is a region of the whole capture, like a window.
+  in.pointerMonitor = {28800, 0, 19200, 16200};
+  in.cropStyle = kPointerMonitorCropStyle;
+  plan = PlanCrop(in);
+  EXPECT_EQ(plan.source, CropPlan::Source::Region);
+  EXPECT_EQ(plan.cropRect, in.pointerMonitor);
+  EXPECT_FALSE(plan.zeroBeforePaint);
+  EXPECT_EQ(
+      CropStyleRect(kPointerMonitorCropStyle, in.activeWindow, {}, in.selection, in.pointerMonitor),
+      in.pointerMonitor);
 
   in.cropStyle = -1;
   EXPECT_EQ(PlanCrop(in).source, CropPlan::Source::Nothing);

@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "capture_win.h"
 #include "engine_state_win.h"
 #include "engine_test_support_win.h"
 #include "engine_texts.h"
+#include "monitor_layout.h"
 #include "vistlib.h"
 
 namespace {
@@ -232,3 +234,59 @@ TEST_F(CaptureTest, EachCaptureStartsANewTable) {
 }
 
 }  // namespace
+
+// The copy of a desktop whose monitors lie left of and above the primary one:
+// a memory context stands in for the screen, its origin moved so that screen
+// coordinates -300,-100 are its first pixel.
+TEST(CopyVirtualScreen, NegativeOriginsComeOutPixelExactWithTheGapFilled) {
+  // A 300x100 monitor at -300,-100..0,0 and the 200x150 primary at 0,0,
+  // with a 50-pixel gap right of the primary reaching to a 100x150 monitor.
+  const std::vector<vistlib::MonitorInfo> monitors{{{-300, -100, 0, 0}, 96, false},
+                                                   {{0, 0, 200, 150}, 144, true},
+                                                   {{250, 0, 350, 150}, 96, false}};
+  const vistrel::Rect virtualScreen = vistlib::VirtualScreen(monitors);
+  ASSERT_EQ(virtualScreen, (vistrel::Rect{-300, -100, 350, 150}));
+
+  HDC screen = GetDC(nullptr);
+  HDC source = CreateCompatibleDC(screen);
+  HBITMAP device = CreateCompatibleBitmap(screen, 650, 250);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(source, device);
+  // Screen x,y lands on device pixel x+300, y+100.
+  SetViewportOrgEx(source, 300, 100, nullptr);
+  // Whatever a real device would give where no monitor is.
+  RECT all{-300, -100, 350, 150};
+  HBRUSH garbage = CreateSolidBrush(RGB(255, 0, 255));
+  FillRect(source, &all, garbage);
+  for (int y = -100; y < 150; ++y)
+    for (int x = -300; x < 350; ++x)
+      for (const vistlib::MonitorInfo& m : monitors)
+        if (x >= m.rect.left && x < m.rect.right && y >= m.rect.top && y < m.rect.bottom)
+          SetPixel(source, x, y, RGB(x & 0xFF, y & 0xFF, (x >> 8) & 0x0F));
+
+  vistlib::Bitmap copy = vistlib::CopyVirtualScreen(source, virtualScreen, monitors);
+  SelectObject(source, old);
+  DeleteObject(device);
+  DeleteObject(garbage);
+  DeleteDC(source);
+
+  ASSERT_TRUE(copy);
+  Pixels pixels = enginetest::ReadPixels(copy.get());
+  ASSERT_EQ(pixels.width, 650);
+  ASSERT_EQ(pixels.height, 250);
+  int wrong = 0;
+  for (int y = -100; y < 150; ++y) {
+    for (int x = -300; x < 350; ++x) {
+      bool shown = false;
+      for (const vistlib::MonitorInfo& m : monitors)
+        shown |= x >= m.rect.left && x < m.rect.right && y >= m.rect.top && y < m.rect.bottom;
+      const uint32_t expected =
+          shown ? Rgb(x & 0xFF, y & 0xFF, (x >> 8) & 0x0F) : Rgb(128, 128, 128);
+      if (pixels.At(x + 300, y + 100) != expected && ++wrong <= 5) {
+        ADD_FAILURE() << "screen " << x << "," << y << " holds " << std::hex
+                      << pixels.At(x + 300, y + 100) << " instead of " << expected;
+      }
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}

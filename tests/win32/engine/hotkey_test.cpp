@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "engine_state_win.h"
 #include "engine_test_support_win.h"
 #include "engine_texts.h"
+#include "library_message.h"
 #include "msg_form_win.h"
 #include "vistlib.h"
 
@@ -18,7 +22,10 @@ using enginetest::PumpUntil;
 
 class HotkeyTest : public ::testing::Test {
  protected:
-  void TearDown() override { Quit(); }
+  void TearDown() override {
+    Quit();
+    SetHotkey("Print Screen");
+  }
 
   void StartEngine() { Init(reinterpret_cast<vistlib::WindowHandle>(notify.get())); }
   HWND MsgForm() const { return vistlib::Engine().MsgForm->Handle(); }
@@ -109,7 +116,10 @@ TEST_F(HotkeyTest, PrintScreenHeldByAnotherProgramGivesTheSecondMessageOnceAndIn
   ASSERT_TRUE(other.holding());
   StartEngine();
   ASSERT_EQ(messages.Messages().size(), 1u);
-  EXPECT_EQ(messages.Messages()[0], vistlib::kHotkeyErrorText);
+  // The known text, then the cause: no snipping setting here, so another program.
+  EXPECT_EQ(messages.Messages()[0].rfind(vistlib::kHotkeyErrorText, 0), 0u);
+  EXPECT_NE(messages.Messages()[0].find("Another program holds the Print Screen key"),
+            std::string::npos);
   // Init went on: the engine runs and captures still work.
   EXPECT_TRUE(vistlib::Engine().running);
   Cheese("0");
@@ -161,6 +171,118 @@ TEST_F(HotkeyTest, ExportsAfterQuitDoNoHarm) {
   Quit();
   EXPECT_TRUE(messages.Messages().empty());
   EXPECT_TRUE(vistlib::Engine().CaptureBitmap.Empty());
+}
+
+// Print Screen held elsewhere: the key chosen in Setup captures instead, and a
+// key taken while the engine runs moves the hot key at once.
+TEST_F(HotkeyTest, TheChosenKeyCapturesWhilePrintScreenIsHeldElsewhere) {
+  enginetest::OtherProcessHoldsPrintScreen other;
+  ASSERT_TRUE(other.holding());
+  SetHotkey("Ctrl+Shift+S");
+  StartEngine();
+  EXPECT_TRUE(messages.Messages().empty()) << messages.Messages()[0];
+  INPUT keys[6]{};
+  const WORD order[3] = {VK_CONTROL, VK_SHIFT, 'S'};
+  for (int i = 0; i < 3; ++i) {
+    keys[i].type = keys[5 - i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = keys[5 - i].ki.wVk = order[i];
+    keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(6, keys, sizeof(INPUT));
+  ASSERT_TRUE(PumpUntil([&] { return !notify.moves.empty(); }))
+      << "Ctrl+Shift+S did not reach the program's window";
+  EXPECT_TRUE(IsCaptureCommand(notify.moves[0]));
+
+  // Back to the held Print Screen while running: said at once, with its cause.
+  SetHotkey("Print Screen");
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0].rfind(vistlib::kHotkeyErrorText, 0), 0u);
+  // A name that is no choice changes nothing.
+  SetHotkey("Ctrl+Q");
+  EXPECT_EQ(vistlib::Engine().CaptureKeyText, "Print Screen");
+}
+
+// The system's snipping tool may own Print Screen through a per-user value.
+// The user is asked before it is turned off, and nothing else changes.
+class SnippingSettingTest : public HotkeyTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Keyboard", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key_, nullptr),
+              ERROR_SUCCESS);
+    Set("PrintScreenKeyForSnippingEnabled", 1);
+    Set("SnippingNeighbour", 1);
+    questions().clear();
+    previous_ = vistlib::ReplaceQuestionFunction(&Answer);
+  }
+  void TearDown() override {
+    HotkeyTest::TearDown();
+    vistlib::ReplaceQuestionFunction(previous_);
+    RegDeleteValueA(key_, "PrintScreenKeyForSnippingEnabled");
+    RegDeleteValueA(key_, "SnippingNeighbour");
+    RegCloseKey(key_);
+  }
+  void Set(const char* name, DWORD value) {
+    RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  }
+  DWORD Get(const char* name) {
+    DWORD value = 99, size = sizeof value;
+    RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    return value;
+  }
+  static std::vector<std::string>& questions() {
+    static std::vector<std::string> asked;
+    return asked;
+  }
+  static bool& answer() {
+    static bool yes = false;
+    return yes;
+  }
+  static bool Answer(const std::string& text) {
+    questions().push_back(text);
+    return answer();
+  }
+
+  HKEY key_ = nullptr;
+  vistlib::QuestionFunction previous_ = nullptr;
+};
+
+TEST_F(SnippingSettingTest, AskedOnceNamingTheSettingAndTurnedOffOnlyOnYes) {
+  answer() = false;
+  StartEngine();
+  ASSERT_EQ(questions().size(), 1u);
+  EXPECT_NE(questions()[0].find("PrintScreenKeyForSnippingEnabled"), std::string::npos);
+  EXPECT_NE(questions()[0].find("HKEY_CURRENT_USER\\Control Panel\\Keyboard"), std::string::npos);
+  EXPECT_EQ(Get("PrintScreenKeyForSnippingEnabled"), 1u) << "No leaves the setting alone";
+  EXPECT_TRUE(messages.Messages().empty());
+  Quit();
+
+  answer() = true;
+  StartEngine();
+  EXPECT_EQ(questions().size(), 2u);
+  EXPECT_EQ(Get("PrintScreenKeyForSnippingEnabled"), 0u);
+  EXPECT_EQ(Get("SnippingNeighbour"), 1u) << "only the one value changes";
+  EXPECT_TRUE(messages.Messages().empty());
+  Quit();
+
+  // Once off, nobody is asked again.
+  StartEngine();
+  EXPECT_EQ(questions().size(), 2u);
+}
+
+TEST_F(SnippingSettingTest, HeldKeyAndTheSettingAreSaidInOneQuestion) {
+  enginetest::OtherProcessHoldsPrintScreen other;
+  ASSERT_TRUE(other.holding());
+  answer() = true;
+  StartEngine();
+  ASSERT_EQ(questions().size(), 1u);
+  EXPECT_EQ(questions()[0].rfind(vistlib::kHotkeyErrorText, 0), 0u);
+  EXPECT_NE(questions()[0].find("PrintScreenKeyForSnippingEnabled"), std::string::npos);
+  EXPECT_EQ(Get("PrintScreenKeyForSnippingEnabled"), 0u);
+  // The key is still held by the other program after the setting went off: said once more.
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_NE(messages.Messages()[0].find("Another program holds the Print Screen key"),
+            std::string::npos);
 }
 
 }  // namespace
