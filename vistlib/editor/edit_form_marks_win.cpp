@@ -34,13 +34,6 @@ MarkKind KindOf(int tool) {
   return MarkKind::Rectangle;
 }
 
-vistrel::Rect Union(const vistrel::Rect& a, const vistrel::Rect& b) {
-  if (a.right <= a.left || a.bottom <= a.top) return b;
-  if (b.right <= b.left || b.bottom <= b.top) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
 // A shape of no size was a mere click; a text without text is no mark.
 bool Degenerate(const Mark& mark) {
   switch (mark.kind) {
@@ -203,7 +196,7 @@ bool TVisEditForm::MarkMouseMove(int x, int y) {
       break;
   }
   dragLast_ = at;
-  MarksChanged(Union(before, MarkBounds(mark)));
+  MarksChanged(vistrel::Union(before, MarkBounds(mark)));
   UpdateWindow(panel_);
   dragMoveBusy_ = false;
   return true;
@@ -237,7 +230,7 @@ bool TVisEditForm::MarkKey(MSG& message) {
     EndStep();
     const vistrel::Rect after =
         selectedMark_ >= 0 ? MarkBounds(document_.marks[selectedMark_]) : vistrel::Rect{};
-    MarksChanged(Union(before, after));
+    MarksChanged(vistrel::Union(before, after));
     return true;
   };
   if (editingText_ && message.message == WM_CHAR) {

@@ -82,15 +82,10 @@ void Multiply(uint32_t& under, uint32_t colour, double alpha) {
   under = out;
 }
 
-vistrel::Rect Intersect(const vistrel::Rect& a, const vistrel::Rect& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-          std::min(a.bottom, b.bottom)};
-}
-
 template <typename CoverageAt>
 void Paint(Image& target, const vistrel::Rect& area, uint32_t colour, bool multiply,
            CoverageAt coverage) {
-  const vistrel::Rect r = Intersect(area, {0, 0, target.width, target.height});
+  const vistrel::Rect r = vistrel::Intersect(area, {0, 0, target.width, target.height});
   for (int y = r.top; y < r.bottom; ++y)
     for (int x = r.left; x < r.right; ++x) {
       const double alpha = coverage(Vec{x + 0.5, y + 0.5});
@@ -107,7 +102,7 @@ void Paint(Image& target, const vistrel::Rect& area, uint32_t colour, bool multi
 template <typename CoverageAt, typename SpanOf>
 void PaintSpans(Image& target, const vistrel::Rect& area, uint32_t colour, CoverageAt coverage,
                 SpanOf span) {
-  const vistrel::Rect r = Intersect(area, {0, 0, target.width, target.height});
+  const vistrel::Rect r = vistrel::Intersect(area, {0, 0, target.width, target.height});
   for (int y = r.top; y < r.bottom; ++y) {
     const auto [x0, x1] = span(y + 0.5);
     if (x1 < x0) continue;
@@ -139,7 +134,8 @@ std::pair<double, double> SegmentSpan(Vec a, Vec b, double reach, double y) {
 // A coverage mask blended at (left, top).
 void PaintMask(Image& target, const vistrel::Rect& clip, const Coverage& mask, int left, int top,
                uint32_t colour) {
-  const vistrel::Rect r = Intersect(clip, {left, top, left + mask.width, top + mask.height});
+  const vistrel::Rect r =
+      vistrel::Intersect(clip, {left, top, left + mask.width, top + mask.height});
   for (int y = r.top; y < r.bottom; ++y)
     for (int x = r.left; x < r.right; ++x)
       Blend(target.At(x, y), colour,
@@ -292,7 +288,7 @@ int NextStepNumber(const std::vector<Mark>& marks) {
 void DrawMarks(Image& target, const std::vector<Mark>& marks, const TextRasteriser& rasterise,
                const vistrel::Rect& clip) {
   for (const Mark& mark : marks) {
-    const vistrel::Rect area = Intersect(MarkBounds(mark), clip);
+    const vistrel::Rect area = vistrel::Intersect(MarkBounds(mark), clip);
     if (area.right <= area.left || area.bottom <= area.top) continue;
     const double half = HalfWidth(mark);
     const vistrel::Rect n = Normalised({mark.a.x, mark.a.y, mark.b.x, mark.b.y});
@@ -340,7 +336,7 @@ void DrawMarks(Image& target, const std::vector<Mark>& marks, const TextRasteris
             {n.left - band, n.top + band + 1, n.left + band + 1, n.bottom - band},
             {n.right - band, n.top + band + 1, n.right + band + 1, n.bottom - band}};
         for (const vistrel::Rect& strip : strips)
-          Paint(target, Intersect(strip, area), mark.colour, false, outline);
+          Paint(target, vistrel::Intersect(strip, area), mark.colour, false, outline);
         break;
       }
       case MarkKind::Ellipse: {
@@ -387,7 +383,7 @@ void DrawMarks(Image& target, const std::vector<Mark>& marks, const TextRasteris
 
 vistrel::Rect RecomposeMarks(Image& composite, const Image& image, const std::vector<Mark>& marks,
                              const TextRasteriser& rasterise, const vistrel::Rect& area) {
-  const vistrel::Rect part = Intersect(area, {0, 0, image.width, image.height});
+  const vistrel::Rect part = vistrel::Intersect(area, {0, 0, image.width, image.height});
   if (part.right <= part.left || part.bottom <= part.top) return {};
   for (int y = part.top; y < part.bottom; ++y)
     std::copy_n(&image.pixels[static_cast<size_t>(y) * image.width + part.left], part.Width(),

@@ -8,25 +8,6 @@ namespace vistlib {
 
 using vistrel::Rect;
 
-bool IsEmpty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
-
-Rect Intersect(const Rect& a, const Rect& b) {
-  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
-  return IsEmpty(r) ? Rect{} : r;
-}
-
-Rect Union(const Rect& a, const Rect& b) {
-  if (IsEmpty(a)) return IsEmpty(b) ? Rect{} : b;
-  if (IsEmpty(b)) return a;
-  return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-              std::max(a.bottom, b.bottom)};
-}
-
-Rect Offset(const Rect& r, int32_t dx, int32_t dy) {
-  return Rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-}
-
 Rect VirtualScreen(const std::vector<MonitorInfo>& monitors) {
   Rect all;
   for (const MonitorInfo& m : monitors) all = Union(all, m.rect);

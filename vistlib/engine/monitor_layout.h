@@ -25,11 +25,10 @@ struct Point {
   int32_t y = 0;
 };
 
-bool IsEmpty(const vistrel::Rect& r);
-vistrel::Rect Intersect(const vistrel::Rect& a, const vistrel::Rect& b);
-// The smallest rectangle holding both; an empty one adds nothing.
-vistrel::Rect Union(const vistrel::Rect& a, const vistrel::Rect& b);
-vistrel::Rect Offset(const vistrel::Rect& r, int32_t dx, int32_t dy);
+using vistrel::Intersect;
+using vistrel::IsEmpty;
+using vistrel::Offset;
+using vistrel::Union;
 
 // The smallest rectangle holding every monitor; empty without monitors.
 vistrel::Rect VirtualScreen(const std::vector<MonitorInfo>& monitors);
