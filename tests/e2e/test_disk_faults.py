@@ -113,14 +113,18 @@ def remove_kept(windows_path):
 def save_fails_with_cause(folder, cause, before, formats=FORMATS, exes=(0, 1)):
     """Every format, the zip and the self-extractor, saved straight through into
     `folder`: each says the system's cause with the path and changes nothing there."""
+    straight_through(folder)
+    # Between captures only what changes is written: each write is a Wine program's start.
     for extension in formats:
-        straight_through(folder, fmt=FORMATS.index(extension))
+        reg_add("Divers", "FileFormat", FORMATS.index(extension))
         capture()
         target = wine_path(folder / f"Vistrel.{extension}")
         assert next_message() == f"{CANNOT_WRITE}\n{cause} ({target})", extension
         assert sorted(os.listdir(folder)) == before, f"{extension} left a file"
+    reg_add("Divers", "FileFormat", 1)
+    reg_add("Divers", "SaveAsZip", 1)
     for exe in exes:
-        straight_through(folder, fmt=1, zip_=1, exe=exe)
+        reg_add("Divers", "SaveAsExe", exe)
         capture()
         message = next_message()
         zip_path = wine_path(folder / "Vistrel.zip")
