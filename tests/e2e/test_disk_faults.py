@@ -13,7 +13,8 @@ from pathlib import Path
 
 import pytest
 
-from harness import Program, screenshot, wait_until
+from harness import Program, screenshot, wait_until, wine_run
+from mail_server import MailServer
 from output_helpers import (WIZARD, capture, page_driver, reg_add, show_every_page,
                             straight_through, wait_complete, wait_main_window, wine_path)
 import test_error_paths
@@ -236,3 +237,50 @@ def test_killed_in_a_save(vistrel, tmp_path):
     finally:
         for path in [planted, *users]:
             path.unlink(missing_ok=True)
+
+
+def test_temporary_folder_full(disk, tmp_path):
+    """The temporary folder is on the full disk: the archive save and the mail
+    both say so with the cause, nothing is mailed and nothing is left there."""
+    environment = r"HKCU\Environment"
+    before = {name: wine_run(["reg", "query", environment, "/v", name]).stdout
+              for name in ("TEMP", "TMP")}
+    out = tmp_path / "out"
+    out.mkdir()
+    server = MailServer()
+    fill(disk)
+    program = None
+    try:
+        for name in ("TEMP", "TMP"):
+            assert wine_run(["reg", "add", environment, "/v", name, "/t", "REG_EXPAND_SZ", "/d",
+                             wine_path(disk), "/f"]).returncode == 0
+        straight_through(out, fmt=3, zip_=1)
+        reg_add("Automate", 8, 1)
+        reg_add("Mail", "SMTP_Server", f"127.0.0.1:{server.port}")
+        reg_add("Mail", "Reply_Address", "me@sender.test")
+        reg_add("Addressbook", "Last", "anna@example.test")
+        for key, value in {"Subject": "Screen shot", "MessageBody": "Here it is.",
+                           "MailAsZip": 1, "MailAsExe": 0}.items():
+            reg_add("Divers", key, value)
+        before_files = sorted(os.listdir(disk))
+        program = Program()
+        wait_main_window()
+        capture()
+        saved = next_message()
+        assert saved.startswith(CANNOT_WRITE + "\n" + DISK_FULL + " (" + wine_path(disk)), saved
+        mailed = next_message()
+        assert mailed.startswith("SendMail-Error while converting."), mailed
+        assert f"\n{DISK_FULL} ({wine_path(disk)}" in mailed, mailed
+        assert server.count() == 0, "something half-made was mailed"
+        assert sorted(os.listdir(disk)) == before_files
+        assert list(out.iterdir()) == []
+    finally:
+        if program:
+            program.stop()
+        for name, query in before.items():
+            match = re.search(rf"{name}\s+REG_\w+\s+(.+)", query)
+            if match:
+                wine_run(["reg", "add", environment, "/v", name, "/t", "REG_EXPAND_SZ", "/d",
+                          match.group(1).strip(), "/f"])
+        server.stop()
+        (disk / "filler").unlink(missing_ok=True)
