@@ -1,7 +1,8 @@
 #pragma once
 // Writes a whole file under a temporary name in the same folder and renames
 // it into place, so that a failed write leaves nothing behind and an older
-// file of the same name intact.
+// file of the same name intact. A failure leaves the system's cause as the
+// thread's last error.
 #include <cstdint>
 #include <string>
 

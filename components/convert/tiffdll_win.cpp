@@ -25,7 +25,8 @@ std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 
 // {F2764724-C794-435A-BFEB-62E24A50AC72}
-constexpr CLSID kClsid = {0xf2764724, 0xc794, 0x435a, {0xbf, 0xeb, 0x62, 0xe2, 0x4a, 0x50, 0xac, 0x72}};
+constexpr CLSID kClsid = {
+    0xf2764724, 0xc794, 0x435a, {0xbf, 0xeb, 0x62, 0xe2, 0x4a, 0x50, 0xac, 0x72}};
 
 class WindowsIo : public ConversionIo {
  public:
@@ -38,9 +39,11 @@ class WindowsIo : public ConversionIo {
   int32_t WriteFile(const std::string& path, const Bytes& bytes) override {
     vistrel::StageTime("encoded");
     const int32_t result = WriteFileReplacing(path, bytes);
+    if (result == kCannotWrite) writeError = GetLastError();
     vistrel::StageTime("written");
     return result;
   }
+  DWORD writeError = 0;  // the system's cause of a failed file write
 };
 
 // The command in the ANSI code page, as the program's file names are.
@@ -123,9 +126,9 @@ class ClsTiffDLL final : public IDispatch {
       return DISP_E_TYPEMISMATCH;
     }
     int32_t number = kInternal;
+    WindowsIo io;
     try {
       std::string command = Ansi(text.bstrVal);
-      WindowsIo io;
       number = Convert(command, io);
     } catch (...) {
       number = kInternal;
@@ -136,6 +139,9 @@ class ClsTiffDLL final : public IDispatch {
       result->vt = VT_I4;
       result->lVal = number;
     }
+    // The caller may ask the system's cause of a disk or path it cannot write:
+    // it is the last error when the call returns.
+    SetLastError(number == kCannotWrite ? io.writeError : ERROR_SUCCESS);
     return S_OK;
   }
 
@@ -186,8 +192,9 @@ bool SetKeyValue(const std::string& key, const char* name, const std::string& va
   if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
                       nullptr) != ERROR_SUCCESS)
     return false;
-  LONG status = RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                               static_cast<DWORD>(value.size() + 1));
+  LONG status =
+      RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
   RegCloseKey(handle);
   return status == ERROR_SUCCESS;
 }
@@ -241,7 +248,9 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     const std::string clsidKey = std::string("CLSID\\") + TIFFDLL_CLSID_TEXT;
     LONG a = RegDeleteTreeA(HKEY_CLASSES_ROOT, clsidKey.c_str());
     LONG b = RegDeleteTreeA(HKEY_CLASSES_ROOT, TIFFDLL_PROGID);
-    auto fine = [](LONG status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; };
+    auto fine = [](LONG status) {
+      return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    };
     return fine(a) && fine(b) ? S_OK : SELFREG_E_CLASS;
   } catch (...) {
     return E_UNEXPECTED;

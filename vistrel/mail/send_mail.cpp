@@ -66,8 +66,10 @@ class Operation {
     for (const std::string* file : {&files_.image, &files_.zip, &files_.exe})
       if (ports_.FileExists(*file)) ports_.RemoveFile(*file);
   }
-  MailOutcome ConversionFailure(long result, const std::string& command);
-  MailOutcome PackingFailure(const std::string& made);
+  MailOutcome ConversionFailure(const OutputResult& written);
+  MailOutcome PackingFailure(const OutputResult& written);
+  // The system's cause of a failed step, as a message's second line.
+  std::string Cause(const OutputResult& written);
   MailOutcome SendFailure();
 
   const MailInputs& in_;
@@ -104,9 +106,15 @@ void Operation::StepLine(OutputStep step, bool done, bool ok) {
   }
 }
 
-MailOutcome Operation::PackingFailure(const std::string& made) {
+std::string Operation::Cause(const OutputResult& written) {
+  if (written.systemError == 0) return {};
+  return CauseLine(ports_.SystemErrorText(written.systemError), written.errorPath);
+}
+
+MailOutcome Operation::PackingFailure(const OutputResult& written) {
   // The window stays with its lines, as after a failed conversion.
-  const std::string text = ArchiveNotWrittenText(made) + kNothingSent;
+  const std::string text =
+      WithCause(ArchiveNotWrittenText(written.made) + kNothingSent, Cause(written));
   Status(text);
   RemoveTemporaryFiles();
   RestorePointer();
@@ -146,7 +154,9 @@ MailOutcome Operation::Abort(const std::string& cause) {
   return MailOutcome::Aborted;
 }
 
-MailOutcome Operation::ConversionFailure(long result, const std::string& command) {
+MailOutcome Operation::ConversionFailure(const OutputResult& written) {
+  const long result = written.result;
+  const std::string& command = written.command;
   RemoveTemporaryFiles();
   RestorePointer();
   if (result == kClipboardBusy) {
@@ -155,9 +165,12 @@ MailOutcome Operation::ConversionFailure(long result, const std::string& command
     ports_.ShowMessage("Format not yet supported in this screen resolution / color depth.",
                        MessageIcon::None, kAppTitle);
   } else {
-    ports_.ShowMessage(std::string("SendMail-Error while converting. Please send this number to ") +
-                           kProblemReportAddress + " " + std::to_string(result) + command,
-                       MessageIcon::None, kAppTitle);
+    // A disk that cannot be written (the temporary folder full or gone) says why.
+    ports_.ShowMessage(
+        WithCause(std::string("SendMail-Error while converting. Please send this number to ") +
+                      kProblemReportAddress + " " + std::to_string(result) + command,
+                  Cause(written)),
+        MessageIcon::None, kAppTitle);
   }
   return MailOutcome::ConversionFailed;
 }
@@ -225,9 +238,9 @@ MailOutcome Operation::Run() {
       request, ports_, [this](OutputStep step, bool done, bool ok) { StepLine(step, done, ok); });
   if (!written.written) {
     if (written.failedStep == OutputStep::Picture) {
-      return ConversionFailure(written.result, written.command);
+      return ConversionFailure(written);
     }
-    return PackingFailure(written.made);
+    return PackingFailure(written);
   }
   const std::string attachment = written.made;
 

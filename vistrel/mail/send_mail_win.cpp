@@ -45,14 +45,26 @@ class MailPortsWin final : public MailPorts {
         random_(std::random_device{}()) {}
 
   bool FxPicEmpty() override { return PictureIsEmpty(fxPic_); }
-  bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
+  bool WriteBitmap(const std::string& path) override {
+    const bool written = WriteBitmapFile(fxPic_, path);
+    writeError_ = written ? 0 : GetLastError();
+    return written;
+  }
   long ConvertFxPic(const std::string& command) override {
+    writeError_ = 0;
     // Without our picture on the clipboard the component would convert whatever is there.
     if (!PutBitmapOnClipboard(owner_, fxPic_, true)) return kClipboardBusy;
     const long result = CallConvertImage(command);
+    // The component leaves the system's cause of a failed write as the last error.
+    if (result == kCannotWrite) writeError_ = GetLastError();
     StageTime("mail converted");
     return result;
   }
+  unsigned long LastWriteError() override { return writeError_; }
+  unsigned long WhyNotWritable(const std::string& target, const std::string& source) override {
+    return WriteProbeError(target, source);
+  }
+  std::string SystemErrorText(unsigned long code) override { return SystemMessageText(code); }
   void AddToZip(const std::string& file, const std::string& archive) override {
     VistlibClient::Instance().AddToZip(file, archive);
   }
@@ -112,6 +124,7 @@ class MailPortsWin final : public MailPorts {
   HWND owner_;
   MailPageControls page_;
   HBITMAP fxPic_;
+  DWORD writeError_ = 0;  // the system's cause of the last failed picture write
   const std::function<void(HWND)>& openSetupDialog_;
   std::mt19937_64 random_;
   Hourglass hourglass_;

@@ -7,6 +7,7 @@
 #include "archive_entries.h"
 #include "bmp_file.h"
 #include "file_handle_win.h"
+#include "partial_file_name.h"
 
 namespace vistrel {
 
@@ -62,6 +63,19 @@ class ArchiveFile : public vistlib::zip::ByteSource {
   FileHandle file_;
 };
 
+// Removes a partial file and leaves the cause of the failure as the last error.
+bool FailKeepingCause(const std::string& partial) {
+  const DWORD cause = GetLastError();
+  DeleteFileA(partial.c_str());
+  SetLastError(cause);
+  return false;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
 }  // namespace
 
 bool ArchiveListsEntry(const std::string& archive, const std::string& entryName) {
@@ -82,24 +96,70 @@ bool WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
   std::vector<uint8_t> bytes = BmpFile24(width, height, rows);
   if (bytes.empty()) return false;
 
-  // Written under a temporary name and renamed, so a failed write leaves nothing half done.
-  std::string partial = path + ".part";
+  // Written under a temporary name and renamed, so a failed write (or a kill
+  // in the middle) leaves nothing half done under the final name.
+  const std::string partial = PartialFileName(path, GetCurrentProcessId());
   bool written = false;
   {
     FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     DWORD done = 0;
-    written =
-        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-        done == bytes.size();
-    written = file.Close() && written;
+    const bool accepted =
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    written = accepted && done == bytes.size();
+    if (!written) {
+      // A write cut short without a reason is a full disk.
+      const DWORD cause = accepted ? ERROR_DISK_FULL : GetLastError();
+      file.Close();
+      SetLastError(cause);
+      return FailKeepingCause(partial);
+    }
+    written = file.Close();
   }
   if (written && MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return true;
   }
-  DeleteFileA(partial.c_str());
-  return false;
+  return FailKeepingCause(partial);
+}
+
+DWORD WriteProbeError(const std::string& target, const std::string& source) {
+  LARGE_INTEGER size{};
+  {
+    FileHandle from(CreateFileA(source.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!from.Valid() || !GetFileSizeEx(from.Get(), &size)) size.QuadPart = 0;
+  }
+  // Zeros really written: a file only made long could be sparse and fit anywhere.
+  const std::string probe =
+      FolderOf(target) + "\\~vistrel-probe-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+  FileHandle file(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!file.Valid()) return GetLastError();
+  const std::vector<uint8_t> zeros(1u << 16, 0);
+  DWORD error = 0;
+  for (int64_t left = std::min<int64_t>(size.QuadPart, int64_t{1} << 28); left > 0 && !error;) {
+    DWORD done = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<int64_t>(left, int64_t{zeros.size()}));
+    if (!WriteFile(file.Get(), zeros.data(), chunk, &done, nullptr) || done == 0) {
+      error = GetLastError();
+      if (error == 0) error = ERROR_DISK_FULL;  // nothing taken and no reason given
+    }
+    left -= done;
+  }
+  if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
+  return error;
+}
+
+std::string SystemMessageText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = length != 0 && text != nullptr ? std::string(text, length) : std::string();
+  if (text != nullptr) LocalFree(text);
+  if (result.empty()) result = "System error " + std::to_string(code) + ".";
+  return result;
 }
 
 }  // namespace vistrel

@@ -14,7 +14,15 @@ bool FileCanBeRead(const std::string& path);
 // (in any folder of the archive, without regard to case).
 bool ArchiveListsEntry(const std::string& archive, const std::string& entryName);
 
-// Writes a bitmap as a 24-bit .bmp (through a temporary name, renamed into place).
+// Writes a bitmap as a 24-bit .bmp (through a temporary name, renamed into
+// place). On failure the system's cause is left as the thread's last error.
 bool WriteBitmapFile(HBITMAP bitmap, const std::string& path);
+
+// The system's error code from writing, beside `target`, a file of our own as
+// large as `source` (removed again); 0 when that works.
+DWORD WriteProbeError(const std::string& target, const std::string& source);
+
+// The system's own description of an error code, in the user's language.
+std::string SystemMessageText(DWORD code);
 
 }  // namespace vistrel

@@ -89,12 +89,27 @@ class Sequence {
   OutputResult Failed(OutputStep step) {
     result_.written = false;
     result_.failedStep = step;
+    NoteCause(step);
     if (step != OutputStep::Picture && request_.temporaryPicture && !request_.temporaryArchive) {
       result_.keptPicture = request_.picture;  // all the user has of this capture
     } else {
       RemoveTemporaries();
     }
     return result_;
+  }
+
+  // Asked before anything is removed: the archive steps' cause is found by
+  // writing as much as their source holds, and the source may be temporary.
+  void NoteCause(OutputStep step) {
+    if (step == OutputStep::Picture) {
+      result_.systemError = result_.result == kCannotWrite ? ports_.LastWriteError() : 0;
+    } else {
+      const std::string& source = step == OutputStep::Archive ? request_.picture : request_.archive;
+      result_.systemError = ports_.WhyNotWritable(result_.made, source);
+    }
+    if (result_.systemError == 0) return;
+    result_.errorPath =
+        result_.systemError == kPathNotFound ? FolderPart(result_.made) : result_.made;
   }
 
   void RemoveTemporaries() {
@@ -143,6 +158,20 @@ std::string ArchiveNotWrittenText(const std::string& made) {
   const bool exe = made.size() >= 3 && Lower(made.substr(made.size() - 3)) == "exe";
   return std::string(exe ? "The self-extracting file \"" : "The zip-file \"") + FileNamePart(made) +
          "\" could not be written in the folder \"" + FolderPart(made) + "\".";
+}
+
+std::string CauseLine(const std::string& systemText, const std::string& path) {
+  std::string text = systemText;
+  // The system's descriptions end in a line break, and sometimes in spaces.
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  if (text.empty()) return {};
+  return path.empty() ? text : text + " (" + path + ")";
+}
+
+std::string WithCause(const std::string& message, const std::string& causeLine) {
+  return causeLine.empty() ? message : message + "\n" + causeLine;
 }
 
 OutputResult WriteOutput(const OutputRequest& request, OutputPorts& ports,

@@ -46,7 +46,27 @@ class OutputPorts {
   virtual bool FileExists(const std::string& path) = 0;
   virtual void RemoveFile(const std::string& path) = 0;
   virtual void DoEvents() = 0;
+  // The system's error code the last failed picture write left (0: it named none).
+  virtual unsigned long LastWriteError() { return 0; }
+  // Why no file can be written at `target` now: the system's error code from
+  // trying to write as many bytes as `source` holds beside it, 0 when that
+  // works. The packer and the self-extractor maker keep their reasons to
+  // themselves, so this is how a failed archive step learns its cause.
+  virtual unsigned long WhyNotWritable(const std::string& target, const std::string& source) {
+    (void)target;
+    (void)source;
+    return 0;
+  }
+  // The system's own description of one of its error codes (empty: none).
+  virtual std::string SystemErrorText(unsigned long code) {
+    (void)code;
+    return {};
+  }
 };
+
+// The system's code for a path whose folder does not exist: the cause then
+// concerns the folder, not the file.
+inline constexpr unsigned long kPathNotFound = 3;
 
 enum class OutputStep { Picture, Archive, SelfExtractor };
 
@@ -68,10 +88,12 @@ struct OutputRequest {
 struct OutputResult {
   bool written = false;
   OutputStep failedStep = OutputStep::Picture;  // when not written
-  long result = 0;          // the picture writer's result (0 unless the picture step failed)
-  std::string command;      // the conversion command of the picture step
-  std::string made;         // the finished output, or the file the failed step was to make
-  std::string keptPicture;  // a temporary picture left on purpose after a failure
+  long result = 0;                // the picture writer's result (0 unless the picture step failed)
+  std::string command;            // the conversion command of the picture step
+  std::string made;               // the finished output, or the file the failed step was to make
+  std::string keptPicture;        // a temporary picture left on purpose after a failure
+  unsigned long systemError = 0;  // the system's cause of the failure, 0 when it named none
+  std::string errorPath;          // the file (or missing folder) the cause concerns
 };
 
 // Announces each step: before it (done false) and after it (done true, ok telling
@@ -87,6 +109,13 @@ OutputResult WriteOutput(const OutputRequest& request, OutputPorts& ports,
 // The first sentence of the message for a failed archive step: which file could
 // not be written in which folder.
 std::string ArchiveNotWrittenText(const std::string& made);
+
+// The second line of a failure message: the system's own description of the
+// cause and the path it concerns. Empty when the system named no cause.
+std::string CauseLine(const std::string& systemText, const std::string& path);
+
+// The message's first line and, when there is one, the cause below it.
+std::string WithCause(const std::string& message, const std::string& causeLine);
 
 // The file name after the last backslash or slash, and the folder before it.
 std::string FileNamePart(const std::string& path);

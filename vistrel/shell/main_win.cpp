@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include "command_line_win.h"
+#include "leftover_files_win.h"
 #include "mainform_win.h"
 #include "startup_texts.h"
 #include "wizard_win.h"
@@ -26,6 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     OleUninitialize();
     return 0;
   }
+  vistrel::RemoveLeftoversAtStart();
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (vistrel::wizard::IsWizardDialogMessage(&message)) continue;

@@ -30,11 +30,12 @@ bool ConversionComponent::Create() {
 
 int32_t ConversionComponent::ConvertImage(const std::string& command) {
   if (dispatch_ == nullptr) return kCallFailed;
-  int wideLength = MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()),
-                                       nullptr, 0);
+  int wideLength =
+      MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()), nullptr, 0);
   BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(wideLength));
   if (text == nullptr) return kCallFailed;
-  MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()), text, wideLength);
+  MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()), text,
+                      wideLength);
 
   // The command goes by reference, as a string variant.
   VARIANT argument;
@@ -44,14 +45,18 @@ int32_t ConversionComponent::ConvertImage(const std::string& command) {
   DISPPARAMS params{&argument, nullptr, 1, 0};
   VARIANT result;
   VariantInit(&result);
-  HRESULT hr = dispatch_->Invoke(convertImageId_, IID_NULL, LOCALE_USER_DEFAULT,
-                                 DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, &result, nullptr,
-                                 nullptr);
+  HRESULT hr =
+      dispatch_->Invoke(convertImageId_, IID_NULL, LOCALE_USER_DEFAULT,
+                        DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr);
+  // The component's cause of a failed write, handed on to our caller.
+  const DWORD cause = GetLastError();
   // A callee may have replaced the string it was handed by reference.
   SysFreeString(text);
   int32_t number = kCallFailed;
-  if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&result, &result, 0, VT_I4))) number = result.lVal;
+  if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&result, &result, 0, VT_I4)))
+    number = result.lVal;
   VariantClear(&result);
+  SetLastError(cause);
   return number;
 }
 

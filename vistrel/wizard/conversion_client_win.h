@@ -1,8 +1,8 @@
 #pragma once
 // The program's side of the image-conversion component (TiffDLL.ClsTiffDLL):
 // created once by ProgID, called late-bound by name, released at quit.
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
@@ -23,7 +23,8 @@ class ConversionComponent {
 
   // Calls ConvertImage by name with the command as a VARIANT string by
   // reference and returns the component's number (0 = success). When the
-  // component is missing or the call itself fails, a non-zero number.
+  // component is missing or the call itself fails, a non-zero number. The
+  // last error is then the component's: the system's cause of a failed write.
   int32_t ConvertImage(const std::string& command);
 
   void Release();

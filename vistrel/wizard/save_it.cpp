@@ -68,13 +68,18 @@ SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& last
   outcome.result = written.result;
   if (!written.written) {
     ports.RestorePointer();
+    const std::string cause =
+        written.systemError == 0
+            ? std::string()
+            : CauseLine(ports.SystemErrorText(written.systemError), written.errorPath);
     if (written.failedStep == OutputStep::Picture) {
-      ports.ShowMessage(ConversionErrorText(written.result, written.command));
+      ports.ShowMessage(WithCause(ConversionErrorText(written.result, written.command), cause));
     } else {
       // LastSavedFile must not name an archive that does not hold this picture.
       lastSavedFile = previousSavedFile;
-      ports.ShowMessage(ArchiveNotWrittenText(written.made) + " The picture was kept as \"" +
-                        written.keptPicture + "\".");
+      ports.ShowMessage(WithCause(ArchiveNotWrittenText(written.made) +
+                                      " The picture was kept as \"" + written.keptPicture + "\".",
+                                  cause));
     }
     return outcome;
   }

@@ -17,14 +17,27 @@ class SavePortsWin : public SavePorts {
 
   bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
   bool PictureEmpty() override { return PictureIsEmpty(fxPic_); }
-  bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
+  bool WriteBitmap(const std::string& path) override {
+    const bool written = WriteBitmapFile(fxPic_, path);
+    writeError_ = written ? 0 : GetLastError();
+    return written;
+  }
   long ConvertFxPic(const std::string& command) override {
     StageTime("walked");
+    writeError_ = 0;
     // Emptied first, so that no older picture in another format is read instead;
     // without our picture there the component would write whatever is there.
     if (!PutBitmapOnClipboard(owner_, fxPic_, true)) return kClipboardBusy;
-    return CallConvertImage(command);
+    const long result = CallConvertImage(command);
+    // The component leaves the system's cause of a failed write as the last error.
+    if (result == kCannotWrite) writeError_ = GetLastError();
+    return result;
   }
+  unsigned long LastWriteError() override { return writeError_; }
+  unsigned long WhyNotWritable(const std::string& target, const std::string& source) override {
+    return WriteProbeError(target, source);
+  }
+  std::string SystemErrorText(unsigned long code) override { return SystemMessageText(code); }
   void AddToZip(const std::string& file, const std::string& archive) override {
     VistlibClient::Instance().AddToZip(file, archive);
   }
@@ -49,6 +62,7 @@ class SavePortsWin : public SavePorts {
  private:
   HWND owner_;
   HBITMAP fxPic_;
+  DWORD writeError_ = 0;
   Hourglass hourglass_;
 };
 

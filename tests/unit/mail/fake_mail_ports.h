@@ -18,6 +18,11 @@ class FakeMailPorts : public vistrel::MailPorts {
  public:
   bool emptyPicture = false;
   long convertResult = 0;
+  unsigned long writeError = 0;  // the system's cause a failed picture write leaves
+  unsigned long LastWriteError() override { return writeError; }
+  std::string SystemErrorText(unsigned long code) override {
+    return "System text " + std::to_string(code) + ".\r\n";
+  }
   bool moreInfo = false;
   std::string folder;              // a real folder: the mail control reads the attachment from it
   std::vector<std::string> calls;  // in order: convert, zip, exe, remove, setup, ...

@@ -194,6 +194,21 @@ TEST_F(SendMailTest, BitmapIsWrittenDirectlyAndConversionFailuresKeepTheWindow) 
   }
 }
 
+TEST_F(SendMailTest, TemporaryFolderThatCannotBeWrittenSaysWhyAndSendsNothing) {
+  in.formatEntry = "png-Format";
+  ports.convertResult = 33211;
+  ports.writeError = 112;
+  EXPECT_EQ(Send(), MailOutcome::ConversionFailed);
+  ASSERT_EQ(ports.messages.size(), 1u);
+  const std::string picture = ports.folder + "2026_3_14_9_5_7.png";
+  EXPECT_EQ(ports.messages[0],
+            "Tarnwick Vistrel|SendMail-Error while converting. Please send this number to "
+            "problems@tarnwick.example 33211source=clipboard, dest=" +
+                picture + "\nSystem text 112. (" + picture + ")");
+  EXPECT_TRUE(session == nullptr || session->data.empty()) << "something was mailed";
+  EXPECT_FALSE(std::filesystem::exists(picture));
+}
+
 TEST_F(SendMailTest, MissingSettingsOpenTheSetupDialogAndSendNothing) {
   for (const char* key : {"SMTP_Server", "Reply_Address"}) {
     SetUp();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +34,16 @@ class FakeSavePorts : public SavePorts {
     calls.push_back("bmp " + path);
     if (bitmapWritable) files.insert(path);
     return bitmapWritable;
+  }
+  unsigned long writeError = 0;  // the cause a failed picture write leaves
+  unsigned long probeError = 0;  // the cause a write beside an archive meets
+  unsigned long LastWriteError() override { return writeError; }
+  unsigned long WhyNotWritable(const std::string& target, const std::string& source) override {
+    calls.push_back("probe " + target + (files.count(source) ? " with " : " without ") + source);
+    return probeError;
+  }
+  std::string SystemErrorText(unsigned long code) override {
+    return "System text " + std::to_string(code) + ".\r\n";
   }
   long ConvertFxPic(const std::string& command) override {
     calls.push_back("convert " + command);
@@ -96,9 +107,9 @@ TEST(SaveIt, OtherFormatsGoThroughTheComponentToTheFile) {
   std::string last;
   SaveOutcome outcome = SaveIt(Target(3), ports, last);
   EXPECT_TRUE(outcome.saved);
-  EXPECT_EQ(ports.calls, (std::vector<std::string>{
-                             "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.png",
-                             "restore"}));
+  EXPECT_EQ(ports.calls,
+            (std::vector<std::string>{
+                "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.png", "restore"}));
   EXPECT_EQ(outcome.saveName, "C:\\Pics\\Vistrel1.png");
 }
 
@@ -155,10 +166,9 @@ TEST(SaveIt, SelfExtractingArchiveOfABitmap) {
   SaveIt(Target(0, true, true), ports, last);
   const std::string temp = "C:\\Users\\me\\Temp\\1999_3_7_9_5_12.bmp";
   EXPECT_EQ(ports.calls,
-            (std::vector<std::string>{"hourglass", "bmp " + temp,
-                                      "zip " + temp + " -> C:\\Pics\\Vistrel.zip", "events",
-                                      "exe C:\\Pics\\Vistrel.zip", "events", "delete " + temp,
-                                      "restore"}));
+            (std::vector<std::string>{
+                "hourglass", "bmp " + temp, "zip " + temp + " -> C:\\Pics\\Vistrel.zip", "events",
+                "exe C:\\Pics\\Vistrel.zip", "events", "delete " + temp, "restore"}));
   EXPECT_EQ(last, "C:\\Pics\\Vistrel.exe");
 }
 
@@ -213,13 +223,16 @@ TEST(SaveIt, PictureThatDidNotReachItsArchiveIsKeptAndNamed) {
   for (const Case& c : std::vector<Case>{
            {false, false, true,
             "message The zip-file \"Vistrel.zip\" could not be written in the folder "
-            "\"C:\\Pics\". The picture was kept as \"" + temp + "\"."},
+            "\"C:\\Pics\". The picture was kept as \"" +
+                temp + "\"."},
            {true, false, true,
             "message The zip-file \"Vistrel.zip\" could not be written in the folder "
-            "\"C:\\Pics\". The picture was kept as \"" + temp + "\"."},
+            "\"C:\\Pics\". The picture was kept as \"" +
+                temp + "\"."},
            {true, true, false,
             "message The self-extracting file \"Vistrel.exe\" could not be written in the folder "
-            "\"C:\\Pics\". The picture was kept as \"" + temp + "\"."}}) {
+            "\"C:\\Pics\". The picture was kept as \"" +
+                temp + "\"."}}) {
     FakeSavePorts ports;
     ports.packerWrites = c.packerWrites;
     ports.makerWrites = c.makerWrites;
@@ -237,6 +250,59 @@ TEST(SaveIt, PictureThatDidNotReachItsArchiveIsKeptAndNamed) {
   ports.packerWrites = false;
   std::string last;
   EXPECT_FALSE(SaveIt(Target(1, true), ports, last).saved);
+}
+
+TEST(SaveIt, FailureMessagesNameTheSystemsCauseAndThePathBelowTheirOwnLine) {
+  const std::string temp = "C:\\Users\\me\\Temp\\1999_3_7_9_5_12.jpg";
+  const std::string notWritten = "Could not write to that disk / path.";
+  const std::string zipNotWritten =
+      "The zip-file \"Vistrel.zip\" could not be written in the folder \"C:\\Pics\". The "
+      "picture was kept as \"" +
+      temp + "\".";
+  struct Case {
+    const char* what;
+    int format;
+    bool zip;
+    long componentResult;
+    bool bitmapWritable, packerWrites;
+    unsigned long writeError, probeError;
+    std::string message;
+  };
+  for (const Case& c :
+       std::vector<Case>{{"bitmap on a full disk", 0, false, 0, false, true, 112, 0,
+                          notWritten + "\nSystem text 112. (C:\\Pics\\Vistrel.bmp)"},
+                         {"component into a read-only folder", 1, false, 33211, true, true, 19, 0,
+                          notWritten + "\nSystem text 19. (C:\\Pics\\Vistrel.jpg)"},
+                         // A missing folder is what the cause concerns, not the file in it.
+                         {"bitmap into a missing folder", 0, false, 0, false, true, 3, 0,
+                          notWritten + "\nSystem text 3. (C:\\Pics)"},
+                         {"no cause named", 0, false, 0, false, true, 0, 0, notWritten},
+                         // Only a write the component could not make has a system cause.
+                         {"refused format", 1, false, 33203, true, true, 112, 0,
+                          "Format not yet supported in this screen resolution / color depth."},
+                         {"archive on a full disk", 1, true, 0, true, false, 0, 112,
+                          zipNotWritten + "\nSystem text 112. (C:\\Pics\\Vistrel.zip)"},
+                         {"archive into a vanished folder", 1, true, 0, true, false, 0, 3,
+                          zipNotWritten + "\nSystem text 3. (C:\\Pics)"},
+                         {"archive refused for no cause the system sees", 1, true, 0, true, false,
+                          0, 0, zipNotWritten}}) {
+    SCOPED_TRACE(c.what);
+    FakeSavePorts ports;
+    ports.componentResult = c.componentResult;
+    ports.bitmapWritable = c.bitmapWritable;
+    ports.packerWrites = c.packerWrites;
+    ports.writeError = c.writeError;
+    ports.probeError = c.probeError;
+    std::string last;
+    EXPECT_FALSE(SaveIt(Target(c.format, c.zip), ports, last).saved);
+    EXPECT_EQ(ports.calls.back(), "message " + c.message);
+    if (c.zip) {
+      // The cause is looked for while the picture it is measured by is still there.
+      EXPECT_NE(std::find(ports.calls.begin(), ports.calls.end(),
+                          "probe C:\\Pics\\Vistrel.zip with " + temp),
+                ports.calls.end());
+    }
+  }
 }
 
 TEST(SaveIt, TemporaryNameHasNoLeadingZeros) {

@@ -165,7 +165,10 @@ TEST_F(ComponentTest, PathsWithCommasAndSpacesAndReplacingAnOlderFile) {
 TEST_F(ComponentTest, MissingFolderGives33211AndWritesNothing) {
   ASSERT_TRUE(test::PutBitmapOnClipboard(test::TestPicture(8, 8)));
   fs::path path = folder_ / "missing" / "x.jpg";
+  SetLastError(0);
   EXPECT_EQ(component_.ConvertImage("source=clipboard, dest=" + path.string()), 33211);
+  // The system's cause comes back through the COM call, for the caller's message.
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
   EXPECT_FALSE(fs::exists(folder_ / "missing"));
   EXPECT_TRUE(FolderEntries(folder_).empty());
 }

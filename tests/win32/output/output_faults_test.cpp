@@ -3,6 +3,7 @@
 // archive (with the real capture library and packer).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <string>
@@ -10,8 +11,10 @@
 #include <vector>
 
 #include "fx_exchange_win.h"
+#include "leftover_files_win.h"
 #include "message_box_answerer.h"
 #include "output_picture.h"
+#include "partial_file_name.h"
 #include "save_it_win.h"
 #include "test_bitmaps.h"
 
@@ -49,8 +52,8 @@ class ClipboardHolder {
  public:
   ClipboardHolder() {
     thread_ = std::thread([this] {
-      HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  nullptr, nullptr);
+      HWND window =
+          CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
       if (window && OpenClipboard(window)) {
         opened_ = true;
         while (!release_) Sleep(10);
@@ -215,6 +218,42 @@ TEST_F(OutputFaults, ArchiveListsTheSavedPicture) {
   EXPECT_EQ(last, folder + "\\Vistrel.zip");
   EXPECT_FALSE(ArchiveListsEntry(last, "no such picture.bmp"));
   DeleteObject(picture);
+}
+
+// The cause of a failed write reaches the caller: from our bitmap writer, and
+// from the probe that finds why the packer could not write.
+TEST_F(OutputFaults, FailedWritesLeaveTheSystemsCause) {
+  HBITMAP picture = PatternBitmap(6, 4);
+  const std::string folder = NewFolder("vistrel_cause_");
+  const std::string missing = folder + "\\gone\\p.bmp";
+  SetLastError(0);
+  EXPECT_FALSE(WriteBitmapFile(picture, missing));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+
+  const std::string source = folder + "\\source.bmp";
+  ASSERT_TRUE(WriteBitmapFile(picture, source));
+  EXPECT_EQ(WriteProbeError(missing, source), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(WriteProbeError(folder + "\\p.zip", source), 0u);
+  EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"source.bmp"}) << "the probe stayed";
+  EXPECT_FALSE(SystemMessageText(ERROR_DISK_FULL).empty());
+  DeleteFileA(source.c_str());
+  DeleteObject(picture);
+}
+
+TEST_F(OutputFaults, LeftoversOfADeadWriterGoOthersStay) {
+  const std::string folder = NewFolder("vistrel_leftover_");
+  const std::string dead = PartialFileName(folder + "\\Vistrel.bmp", 4000000001u);
+  const std::string ours = PartialFileName(folder + "\\Vistrel1.bmp", GetCurrentProcessId());
+  for (const std::string& path :
+       {dead, ours, folder + "\\notes.part", folder + "\\Vistrel.bmp.part"}) {
+    std::ofstream(path) << "x";
+  }
+  RemoveLeftoverPartials({folder + "\\"});
+  std::vector<std::string> left = FilesIn(folder);
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{
+                      "Vistrel.bmp.part",
+                      "Vistrel1.bmp" + PartialFileName("", GetCurrentProcessId()), "notes.part"}));
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+// The start-up's clean-up of what a killed earlier run left behind.
+#include <windows.h>
+
+#include "leftover_files_win.h"
+#include "program_paths_win.h"
+#include "program_settings_win.h"
+
+namespace vistrel {
+
+void RemoveLeftoversAtStart() {
+  try {
+    RemoveLeftoverPartials({ProgramSettings().GetSetting("Divers", "Path", ""), UserTempFolder()});
+  } catch (...) {
+    // Clearing up is a courtesy: a start-up never fails for it.
+  }
+}
+
+}  // namespace vistrel
