@@ -10,7 +10,7 @@ import pytest
 from harness import driver, screenshot, wait_until
 from output_helpers import (SETTINGS, metric, page_driver, reg_add, region, straight_through,
                             wait_complete, wait_main_window)
-from test_shell import open_tray_menu, press_print_screen, visible
+from test_shell import MENU_ITEMS, open_tray_menu, press_print_screen, visible
 
 ACCOUNTS = r"HKCU\Software\Microsoft\Internet Account Manager\Accounts"
 SETUP = "Setup"
@@ -57,7 +57,8 @@ def accounts():
 
 def open_setup():
     x, y = open_tray_menu()
-    subprocess.run(["xdotool", "mousemove", str(x + 30), str(y + 55), "click", "1"], check=True)
+    subprocess.run(["xdotool", "mousemove", str(x + 30), str(y + MENU_ITEMS["setup"]), "click", "1"],
+                   check=True)
     assert driver("wait", "#32770", SETUP, 20000)[0] == 0, "the tray's Setup opens the dialog"
 
 

@@ -101,7 +101,7 @@ def double_click_icon():
 
 
 # Item centres below and right of the pop-up point (the menu opens at the pointer).
-MENU_ITEMS = {"make": 11, "edit": 36, "end": 114}
+MENU_ITEMS = {"make": 11, "edit": 55, "setup": 74, "end": 114}
 
 
 def open_tray_menu():

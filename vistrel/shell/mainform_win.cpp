@@ -204,16 +204,17 @@ bool Mainform::CreateWindows() {
 
 void Mainform::CreateTrayMenu() {
   trayMenu_ = CreatePopupMenu();
-  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuVistrel, "&Make Vistrel  Prtscr");
-  AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuEdit, "&Edit");
-  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuSetup, "&Setup");
-  // Below the items that were always there, so that their places stay where users know them.
+  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuVistrel,
+              CaptureMenuText(StoredHotkey(ProgramSettings())).c_str());
+  // The delayed capture right under the capture it delays.
   HMENU later = CreatePopupMenu();
   AppendMenuA(later, MF_STRING, ids::kMenuDelay3, "Make Vistrel in &3 seconds");
   AppendMenuA(later, MF_STRING, ids::kMenuDelay5, "Make Vistrel in &5 seconds");
   AppendMenuA(later, MF_STRING, ids::kMenuDelay10, "Make Vistrel in 1&0 seconds");
   AppendMenuA(trayMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(later), "Make Vistrel &later");
+  AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuEdit, "&Edit");
+  AppendMenuA(trayMenu_, MF_STRING, ids::kMenuSetup, "&Setup");
   recentMenu_ = CreatePopupMenu();
   AppendMenuA(trayMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(recentMenu_), "&Recent captures");
   AppendMenuA(trayMenu_, MF_SEPARATOR, 0, nullptr);
@@ -258,6 +259,10 @@ void Mainform::PopUpMenu() {
   POINT at{};
   GetCursorPos(&at);
   FillRecentMenu();
+  // Setup may have chosen another capture key since the menu was last shown.
+  const std::string captureText = CaptureMenuText(StoredHotkey(ProgramSettings()));
+  ModifyMenuA(trayMenu_, ids::kMenuVistrel, MF_BYCOMMAND | MF_STRING, ids::kMenuVistrel,
+              captureText.c_str());
   // Without the foreground the menu would stay open when the user clicks elsewhere.
   SetForegroundWindow(window_);
   TrackPopupMenu(trayMenu_, TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);

@@ -63,6 +63,12 @@ std::string StoredHotkey(const SettingsStore& store) {
   return vistlib::ParseHotkey(stored) ? stored : vistlib::kDefaultHotkeyText;
 }
 
+std::string CaptureMenuText(const std::string& hotkeyText) {
+  // The key's own short name when it is the plain key, as the menu always showed it.
+  return "&Make Vistrel  " +
+         (hotkeyText == vistlib::kDefaultHotkeyText ? std::string("Prtscr") : hotkeyText);
+}
+
 void ReloadMailFields(const SettingsStore& store, SetupValues& values) {
   values.smtpServer = store.GetSetting("Mail", "SMTP_Server", "");
   values.mailAddress = store.GetSetting("Mail", "Reply_Address", "");

@@ -38,6 +38,9 @@ struct SetupValues {
 // The stored capture key, or Print Screen when none (or no valid one) is stored.
 std::string StoredHotkey(const SettingsStore& store);
 
+// The tray menu's capture item, naming the capture key.
+std::string CaptureMenuText(const std::string& hotkeyText);
+
 // Reads every value in the dialog's load order. `dialogOpened` runs where the
 // dialog marks itself open (after the unit, before the mail fields). Between
 // the mail fields and the page boxes, an autostart entry under the program's

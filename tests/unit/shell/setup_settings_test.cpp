@@ -148,6 +148,9 @@ TEST_F(SetupSettingsTest, TheCaptureKeyIsOneOfTheChoicesOrPrintScreen) {
     store_.values["Divers/HotKey"] = stored;
     EXPECT_EQ(Load().hotkey, shown) << stored;
   }
+  // The tray menu names the key the user chose.
+  EXPECT_EQ(CaptureMenuText("Print Screen"), "&Make Vistrel  Prtscr");
+  EXPECT_EQ(CaptureMenuText("Ctrl+Shift+S"), "&Make Vistrel  Ctrl+Shift+S");
 }
 
 TEST_F(SetupSettingsTest, APortInTheServerTextShowsInThePortField) {
