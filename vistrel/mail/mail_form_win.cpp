@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "event_pump_win.h"
 #include "mail_form_res.h"
 #include "program_settings_win.h"
 #include "send_mail.h"
@@ -61,12 +62,12 @@ INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       }
       case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
-          if (!SendInProgress()) MailForm::Close();  // not while a send runs
+          if (!CloseWaitsForWork(window)) MailForm::Close();
           return TRUE;
         }
         return FALSE;
       case WM_CLOSE:
-        if (!SendInProgress()) MailForm::Close();  // not while a send runs
+        if (!CloseWaitsForWork(window)) MailForm::Close();
         return TRUE;
       case WM_DESTROY:
         if (window == form) form = nullptr;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "charset_name.h"
+#include "event_pump_win.h"
 #include "file_handle_win.h"
 #include "fx_exchange_win.h"
 #include "mail_form_win.h"
@@ -139,11 +140,6 @@ void ReportUnexpected(HWND owner, const char* cause) noexcept {
 void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
                       const std::function<void(HWND owner)>& openSetupDialog) {
   StageTime("mail clicked");
-  if (SendInProgress()) {
-    // A click during a send: the send under way is the one the user sees.
-    if (MailForm::IsOpen()) SetForegroundWindow(MailForm::Window());
-    return;
-  }
   // Nothing may leave the button's handler. SendMail reports what happens inside
   // it; this catches what happens around it (reading the page, making the control).
   try {

@@ -16,7 +16,7 @@ struct MailPageControls {
   HWND fileFormat = nullptr;
 };
 
-// The send operation; does nothing while another send is under way.
+// The send operation. It lets events run: its callers refuse commands meanwhile.
 // `openSetupDialog` shows the setup dialog modally, for missing mail settings.
 void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
                       const std::function<void(HWND owner)>& openSetupDialog);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "number_text.h"
 #include "pointer_images_win.h"
@@ -109,6 +110,8 @@ std::string Preview::Caption() const {
 }
 
 void Preview::Load(const std::function<HBITMAP()>& makeFxPic) {
+  // The window must outlive its load: a close meanwhile waits for it.
+  WorkScope work;
   Hourglass hourglass;
   hourglass.Show();
   ShowWindow(window_, IsWindowVisible(window_) ? SW_SHOW : SW_SHOWNORMAL);
@@ -194,7 +197,10 @@ LRESULT Preview::Projektion(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowPos(projektion_, nullptr, at.left + static_cast<int>(shift->dx),
                    at.top + static_cast<int>(shift->dy), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      DoEvents();
+      {
+        WorkScope work;
+        DoEvents();
+      }
       drag_.SetBusy(false);
       return 0;
     }
@@ -211,7 +217,7 @@ LRESULT CALLBACK Preview::WindowProc(HWND window, UINT message, WPARAM wParam, L
     }
     auto* preview = reinterpret_cast<Preview*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (preview && message == WM_CLOSE) {
-      preview->Close();
+      if (!CloseWaitsForWork(window)) preview->Close();
       return 0;
     }
     if (preview && message == WM_NCDESTROY && current_.get() == preview) {

@@ -8,14 +8,14 @@
 #include "clipboard_handover.h"
 #include "color_warning.h"
 #include "conversion_client_win.h"
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "number_text.h"
 #include "program_settings_win.h"
-#include "pump_win.h"
+#include "setup_dialog_win.h"
 #include "shell_forms_win.h"
 #include "shell_ids.h"
 #include "shell_selector_win.h"
-#include "setup_dialog_win.h"
 #include "shell_state.h"
 #include "splash_win.h"
 #include "stage_times_win.h"
@@ -212,14 +212,16 @@ LRESULT CALLBACK Mainform::PichookProc(HWND window, UINT message, WPARAM wParam,
 }
 
 void Mainform::PichookMouseMove(int event) {
-  ReentrancyFlag::Hold hold(trayFlag_);
-  if (!hold) return;
   switch (TrayEventAction(event)) {
     case TrayAction::Capture:
       TakeCapture();
       break;
     case TrayAction::PopUpMenu:
-      PopUpMenu();
+      // The menu lets events run while it is open.
+      if (MayStartWork()) {
+        WorkScope menu;
+        PopUpMenu();
+      }
       break;
     case TrayAction::None:
       break;
@@ -245,8 +247,9 @@ void Mainform::EditClick() {
 }
 
 void Mainform::TakeCapture() {
-  // A capture command let through by this capture's own message pumping.
-  if (capturing_) return;
+  // A capture command let through by this capture's own message pumping, or by
+  // other work's.
+  if (!MayStartWork()) return;
   // Print Screen during start-up (a message box of Load pumps messages) would
   // capture into a wizard that does not exist yet.
   if (!started_) {
@@ -261,11 +264,7 @@ void Mainform::TakeCapture() {
     Message(CaptureRefusedText(), MB_OK);
     return;
   }
-  capturing_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{capturing_};
+  WorkScope work;
 
   SettingsStore& settings = ProgramSettings();
   // 3. The program's own windows stay out of the picture.

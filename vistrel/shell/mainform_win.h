@@ -75,8 +75,6 @@ class Mainform {
   HMENU trayMenu_ = nullptr;
   TrayIcon tray_;
   UINT taskbarCreated_ = 0;
-  ReentrancyFlag trayFlag_;
-  bool capturing_ = false;
   // False until the wizard exists: a capture before then would have nowhere to go.
   bool started_ = false;
   bool sysCloseRequested_ = false;

@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "clipboard_dib_win.h"
-#include "packed_dib.h"
-
 #include "conversion_client_win.h"
+#include "event_pump_win.h"
 #include "output_picture.h"
 #include "output_picture_win.h"
+#include "packed_dib.h"
 
 namespace vistrel {
 
@@ -100,11 +100,6 @@ class FxPortsWin : public FxPorts {
   HBITMAP result_ = nullptr;
   Hourglass hourglass_;
 };
-
-bool IsDialog(HWND window) {
-  char name[16] = {};
-  return GetClassNameA(window, name, sizeof name) > 0 && lstrcmpA(name, "#32770") == 0;
-}
 
 // The bitmap as a packed 24-bit DIB in movable memory, as the clipboard takes
 // it: a quarter smaller than the screen's 32-bit pixels, and read by the
@@ -199,22 +194,6 @@ void Hourglass::Restore() {
 }
 
 bool Hourglass::AnyShown() { return shownCount_ > 0; }
-
-void DoEvents() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      // Leave the quit request for the main loop.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    // Keys in a dialog move between its controls, as in the main loop.
-    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialog(root) && IsDialogMessageA(root, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
 
 HBITMAP CopyBitmap(HBITMAP bitmap) {
   BITMAP info{};

@@ -36,9 +36,6 @@ class Hourglass {
   static int shownCount_;
 };
 
-// Lets pending window events run (the one pump of the whole program).
-void DoEvents();
-
 // Puts a copy of the bitmap on the clipboard as a 24-bit CF_DIB (readers that ask for
 // CF_BITMAP get one made by Windows); empties it first when asked.
 bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst);

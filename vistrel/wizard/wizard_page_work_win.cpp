@@ -4,6 +4,7 @@
 // pictures and the pages' values.
 #include "clipboard_handover.h"
 #include "crop_preparation.h"
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "number_text.h"
 #include "print_run_win.h"

@@ -10,14 +10,15 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "crop_preparation.h"
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "handoffs_win.h"
 #include "number_text.h"
 #include "program_paths_win.h"
-#include "pump_win.h"
 #include "selection_text.h"
 #include "shell_state.h"
 #include "stage_times_win.h"
@@ -202,17 +203,13 @@ bool Wizard::LoadWholePicFromClipboard() {
 // ---- the walk ----
 
 void Wizard::Move(Direction direction) {
-  // A click that arrives while hidden pages flash by waits for the walk.
-  if (moving_) return;
-  moving_ = true;
+  WorkScope work;
   walk_.Move(direction);
-  moving_ = false;
 }
 
 void Wizard::StartWalk() {
-  moving_ = true;
+  WorkScope work;
   walk_.Start();
-  moving_ = false;
 }
 
 void Wizard::RefreshUnits() {
@@ -377,17 +374,26 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case IDC_MOVER0: Move(Direction::Back); return TRUE;
-        case IDC_MOVER1: Move(Direction::Next); return TRUE;
-        case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
-        case IDC_COMMAND1:
-          if (hooks_.showSetup) hooks_.showSetup(window_);
+        case IDC_MOVER0:
+          if (MayStartWork()) Move(Direction::Back);
           return TRUE;
-        case IDCANCEL: CloseWizard(); return TRUE;  // Escape
+        case IDC_MOVER1:
+          if (MayStartWork()) Move(Direction::Next);
+          return TRUE;
+        case IDC_COMMAND1:
+          if (MayStartWork() && hooks_.showSetup) {
+            WorkScope work;
+            hooks_.showSetup(window_);
+          }
+          return TRUE;
+        case IDC_PRIVCLOSE:
+        case IDCANCEL:  // Escape
+          if (!CloseWaitsForWork(window_)) CloseWizard();
+          return TRUE;
         default: return FALSE;
       }
     case WM_CLOSE:
-      CloseWizard();
+      if (!CloseWaitsForWork(window_)) CloseWizard();
       return TRUE;
     case WM_SETCURSOR:
       if (!Hourglass::AnyShown()) return FALSE;
@@ -397,8 +403,11 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam != IDT_TRICKTIMER) return TRUE;
       KillTimer(window_, IDT_TRICKTIMER);
-      for (int i = 0; i < 100; ++i) DoEvents();
-      CloseWizard();
+      {
+        WorkScope work;
+        for (int i = 0; i < 100; ++i) DoEvents();
+        CloseWizard();
+      }
       StageTime("closed");
       return TRUE;
     case WM_DRAWITEM: {
@@ -428,7 +437,33 @@ INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
   return FALSE;
 }
 
+namespace {
+
+// The buttons whose work lets events run or opens a window over the wizard.
+bool StartsWork(int id) {
+  switch (id) {
+    case IDC_SELECTAREA:
+    case IDC_PRIVGETSELECTIONWINDOW:
+    case IDC_PRIVSAVEIT:
+    case IDC_PRIVDRUCKEN:
+    case IDC_PREVIEWCLICK:
+    case IDC_SENDMAILBTTN:
+    case IDC_COPYTOCLIPCOMMAND:
+    case IDC_VIEWCLIPBOARD:
+    case IDC_PRINTOPTIONS:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void Wizard::OnCommand(int page, int id, int code, HWND control) {
+  const bool startsWork = code == BN_CLICKED && StartsWork(id);
+  if (startsWork && !MayStartWork()) return;
+  std::optional<WorkScope> work;
+  if (startsWork) work.emplace();
   if (id == IDC_NOTSHOW || (id >= IDC_AUTOMATE0 && id <= IDC_AUTOMATE8)) {
     if (code == BN_CLICKED) settings_.SaveWizardSettings();
     return;
