@@ -4,14 +4,14 @@
 #include <exception>
 
 #include "address_book.h"
-#include "auto_file_name.h"
-#include "effects_command.h"
+#include "format_extension.h"
 #include "mail_attachment.h"
 #include "mail_security.h"
 #include "mime_encoding.h"
 #include "output_picture.h"
 #include "output_sequence.h"
 #include "shell_state.h"
+#include "version.h"
 #include "work_gate.h"
 
 namespace vistrel {
@@ -147,7 +147,7 @@ MailOutcome Operation::ConversionFailure(long result, const std::string& command
                        MessageIcon::None, kAppTitle);
   } else {
     ports_.ShowMessage(std::string("SendMail-Error while converting. Please send this number to ") +
-                           kProblemReportAddress + " " + std::to_string(result) + command,
+                           VISTREL_PROBLEM_ADDRESS + " " + std::to_string(result) + command,
                        MessageIcon::None, kAppTitle);
   }
   return MailOutcome::ConversionFailed;

@@ -2,16 +2,17 @@
 
 #include <random>
 #include <string>
+#include <utility>
 
 #include "charset_name.h"
+#include "clipboard_picture_win.h"
 #include "event_pump_win.h"
 #include "file_handle_win.h"
-#include "fx_exchange_win.h"
 #include "mail_form_win.h"
 #include "mail_password_win.h"
 #include "output_files_win.h"
 #include "output_picture.h"
-#include "output_picture_win.h"
+#include "picture_win.h"
 #include "program_paths_win.h"
 #include "program_settings_win.h"
 #include "send_mail.h"
@@ -19,6 +20,7 @@
 #include "stage_times_win.h"
 #include "tls_transport_win.h"
 #include "vistlib_client_win.h"
+#include "wait_cursor_win.h"
 #include "winsock_transport_win.h"
 
 namespace vistrel {
@@ -37,20 +39,23 @@ bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECK
 
 class MailPortsWin final : public MailPorts {
  public:
-  MailPortsWin(HWND owner, const MailPageControls& page, HBITMAP fxPic,
-               const std::function<void(HWND)>& openSetupDialog)
+  MailPortsWin(HWND owner, const MailPageControls& page, SharedPicture fxPic,
+               const ConvertImageFn& convert, const std::function<void(HWND)>& openSetupDialog)
       : owner_(owner),
         page_(page),
-        fxPic_(fxPic),
+        fxPic_(std::move(fxPic)),
+        convert_(convert),
         openSetupDialog_(openSetupDialog),
         random_(std::random_device{}()) {}
 
-  bool FxPicEmpty() override { return PictureIsEmpty(fxPic_); }
-  bool WriteBitmap(const std::string& path) override { return WriteBitmapFile(fxPic_, path); }
+  bool FxPicEmpty() override { return PictureIsEmpty(Handle(fxPic_)); }
+  bool WriteBitmap(const std::string& path) override {
+    return WriteBitmapFile(Handle(fxPic_), path);
+  }
   long ConvertFxPic(const std::string& command) override {
     // Without our picture on the clipboard the component would convert whatever is there.
-    if (!PutBitmapOnClipboard(owner_, fxPic_, true)) return kClipboardBusy;
-    const long result = CallConvertImage(command);
+    if (!PutBitmapOnClipboard(owner_, Handle(fxPic_), true)) return kClipboardBusy;
+    const long result = convert_(command);
     StageTime("mail converted");
     return result;
   }
@@ -112,7 +117,8 @@ class MailPortsWin final : public MailPorts {
  private:
   HWND owner_;
   MailPageControls page_;
-  HBITMAP fxPic_;
+  SharedPicture fxPic_;
+  const ConvertImageFn& convert_;
   const std::function<void(HWND)>& openSetupDialog_;
   std::mt19937_64 random_;
   Hourglass hourglass_;
@@ -137,7 +143,8 @@ void ReportUnexpected(HWND owner, const char* cause) noexcept {
 
 }  // namespace
 
-void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+void SendMailFromPage(HWND owner, const MailPageControls& page, SharedPicture fxPic,
+                      const ConvertImageFn& convert,
                       const std::function<void(HWND owner)>& openSetupDialog) {
   StageTime("mail clicked");
   // Nothing may leave the button's handler. SendMail reports what happens inside
@@ -155,7 +162,7 @@ void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
     mail::MailControl control([] { return mail::MakeTlsTransport(mail::MakeWinsockTransport()); });
     control.charset = CharsetForCodePage(GetACP());
     control.isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
-    MailPortsWin ports(owner, page, fxPic, openSetupDialog);
+    MailPortsWin ports(owner, page, std::move(fxPic), convert, openSetupDialog);
     SendMail(in, ports, ProgramSettings(), control);
   } catch (const std::exception& error) {
     ReportUnexpected(owner, error.what());

@@ -7,12 +7,13 @@
 #include <string>
 
 #include "event_pump_win.h"
-#include "fx_exchange_win.h"
 #include "number_text.h"
 #include "pointer_images_win.h"
 #include "preview_model.h"
 #include "program_settings_win.h"
 #include "shell_state.h"
+#include "user_locale_win.h"
+#include "wait_cursor_win.h"
 
 namespace vistrel::print {
 
@@ -30,7 +31,7 @@ class Preview {
   static Preview* Open();
   static Preview* Current() { return current_.get(); }
 
-  void Load(const std::function<HBITMAP()>& makeFxPic);
+  void Load(const std::function<SharedPicture()>& makeFxPic);
   void Hide() { ShowWindow(window_, SW_HIDE); }
 
  private:
@@ -47,7 +48,7 @@ class Preview {
   static std::unique_ptr<Preview> current_;
   HWND window_ = nullptr;
   HWND projektion_ = nullptr;
-  HBITMAP picture_ = nullptr;
+  SharedPicture picture_;
   HCURSOR pointer_ = nullptr;  // the one shown now: MPointer(0) or (1)
   PointerImages pointers_;
   PreviewDrag drag_;
@@ -109,7 +110,7 @@ std::string Preview::Caption() const {
   return text;
 }
 
-void Preview::Load(const std::function<HBITMAP()>& makeFxPic) {
+void Preview::Load(const std::function<SharedPicture()>& makeFxPic) {
   // The window must outlive its load: a close meanwhile waits for it.
   WorkScope work;
   Hourglass hourglass;
@@ -118,16 +119,13 @@ void Preview::Load(const std::function<HBITMAP()>& makeFxPic) {
   SetCaption(Caption() + kLoadingSuffix);
   DoEvents();
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if (HBITMAP fxPic = makeFxPic ? makeFxPic() : nullptr) {
-    if (HBITMAP copy = CopyBitmap(fxPic)) {
-      if (picture_) DeleteObject(picture_);
-      picture_ = copy;
-      BITMAP info{};
-      GetObjectA(picture_, sizeof info, &info);
-      SetWindowPos(projektion_, nullptr, 0, 0, info.bmWidth, std::abs(info.bmHeight),
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      InvalidateRect(projektion_, nullptr, FALSE);
-    }
+  if (SharedPicture fxPic = makeFxPic ? makeFxPic() : nullptr) {
+    picture_ = std::move(fxPic);
+    BITMAP info{};
+    GetObjectA(picture_->Handle(), sizeof info, &info);
+    SetWindowPos(projektion_, nullptr, 0, 0, info.bmWidth, std::abs(info.bmHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(projektion_, nullptr, FALSE);
   }
   const std::string caption = Caption();
   const size_t keep = caption.size() >= sizeof kLoadingSuffix - 1
@@ -154,9 +152,9 @@ void Preview::Paint() {
   HDC dc = BeginPaint(projektion_, &ps);
   if (picture_) {
     HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, picture_);
+    HGDIOBJ old = SelectObject(source, picture_->Handle());
     BITMAP info{};
-    GetObjectA(picture_, sizeof info, &info);
+    GetObjectA(picture_->Handle(), sizeof info, &info);
     BitBlt(dc, 0, 0, info.bmWidth, std::abs(info.bmHeight), source, 0, 0, SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);
@@ -221,7 +219,7 @@ LRESULT CALLBACK Preview::WindowProc(HWND window, UINT message, WPARAM wParam, L
       return 0;
     }
     if (preview && message == WM_NCDESTROY && current_.get() == preview) {
-      if (preview->picture_) DeleteObject(preview->picture_);
+      preview->picture_.reset();
       DestroyPointerImages(preview->pointers_);
       current_.reset();
     }
@@ -245,7 +243,7 @@ LRESULT CALLBACK Preview::ProjektionProc(HWND view, UINT message, WPARAM wParam,
 
 }  // namespace
 
-void OpenOutputPreview(const std::function<HBITMAP()>& makeFxPic) {
+void OpenOutputPreview(const std::function<SharedPicture()>& makeFxPic) {
   if (Preview* preview = Preview::Open()) preview->Load(makeFxPic);
 }
 

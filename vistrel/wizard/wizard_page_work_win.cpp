@@ -96,7 +96,7 @@ void Wizard::PrepareCrop() {
   CropInputs in;
   in.useEditor = Checked(1, IDC_USECROPOREDIT0);
   in.cropStyle = CropStyle();
-  const SIZE temp = BitmapSize(tempPic), whole = BitmapSize(wholePic);
+  const SIZE temp = BitmapSize(Handle(tempPic)), whole = BitmapSize(Handle(wholePic));
   in.tempWidth = ToTwips(temp.cx, TwipsPerPixelX);
   in.tempHeight = ToTwips(temp.cy, TwipsPerPixelY);
   in.wholeWidth = ToTwips(whole.cx, TwipsPerPixelX);
@@ -111,18 +111,18 @@ void Wizard::PrepareCrop() {
     case CropPlan::Source::Keep:
       break;
     case CropPlan::Source::Whole:
-      SetPic(tempPic, wholePic);
+      tempPic = wholePic;
       break;
     case CropPlan::Source::Region:
-      SetPic(tempPic, nullptr);
+      tempPic = nullptr;
       if (plan.zeroBeforePaint) {
         Message(kZeroSizeMessage, MB_ICONSTOP);
       } else {
         const TwipsRect& r = plan.cropRect;
-        SetPic(tempPic, CopyRegion(wholePic, ToPixels(r.left, TwipsPerPixelX),
-                                   ToPixels(r.top, TwipsPerPixelY),
-                                   ToPixels(r.width, TwipsPerPixelX),
-                                   ToPixels(r.height, TwipsPerPixelY)));
+        const SharedPicture whole = wholePic;
+        tempPic = MakePicture(CopyRegion(
+            Handle(whole), ToPixels(r.left, TwipsPerPixelX), ToPixels(r.top, TwipsPerPixelY),
+            ToPixels(r.width, TwipsPerPixelX), ToPixels(r.height, TwipsPerPixelY)));
       }
       break;
   }
@@ -134,14 +134,13 @@ void Wizard::DoFx() {
   const EffectsBoxes boxes = ReadEffectsBoxes(EffectsPageControls());
   if (!EffectsChanged(boxes)) {
     // No effect to apply: the output is the working picture itself, not a copy.
-    SetPic(fxPic, tempPic);
+    fxPic = tempPic;
     return;
   }
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, UserDecimalSeparator()};
-  HBITMAP newFxPic = nullptr;
-  DoFxWin(window_, boxes, unit, tempPic, &newFxPic);
   // Empty when TempPic is or the conversion was refused: no stale picture goes out.
-  SetPic(fxPic, newFxPic);
+  const SharedPicture source = tempPic;
+  DoFxWin(window_, boxes, unit, Handle(source), fxPic);
 }
 
 void Wizard::EditCapture() {
@@ -162,12 +161,12 @@ void Wizard::EditCapture() {
   handover.read = edited != nullptr;
   handover.afterRead = static_cast<uint32_t>(GetClipboardSequenceNumber());
   if (HandoverArrived(handover)) {
-    SetPic(tempPic, edited);
+    tempPic = MakePicture(edited);
   } else {
     if (edited) DeleteObject(edited);
     Message(kEditLostText, MB_ICONEXCLAMATION);
   }
-  const SIZE size = BitmapSize(tempPic);
+  const SIZE size = BitmapSize(Handle(tempPic));
   cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
   cropRect.height = ToTwips(size.cy, TwipsPerPixelY);
   SetCursor(previous);
@@ -179,13 +178,16 @@ void Wizard::RefreshSaveName() {
 }
 
 void Wizard::Save() {
-  const SaveOutcome outcome = SaveItWin(window_, CurrentSaveTarget(), fxPic, lastSavedFile_);
+  const SharedPicture picture = fxPic;
+  const SaveOutcome outcome =
+      SaveItWin(window_, CurrentSaveTarget(), Handle(picture), lastSavedFile_);
   if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
 }
 
 void Wizard::Print() {
+  const SharedPicture picture = fxPic;
   print::PrintFxPic(window_, {WindowText(Control(6, IDC_COPIES)), Checked(6, IDC_STRETCHPRINT),
-                              fxPic, printer_.DevNames(), printer_.DevMode()});
+                              Handle(picture), printer_.DevNames(), printer_.DevMode()});
 }
 
 void Wizard::Preview() {
@@ -196,11 +198,11 @@ void Wizard::Preview() {
 }
 
 void Wizard::MailIt() {
-  SendMailFromPage(window_,
-                   {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
-                    Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL),
-                    Control(3, IDC_FILEFORMAT)},
-                   fxPic, hooks_.showSetup);
+  SendMailFromPage(
+      window_,
+      {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
+       Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL), Control(3, IDC_FILEFORMAT)},
+      fxPic, CallConvertImage, hooks_.showSetup);
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
@@ -216,7 +218,8 @@ void Wizard::OnUseCropOrEdit(bool editor) {
 void Wizard::OnSelectArea() {
   if (!hooks_.runAreaSelector) return;
   DialogOpen = true;
-  const int style = hooks_.runAreaSelector(window_, wholePic, CropStyle());
+  const SharedPicture whole = wholePic;
+  const int style = hooks_.runAreaSelector(window_, Handle(whole), CropStyle());
   if (style >= 0) SetCropStyle(style);
   Show();
   DialogOpen = false;

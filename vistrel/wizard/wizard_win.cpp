@@ -85,9 +85,6 @@ Wizard::~Wizard() {
   if (window_) DestroyWindow(window_);
   if (titleFont_) DeleteObject(titleFont_);
   ReplaceBitmap(logo_, nullptr);
-  SetPic(fxPic, nullptr);
-  SetPic(tempPic, nullptr);
-  SetPic(wholePic, nullptr);
 }
 
 bool Wizard::Create(HINSTANCE instance) {
@@ -195,8 +192,8 @@ void Wizard::ShowSelection() {
 }
 
 bool Wizard::LoadWholePicFromClipboard() {
-  SetPic(wholePic, CopyBitmapFromClipboard(window_));
-  SetPic(tempPic, wholePic);
+  wholePic = MakePicture(CopyBitmapFromClipboard(window_));
+  tempPic = wholePic;
   return wholePic != nullptr;
 }
 
@@ -334,7 +331,7 @@ void Wizard::Run(WalkAction action) {
       OpenLastSavedWin(window_, lastSavedFile_);
       break;
     case WalkAction::CopyToClipboard:
-      CopyToClipboard(window_, fxPic, false);
+      CopyToClipboard(window_, Handle(SharedPicture(fxPic)), false);
       break;
     case WalkAction::ViewClipboard:
       ViewClipboard();
@@ -505,7 +502,7 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
       if (code == BN_CLICKED) ShowExplorerWin(window_, lists_.Path());
       break;
     case IDC_COPYTOCLIPCOMMAND:
-      if (code == BN_CLICKED) CopyToClipboard(window_, fxPic, true);
+      if (code == BN_CLICKED) CopyToClipboard(window_, Handle(SharedPicture(fxPic)), true);
       break;
     case IDC_VIEWCLIPBOARD:
       if (code == BN_CLICKED) ViewClipboard();
@@ -639,8 +636,8 @@ bool IsWizardDialogMessage(MSG* message) {
   return IsDialogMessageA(window, message) != FALSE;
 }
 
-HBITMAP WholePic() { return theWizard ? theWizard->wholePic : nullptr; }
-HBITMAP TempPic() { return theWizard ? theWizard->tempPic : nullptr; }
-HBITMAP FxPic() { return theWizard ? theWizard->fxPic : nullptr; }
+HBITMAP WholePic() { return theWizard ? Handle(theWizard->wholePic) : nullptr; }
+HBITMAP TempPic() { return theWizard ? Handle(theWizard->tempPic) : nullptr; }
+HBITMAP FxPic() { return theWizard ? Handle(theWizard->fxPic) : nullptr; }
 
 }  // namespace vistrel::wizard

@@ -14,6 +14,7 @@
 #include "auto_file_name.h"
 #include "effects_page_boxes_win.h"
 #include "output_settings.h"
+#include "picture_win.h"
 #include "preview_win.h"
 #include "printer_choice_win.h"
 #include "program_settings_win.h"
@@ -54,9 +55,11 @@ class Wizard final : public WalkHost, public SettingsControls {
   void ResetCurrentPage() { walk_.SetCurrentPage(0); }
 
   TwipsRect cropRect;
-  HBITMAP wholePic = nullptr;
-  HBITMAP tempPic = nullptr;
-  HBITMAP fxPic = nullptr;
+  // The capture, the part of it the walk works on, and the output picture. They
+  // are often one and the same; whoever works on one keeps its own reference.
+  SharedPicture wholePic;
+  SharedPicture tempPic;
+  SharedPicture fxPic;
 
   // WalkHost
   bool NotShow(int page) const override;
@@ -100,14 +103,6 @@ class Wizard final : public WalkHost, public SettingsControls {
   EffectsControls EffectsPageControls() const;
   ScaleContext CropScale() const;
   SaveTarget CurrentSaveTarget() const;
-  // The pictures share one bitmap where no step changed it (a capture that is
-  // neither cropped nor given effects is one picture); a bitmap goes when the
-  // last of them lets it go.
-  void SetPic(HBITMAP& slot, HBITMAP value) {
-    HBITMAP old = std::exchange(slot, value);
-    if (old && old != wholePic && old != tempPic && old != fxPic) DeleteObject(old);
-  }
-
   void Move(Direction direction);
   void OnCommand(int page, int id, int code, HWND control);
   void OnUseCropOrEdit(bool editor);
