@@ -21,19 +21,12 @@
 #include "tls_transport_win.h"
 #include "vistlib_client_win.h"
 #include "wait_cursor_win.h"
+#include "window_text_win.h"
 #include "winsock_transport_win.h"
 
 namespace vistrel {
 
 namespace {
-
-std::string Text(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 
 bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -151,12 +144,12 @@ void SendMailFromPage(HWND owner, const MailPageControls& page, SharedPicture fx
   // it; this catches what happens around it (reading the page, making the control).
   try {
     MailInputs in;
-    in.mailTo = Text(page.mailTo);
-    in.subject = Text(page.subject);
-    in.msgBody = Text(page.msgBody);
+    in.mailTo = WindowText(page.mailTo);
+    in.subject = WindowText(page.subject);
+    in.msgBody = WindowText(page.msgBody);
     in.compressMail = Ticked(page.compressMail);
     in.compileZipMail = Ticked(page.compileZipMail);
-    in.formatEntry = Text(page.fileFormat);
+    in.formatEntry = WindowText(page.fileFormat);
 
     // Plain until the mail settings ask for encryption.
     mail::MailControl control([] { return mail::MakeTlsTransport(mail::MakeWinsockTransport()); });

@@ -14,6 +14,7 @@
 #include "shell_state.h"
 #include "user_locale_win.h"
 #include "wait_cursor_win.h"
+#include "window_text_win.h"
 
 namespace vistrel::print {
 
@@ -102,13 +103,7 @@ bool Preview::Create() {
   return true;
 }
 
-std::string Preview::Caption() const {
-  const int length = GetWindowTextLengthA(window_);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(window_, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
+std::string Preview::Caption() const { return WindowText(window_); }
 
 void Preview::Load(const std::function<SharedPicture()>& makeFxPic) {
   // The window must outlive its load: a close meanwhile waits for it.

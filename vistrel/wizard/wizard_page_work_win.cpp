@@ -64,12 +64,12 @@ HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
 
 EffectsControls Wizard::EffectsPageControls() const {
   EffectsControls controls;
-  controls.percText = Control(2, IDC_PERCTEXT0);
-  controls.scaleTextX = Control(2, IDC_SCALETEXTX);
-  controls.scaleTextY = Control(2, IDC_SCALETEXTY);
-  controls.rotText = Control(2, IDC_ROTTEXT);
-  controls.rotScroll = Control(2, IDC_ROTSCROLL);
-  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
+  controls.percText = Control(kEffectsPage, IDC_PERCTEXT0);
+  controls.scaleTextX = Control(kEffectsPage, IDC_SCALETEXTX);
+  controls.scaleTextY = Control(kEffectsPage, IDC_SCALETEXTY);
+  controls.rotText = Control(kEffectsPage, IDC_ROTTEXT);
+  controls.rotScroll = Control(kEffectsPage, IDC_ROTSCROLL);
+  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(kEffectsPage, IDC_EFFECT0 + i);
   return controls;
 }
 
@@ -82,9 +82,9 @@ SaveTarget Wizard::CurrentSaveTarget() const {
   SaveTarget target;
   target.folder = Value(Field::Path, 0);
   target.baseName = Value(Field::Name, 0);
-  target.formatEntry = WindowText(Control(3, IDC_FILEFORMAT));
-  target.compressSave = Checked(3, IDC_COMPRESSSAVE);
-  target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
+  target.formatEntry = WindowText(Control(kSavePage, IDC_FILEFORMAT));
+  target.compressSave = Checked(kSavePage, IDC_COMPRESSSAVE);
+  target.compileZipSave = Checked(kSavePage, IDC_COMPILEZIPSAVE);
   return target;
 }
 
@@ -94,7 +94,7 @@ void Wizard::UpdateScaleTexts() {
 
 void Wizard::PrepareCrop() {
   CropInputs in;
-  in.useEditor = Checked(1, IDC_USECROPOREDIT0);
+  in.useEditor = Checked(kCropPage, IDC_USECROPOREDIT0);
   in.cropStyle = CropStyle();
   const SIZE temp = BitmapSize(Handle(tempPic)), whole = BitmapSize(Handle(wholePic));
   in.tempWidth = ToTwips(temp.cx, TwipsPerPixelX);
@@ -174,20 +174,21 @@ void Wizard::EditCapture() {
 }
 
 void Wizard::RefreshSaveName() {
-  SetDlgItemTextA(pages_[3], IDC_SAVENAME, AutoFileNameWin(CurrentSaveTarget()).c_str());
+  SetDlgItemTextA(pages_[kSavePage], IDC_SAVENAME, AutoFileNameWin(CurrentSaveTarget()).c_str());
 }
 
 void Wizard::Save() {
   const SharedPicture picture = fxPic;
   const SaveOutcome outcome =
       SaveItWin(window_, CurrentSaveTarget(), Handle(picture), lastSavedFile_);
-  if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
+  if (outcome.saved) SetDlgItemTextA(pages_[kSavePage], IDC_SAVENAME, outcome.saveName.c_str());
 }
 
 void Wizard::Print() {
   const SharedPicture picture = fxPic;
-  print::PrintFxPic(window_, {WindowText(Control(6, IDC_COPIES)), Checked(6, IDC_STRETCHPRINT),
-                              Handle(picture), printer_.DevNames(), printer_.DevMode()});
+  print::PrintFxPic(
+      window_, {WindowText(Control(kPrintPage, IDC_COPIES)), Checked(kPrintPage, IDC_STRETCHPRINT),
+                Handle(picture), printer_.DevNames(), printer_.DevMode()});
 }
 
 void Wizard::Preview() {
@@ -198,21 +199,21 @@ void Wizard::Preview() {
 }
 
 void Wizard::MailIt() {
-  SendMailFromPage(
-      window_,
-      {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
-       Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL), Control(3, IDC_FILEFORMAT)},
-      fxPic, CallConvertImage, hooks_.showSetup);
+  SendMailFromPage(window_,
+                   {Control(kMailPage, IDC_MAILTO), Control(kMailPage, IDC_SUBJECT),
+                    Control(kMailPage, IDC_MSGBODY), Control(kMailPage, IDC_COMPRESSMAIL),
+                    Control(kMailPage, IDC_COMPILEZIPMAIL), Control(kSavePage, IDC_FILEFORMAT)},
+                   fxPic, CallConvertImage, hooks_.showSetup);
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
-  SetChecked(1, IDC_USECROPOREDIT0, editor);
-  SetChecked(1, IDC_USECROPOREDIT1, !editor);
-  Enable(1, IDC_PRIVGETSELECTIONWINDOW, editor);
-  Enable(1, IDC_AUTOMATE0, editor);
+  SetChecked(kCropPage, IDC_USECROPOREDIT0, editor);
+  SetChecked(kCropPage, IDC_USECROPOREDIT1, !editor);
+  Enable(kCropPage, IDC_PRIVGETSELECTIONWINDOW, editor);
+  Enable(kCropPage, IDC_AUTOMATE0, editor);
   for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_SELECTAREA,
                  IDC_SELECTIONDISP})
-    Enable(1, id, !editor);
+    Enable(kCropPage, id, !editor);
 }
 
 void Wizard::OnSelectArea() {
@@ -226,11 +227,13 @@ void Wizard::OnSelectArea() {
 }
 
 void Wizard::OnCopiesChange() {
-  const std::string text = WindowText(Control(6, IDC_COPIES));
+  const std::string text = WindowText(Control(kPrintPage, IDC_COPIES));
   if (text.empty()) return;
   const double copies = Val(text);
-  if (copies > 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copies");
-  else if (copies == 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copy");
+  if (copies > 1)
+    SetDlgItemTextA(pages_[kPrintPage], IDC_LABEL8, "Copies");
+  else if (copies == 1)
+    SetDlgItemTextA(pages_[kPrintPage], IDC_LABEL8, "Copy");
 }
 
 }  // namespace vistrel::wizard

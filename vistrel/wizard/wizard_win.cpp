@@ -25,14 +25,6 @@
 
 namespace vistrel::wizard {
 
-std::string WindowText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
 SIZE BitmapSize(HBITMAP bitmap) {
   BITMAP info{};
   if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) == 0) return {0, 0};
@@ -113,24 +105,25 @@ bool Wizard::Create(HINSTANCE instance) {
   }
   // The "Do not show" box at the same place on every page.
   RECT box;
-  GetWindowRect(Control(0, IDC_NOTSHOW), &box);
-  MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&box), 2);
+  GetWindowRect(Control(kWelcomePage, IDC_NOTSHOW), &box);
+  MapWindowPoints(nullptr, pages_[kWelcomePage], reinterpret_cast<POINT*>(&box), 2);
   for (int page = 1; page < kPageCount; ++page)
     SetWindowPos(Control(page, IDC_NOTSHOW), nullptr, box.left, box.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  InitRotScroll(Control(2, IDC_ROTSCROLL));
-  lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
+  InitRotScroll(Control(kEffectsPage, IDC_ROTSCROLL));
+  lists_.Attach(Control(kSavePage, IDC_DRIVE), Control(kSavePage, IDC_DIRLIST));
 
-  SendMessageA(Control(6, IDC_COPIESSPIN), UDM_SETRANGE32, 1, 999);
-  SetDlgItemTextA(pages_[6], IDC_COPIES, "1");
-  SendMessageA(Control(2, IDC_ROTSCROLL), UDM_SETRANGE32, static_cast<WPARAM>(-180), 180);
+  SendMessageA(Control(kPrintPage, IDC_COPIESSPIN), UDM_SETRANGE32, 1, 999);
+  SetDlgItemTextA(pages_[kPrintPage], IDC_COPIES, "1");
+  SendMessageA(Control(kEffectsPage, IDC_ROTSCROLL), UDM_SETRANGE32, static_cast<WPARAM>(-180),
+               180);
 
   // The format list with the stored entry.
   const int format = settings_.StoredFileFormat();
-  FillFileFormatList(Control(3, IDC_FILEFORMAT), format);
-  SetChecked(1, IDC_USECROPOREDIT1, true);
-  SetChecked(1, IDC_CROPSTYLE0, true);
+  FillFileFormatList(Control(kSavePage, IDC_FILEFORMAT), format);
+  SetChecked(kCropPage, IDC_USECROPOREDIT1, true);
+  SetChecked(kCropPage, IDC_CROPSTYLE0, true);
   OnUseCropOrEdit(false);
 
   // Centred on the screen.
@@ -140,7 +133,7 @@ bool Wizard::Create(HINSTANCE instance) {
   SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ShowWindow(pages_[0], SW_SHOW);
+  ShowWindow(pages_[kWelcomePage], SW_SHOW);
   return true;
 }
 
@@ -153,7 +146,7 @@ void Wizard::Message(const std::string& text, UINT icon) {
 void Wizard::OpenWizard() {
   // The recipients are read again each time; the list starts empty so that
   // they are not listed twice.
-  SendMessageA(Control(5, IDC_MAILTO), CB_RESETCONTENT, 0, 0);
+  SendMessageA(Control(kMailPage, IDC_MAILTO), CB_RESETCONTENT, 0, 0);
   settings_.OpenWizard();
 }
 
@@ -171,13 +164,14 @@ void Wizard::CloseWizard() {
 
 int Wizard::CropStyle() const {
   for (int style = 0; style < 3; ++style)
-    if (Checked(1, IDC_CROPSTYLE0 + style)) return style;
+    if (Checked(kCropPage, IDC_CROPSTYLE0 + style)) return style;
   return -1;
 }
 
 void Wizard::SetCropStyle(int style) {
   if (style < 0 || style > 2) return;
-  for (int other = 0; other < 3; ++other) SetChecked(1, IDC_CROPSTYLE0 + other, other == style);
+  for (int other = 0; other < 3; ++other)
+    SetChecked(kCropPage, IDC_CROPSTYLE0 + other, other == style);
   ShowSelection();
 }
 
@@ -185,7 +179,7 @@ void Wizard::ShowSelection() {
   const TwipsRect rect =
       CropStyleRect(CropStyle(), ActiveWindowTwips, FullScreenTwips, SelectionTwips);
   LoadScaleSystem();
-  SetDlgItemTextA(pages_[1], IDC_SELECTIONDISP,
+  SetDlgItemTextA(pages_[kCropPage], IDC_SELECTIONDISP,
                   SelectionDisplayText(rect.width, rect.height, scale_.twipsPerUnit,
                                        scale_.unitName, UserDecimalSeparator())
                       .c_str());
@@ -307,7 +301,7 @@ void Wizard::Run(WalkAction action) {
       Save();
       break;
     case WalkAction::PrinterDescription:
-      SetDlgItemTextA(pages_[6], IDC_PRINTERDISP, printer_.Describe().c_str());
+      SetDlgItemTextA(pages_[kPrintPage], IDC_PRINTERDISP, printer_.Describe().c_str());
       break;
     case WalkAction::EnableTricktimer:
       SetTimer(window_, IDT_TRICKTIMER, 500, nullptr);
@@ -426,7 +420,7 @@ INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
       OnCommand(index, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return TRUE;
     case WM_VSCROLL:
-      if (reinterpret_cast<HWND>(lParam) == Control(2, IDC_ROTSCROLL)) {
+      if (reinterpret_cast<HWND>(lParam) == Control(kEffectsPage, IDC_ROTSCROLL)) {
         RotScrollChange(EffectsPageControls());
       }
       return TRUE;
@@ -496,7 +490,8 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
     case IDC_PRIVOPENSAVED:
       // The page's automatic name is the one the next save would use.
       if (code == BN_CLICKED)
-        OpenLastSavedButtonWin(window_, lastSavedFile_, WindowText(Control(3, IDC_SAVENAME)));
+        OpenLastSavedButtonWin(window_, lastSavedFile_,
+                               WindowText(Control(kSavePage, IDC_SAVENAME)));
       break;
     case IDC_PRIVSHOWEXPLORER:
       if (code == BN_CLICKED) ShowExplorerWin(window_, lists_.Path());
@@ -510,11 +505,11 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
     case IDC_PRINTOPTIONS:
       if (code == BN_CLICKED) {
         printer_.RunSetupDialog(window_);
-        SetDlgItemTextA(pages_[6], IDC_PRINTERDISP, printer_.Describe().c_str());
+        SetDlgItemTextA(pages_[kPrintPage], IDC_PRINTERDISP, printer_.Describe().c_str());
       }
       break;
     case IDC_STRETCHPRINT:
-      if (code == BN_CLICKED) settings_.StretchPrintClicked(Checked(6, IDC_STRETCHPRINT));
+      if (code == BN_CLICKED) settings_.StretchPrintClicked(Checked(kPrintPage, IDC_STRETCHPRINT));
       break;
     case IDC_COPIES:
       if (code == EN_CHANGE) OnCopiesChange();

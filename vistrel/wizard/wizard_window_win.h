@@ -20,6 +20,7 @@
 #include "program_settings_win.h"
 #include "save_page_lists_win.h"
 #include "scale_system.h"
+#include "window_text_win.h"
 #include "wizard_res.h"
 #include "wizard_walk.h"
 #include "wizard_win.h"
@@ -27,9 +28,10 @@
 namespace vistrel::wizard {
 
 // The page that holds each "Auto click" box.
-inline constexpr std::array<int, kAutomateCount> kAutomatePage = {1, 3, 6, 3, 3, 4, 4, 2, 5};
+inline constexpr std::array<int, kAutomateCount> kAutomatePage = {
+    kCropPage,      kSavePage,      kPrintPage,   kSavePage, kSavePage,
+    kClipboardPage, kClipboardPage, kEffectsPage, kMailPage};
 
-std::string WindowText(HWND control);
 // Width and height of a bitmap; 0 x 0 for none.
 SIZE BitmapSize(HBITMAP bitmap);
 
