@@ -6,6 +6,7 @@
 #include "mail_form_res.h"
 #include "program_settings_win.h"
 #include "send_mail.h"
+#include "window_thunk_win.h"
 
 namespace vistrel {
 
@@ -73,7 +74,10 @@ INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (window == form) form = nullptr;
         return FALSE;
     }
+  } catch (const std::exception& error) {
+    LogCaughtException("mail window", error.what());
   } catch (...) {
+    LogCaughtException("mail window", nullptr);
   }
   return FALSE;
 }

@@ -15,6 +15,7 @@
 #include "user_locale_win.h"
 #include "wait_cursor_win.h"
 #include "window_text_win.h"
+#include "window_thunk_win.h"
 
 namespace vistrel::print {
 
@@ -36,8 +37,8 @@ class Preview {
   void Hide() { ShowWindow(window_, SW_HIDE); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK ProjektionProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT FrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT ProjektionMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
   static bool RegisterClasses();
   bool Create();
   void Close();
@@ -63,7 +64,7 @@ bool Preview::RegisterClasses() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA window{};
   window.cbSize = sizeof window;
-  window.lpfnWndProc = WindowProc;
+  window.lpfnWndProc = WindowThunk<Preview, &Preview::FrameMessage>;
   window.hInstance = instance;
   window.hCursor = LoadCursor(nullptr, IDC_ARROW);
   window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
@@ -71,7 +72,7 @@ bool Preview::RegisterClasses() {
   window.lpszClassName = kPreviewClass;
   WNDCLASSEXA picture{};
   picture.cbSize = sizeof picture;
-  picture.lpfnWndProc = ProjektionProc;
+  picture.lpfnWndProc = WindowThunk<Preview, &Preview::ProjektionMessage>;
   picture.hInstance = instance;
   picture.lpszClassName = kProjektionClass;
   registered = RegisterClassExA(&window) && RegisterClassExA(&picture);
@@ -201,38 +202,23 @@ LRESULT Preview::Projektion(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(projektion_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Preview::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* preview = reinterpret_cast<Preview*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (preview && message == WM_CLOSE) {
-      if (!CloseWaitsForWork(window)) preview->Close();
-      return 0;
-    }
-    if (preview && message == WM_NCDESTROY && current_.get() == preview) {
-      preview->picture_.reset();
-      DestroyPointerImages(preview->pointers_);
-      current_.reset();
-    }
-  } catch (...) {
+LRESULT Preview::FrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    if (!CloseWaitsForWork(window)) Close();
+    return 0;
+  }
+  if (message == WM_NCDESTROY && current_.get() == this) {
+    picture_.reset();
+    DestroyPointerImages(pointers_);
+    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+    current_.reset();  // the last use of this object
+    return result;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Preview::ProjektionProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* preview = reinterpret_cast<Preview*>(GetWindowLongPtrA(view, GWLP_USERDATA));
-    if (preview && preview->projektion_ == view) return preview->Projektion(message, wParam, lParam);
-  } catch (...) {
-  }
+LRESULT Preview::ProjektionMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (projektion_ == view) return Projektion(message, wParam, lParam);
   return DefWindowProcA(view, message, wParam, lParam);
 }
 

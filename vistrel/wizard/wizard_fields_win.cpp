@@ -52,12 +52,12 @@ bool Wizard::Apply(Field field, int index, std::string_view value) {
       RefreshSaveName();
       break;
     }
-    case Field::Name: edit(3, IDC_VISTRELNAME); break;
-    case Field::Rotate: edit(2, IDC_ROTTEXT); break;
-    case Field::Scaleing: edit(2, IDC_PERCTEXT0); break;
+    case Field::Name: edit(kSavePage, IDC_VISTRELNAME); break;
+    case Field::Rotate: edit(kEffectsPage, IDC_ROTTEXT); break;
+    case Field::Scaleing: edit(kEffectsPage, IDC_PERCTEXT0); break;
     case Field::Effect: box(kEffectsPage, IDC_EFFECT0 + index); break;
-    case Field::Subject: edit(5, IDC_SUBJECT); break;
-    case Field::MessageBody: edit(5, IDC_MSGBODY); break;
+    case Field::Subject: edit(kMailPage, IDC_SUBJECT); break;
+    case Field::MessageBody: edit(kMailPage, IDC_MSGBODY); break;
     case Field::MailAsZip: box(kMailPage, IDC_COMPRESSMAIL); break;
     case Field::SaveAsZip: box(kSavePage, IDC_COMPRESSSAVE); break;
     case Field::MailAsExe: box(kMailPage, IDC_COMPILEZIPMAIL); break;
@@ -70,7 +70,7 @@ bool Wizard::Apply(Field field, int index, std::string_view value) {
     case Field::UseCropOrEdit: OnUseCropOrEdit(text == "0"); break;
     case Field::CropStyle: SetCropStyle(static_cast<int>(Val(text))); break;
     case Field::StretchToPage: box(kPrintPage, IDC_STRETCHPRINT); break;
-    case Field::MailTo: edit(5, IDC_MAILTO); break;
+    case Field::MailTo: edit(kMailPage, IDC_MAILTO); break;
   }
   return true;
 }

@@ -22,6 +22,7 @@
 #include "selection_text.h"
 #include "shell_state.h"
 #include "stage_times_win.h"
+#include "window_thunk_win.h"
 
 namespace vistrel::wizard {
 
@@ -45,32 +46,6 @@ void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
 
 std::unique_ptr<Wizard> theWizard;
 
-INT_PTR CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrA(window, DWLP_USER, lParam);
-      return TRUE;
-    }
-    auto* wizard = reinterpret_cast<Wizard*>(GetWindowLongPtrA(window, DWLP_USER));
-    return wizard ? wizard->WindowMessage(message, wParam, lParam) : FALSE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-
-INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrA(page, DWLP_USER, lParam);
-      return TRUE;
-    }
-    auto* wizard = reinterpret_cast<Wizard*>(GetWindowLongPtrA(page, DWLP_USER));
-    return wizard ? wizard->PageMessage(page, message, wParam, lParam) : FALSE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-
 }  // namespace
 
 Wizard::~Wizard() {
@@ -80,7 +55,8 @@ Wizard::~Wizard() {
 }
 
 bool Wizard::Create(HINSTANCE instance) {
-  window_ = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardProc,
+  window_ = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr,
+                               DialogThunk<Wizard, &Wizard::WindowMessage>,
                                reinterpret_cast<LPARAM>(this));
   if (window_ == nullptr) return false;
 
@@ -97,7 +73,8 @@ bool Wizard::Create(HINSTANCE instance) {
   MapDialogRect(window_, &area);
   for (int page = 0; page < kPageCount; ++page) {
     pages_[page] = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZPAGE0 + page), window_,
-                                      PageProc, reinterpret_cast<LPARAM>(this));
+                                      DialogThunk<Wizard, &Wizard::PageMessage>,
+                                      reinterpret_cast<LPARAM>(this));
     if (pages_[page] == nullptr) return false;
     // Every panel at the place of page 0, the frame as tall as the tallest.
     SetWindowPos(pages_[page], HWND_TOP, area.left, area.top, area.right - area.left,
@@ -361,7 +338,7 @@ void Wizard::DrawLogo(const DRAWITEMSTRUCT& item) {
   DeleteDC(source);
 }
 
-INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Wizard::WindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {

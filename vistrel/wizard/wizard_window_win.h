@@ -54,7 +54,7 @@ class Wizard final : public WalkHost, public SettingsControls {
   void SetCropStyle(int style);
   int CropStyle() const;
   bool LoadWholePicFromClipboard();
-  void ResetCurrentPage() { walk_.SetCurrentPage(0); }
+  void ResetCurrentPage() { walk_.SetCurrentPage(kWelcomePage); }
 
   TwipsRect cropRect;
   // The capture, the part of it the walk works on, and the output picture. They
@@ -88,7 +88,7 @@ class Wizard final : public WalkHost, public SettingsControls {
   // The box only: its click handler would store the wizard's settings.
   void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
 
-  INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR WindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -20,6 +23,7 @@
 #include "shell_state.h"
 #include "wizard_res.h"
 #include "wizard_walk.h"
+#include "window_thunk_win.h"
 #include "wizard_win.h"
 
 namespace vistrel::wizard {
@@ -501,6 +505,38 @@ TEST_F(WizardWorkTest, AClickDuringASendLeavesTheMailsPictureAlone) {
   EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kNoSettings}));
   EXPECT_EQ(conversions, 1);
   EXPECT_FALSE(WorkRunning());
+}
+
+
+// A handler that throws must neither end the program (the exception cannot
+// unwind through the system's frames) nor vanish unseen.
+struct Thrower {
+  LRESULT Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) throw std::runtime_error("handler failed on purpose");
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+};
+
+TEST(WindowThunk, AnExceptionInAHandlerIsLoggedAndAnswered) {
+  const std::string log = ProgramFolder() + "\\debug.txt";
+  DeleteFileA(log.c_str());
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = WindowThunk<Thrower, &Thrower::Message>;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "VistrelThrowerTest";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  Thrower thrower;
+  HWND window = CreateWindowExA(0, "VistrelThrowerTest", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), &thrower);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(SendMessageA(window, WM_APP, 0, 0), 0);
+  DestroyWindow(window);
+  std::ifstream file(log);
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_NE(text.str().find("handler failed on purpose"), std::string::npos) << text.str();
+  file.close();
+  DeleteFileA(log.c_str());
 }
 
 }  // namespace
