@@ -432,116 +432,34 @@ void Wizard::OnCommand(int page, int id, int code, HWND control) {
   if (startsWork && !MayStartWork()) return;
   std::optional<WorkScope> work;
   if (startsWork) work.emplace();
+  // The boxes every page has store the wizard's settings at once.
   if (id == IDC_NOTSHOW || (id >= IDC_AUTOMATE0 && id <= IDC_AUTOMATE8)) {
     if (code == BN_CLICKED) settings_.SaveWizardSettings();
     return;
   }
-  switch (id) {
-    case IDC_USECROPOREDIT0:
-    case IDC_USECROPOREDIT1:
-      if (code == BN_CLICKED) OnUseCropOrEdit(id == IDC_USECROPOREDIT0);
+  switch (page) {
+    case kCropPage:
+      OnCropPageCommand(id, code, control);
       break;
-    case IDC_CROPSTYLE0:
-    case IDC_CROPSTYLE1:
-    case IDC_CROPSTYLE2:
-      if (code == BN_CLICKED) SetCropStyle(id - IDC_CROPSTYLE0);
+    case kEffectsPage:
+      OnEffectsPageCommand(id, code, control);
       break;
-    case IDC_SELECTAREA:
-      if (code == BN_CLICKED) OnSelectArea();
+    case kSavePage:
+      OnSavePageCommand(id, code, control);
       break;
-    case IDC_PRIVGETSELECTIONWINDOW:
-      if (code == BN_CLICKED) EditCapture();
+    case kClipboardPage:
+      OnClipboardPageCommand(id, code, control);
       break;
-    case IDC_PRIVSAVEIT:
-      if (code == BN_CLICKED) Save();
+    case kMailPage:
+      OnMailPageCommand(id, code, control);
       break;
-    case IDC_PRIVDRUCKEN:
-      if (code == BN_CLICKED) Print();
+    case kPrintPage:
+      OnPrintPageCommand(id, code, control);
       break;
-    case IDC_PREVIEWCLICK:
-      if (code == BN_CLICKED) Preview();
-      break;
-    case IDC_SENDMAILBTTN:
-      if (code == BN_CLICKED) MailIt();
-      break;
-    case IDC_PRIVOPENSAVED:
-      // The page's automatic name is the one the next save would use.
-      if (code == BN_CLICKED)
-        OpenLastSavedButtonWin(window_, lastSavedFile_,
-                               WindowText(Control(kSavePage, IDC_SAVENAME)));
-      break;
-    case IDC_PRIVSHOWEXPLORER:
-      if (code == BN_CLICKED) ShowExplorerWin(window_, lists_.Path());
-      break;
-    case IDC_COPYTOCLIPCOMMAND:
-      if (code == BN_CLICKED) CopyToClipboard(window_, Handle(SharedPicture(fxPic)), true);
-      break;
-    case IDC_VIEWCLIPBOARD:
-      if (code == BN_CLICKED) ViewClipboard();
-      break;
-    case IDC_PRINTOPTIONS:
-      if (code == BN_CLICKED) {
-        printer_.RunSetupDialog(window_);
-        SetDlgItemTextA(pages_[kPrintPage], IDC_PRINTERDISP, printer_.Describe().c_str());
-      }
-      break;
-    case IDC_STRETCHPRINT:
-      if (code == BN_CLICKED) settings_.StretchPrintClicked(Checked(kPrintPage, IDC_STRETCHPRINT));
-      break;
-    case IDC_COPIES:
-      if (code == EN_CHANGE) OnCopiesChange();
-      break;
-    case IDC_FILEFORMAT:
-      if (code == CBN_SELCHANGE) {
-        const auto index = SendMessageA(control, CB_GETCURSEL, 0, 0);
-        if (index >= 0) settings_.FileFormatChanged(static_cast<int>(index));
-        RefreshSaveName();
-      }
-      break;
-    case IDC_COMPRESSSAVE:
-      if (code == BN_CLICKED) {
-        UpdateCompressOptions();
-        RefreshSaveName();
-      }
-      break;
-    case IDC_COMPILEZIPSAVE:
-      if (code == BN_CLICKED) RefreshSaveName();
-      break;
-    case IDC_COMPRESSMAIL:
-      if (code == BN_CLICKED) UpdateCompressOptions();
-      break;
-    case IDC_VISTRELNAME:
-      if (code == EN_CHANGE) RefreshSaveName();
-      break;
-    case IDC_DRIVE:
-      if (code == CBN_SELCHANGE && lists_.OnDriveChange(window_)) RefreshSaveName();
-      break;
-    case IDC_DIRLIST:
-      if (code == LBN_DBLCLK && lists_.OnDirlistDoubleClick()) RefreshSaveName();
-      break;
-    case IDC_PERCTEXT0:
-    case IDC_SCALETEXTX:
-    case IDC_SCALETEXTY:
-    case IDC_ROTTEXT: {
-      if (code != EN_CHANGE) break;
-      const EffectsControls controls = EffectsPageControls();
-      const ScaleContext crop = CropScale();
-      if (id == IDC_ROTTEXT) {
-        RotTextChange(controls);
-      } else if (GetFocus() == control) {
-        // Only what the user types; the boxes rewrite each other.
-        if (id == IDC_PERCTEXT0) PercTextKeyUp(controls, crop);
-        if (id == IDC_SCALETEXTX) ScaleTextXKeyUp(controls, crop);
-        if (id == IDC_SCALETEXTY) ScaleTextYKeyUp(controls, crop);
-      }
-      break;
-    }
     default:
       break;
   }
-  (void)page;
 }
-
 
 // ---- the interface ----
 

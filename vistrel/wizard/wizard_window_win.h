@@ -1,7 +1,8 @@
 #pragma once
 // The wizard window's class, shared by the files that make it up: the window,
-// its messages and the walk (wizard_win.cpp), the work the pages' buttons and
-// the walk's steps start (wizard_page_work_win.cpp), and the settings moved
+// its messages and the walk (wizard_win.cpp), each page's commands
+// (wizard_page_commands_win.cpp), the work the pages' buttons and the walk's
+// steps start (wizard_page_work_win.cpp), and the settings moved
 // between the store and the controls (wizard_fields_win.cpp). Nothing outside
 // the wizard includes it; the rest of the program uses wizard_win.h.
 #include <windows.h>
@@ -106,7 +107,14 @@ class Wizard final : public WalkHost, public SettingsControls {
   ScaleContext CropScale() const;
   SaveTarget CurrentSaveTarget() const;
   void Move(Direction direction);
+  // Hands a command to its page (wizard_page_commands_win.cpp).
   void OnCommand(int page, int id, int code, HWND control);
+  void OnCropPageCommand(int id, int code, HWND control);
+  void OnEffectsPageCommand(int id, int code, HWND control);
+  void OnSavePageCommand(int id, int code, HWND control);
+  void OnClipboardPageCommand(int id, int code, HWND control);
+  void OnMailPageCommand(int id, int code, HWND control);
+  void OnPrintPageCommand(int id, int code, HWND control);
   void OnUseCropOrEdit(bool editor);
   void OnSelectArea();
   void OnCopiesChange();
