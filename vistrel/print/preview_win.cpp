@@ -7,6 +7,7 @@
 #include <string>
 
 #include "event_pump_win.h"
+#include "gdi_handles_win.h"
 #include "number_text.h"
 #include "pointer_images_win.h"
 #include "preview_model.h"
@@ -147,13 +148,11 @@ void Preview::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(projektion_, &ps);
   if (picture_) {
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, picture_->Handle());
+    MemoryDc source(CreateCompatibleDC(dc));
+    SelectGuard select(source.get(), picture_->Handle());
     BITMAP info{};
     GetObjectA(picture_->Handle(), sizeof info, &info);
-    BitBlt(dc, 0, 0, info.bmWidth, std::abs(info.bmHeight), source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
+    BitBlt(dc, 0, 0, info.bmWidth, std::abs(info.bmHeight), source.get(), 0, 0, SRCCOPY);
   }
   EndPaint(projektion_, &ps);
 }

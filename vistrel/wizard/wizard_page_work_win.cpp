@@ -6,6 +6,7 @@
 #include "crop_preparation.h"
 #include "event_pump_win.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 #include "number_text.h"
 #include "print_run_win.h"
 #include "save_it_win.h"
@@ -32,32 +33,20 @@ int ToPixels(int32_t twips, double twipsPerPixel) {
 // empty size or a missing source: a white picture would pass for a capture.
 HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
   if (source == nullptr || width <= 0 || height <= 0) return nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP result = CreateCompatibleBitmap(screen, width, height);
-  HDC target = CreateCompatibleDC(screen);
-  HDC from = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  if (result == nullptr || target == nullptr || from == nullptr) {
-    if (target) DeleteDC(target);
-    if (from) DeleteDC(from);
-    if (result) DeleteObject(result);
-    return nullptr;
-  }
-  HGDIOBJ oldTarget = SelectObject(target, result);
+  WindowDc screen(nullptr);
+  Bitmap result(CreateCompatibleBitmap(screen.get(), width, height));
+  MemoryDc target(CreateCompatibleDC(screen.get()));
+  MemoryDc from(CreateCompatibleDC(screen.get()));
+  if (!result || !target || !from) return nullptr;
+  SelectGuard selectTarget(target.get(), result.get());
   RECT all = {0, 0, width, height};
-  FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  HGDIOBJ oldFrom = SelectObject(from, source);
-  const bool copied = oldFrom != nullptr && oldFrom != HGDI_ERROR &&
-                      BitBlt(target, 0, 0, width, height, from, left, top, SRCCOPY);
-  if (oldFrom != nullptr && oldFrom != HGDI_ERROR) SelectObject(from, oldFrom);
-  SelectObject(target, oldTarget);
-  DeleteDC(target);
-  DeleteDC(from);
-  if (!copied) {
-    DeleteObject(result);
+  FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SelectGuard selectFrom(from.get(), source);
+  if (!selectTarget.ok() || !selectFrom.ok() ||
+      !BitBlt(target.get(), 0, 0, width, height, from.get(), left, top, SRCCOPY)) {
     return nullptr;
   }
-  return result;
+  return result.release();  // the guards deselect it before the caller can use it
 }
 
 }  // namespace

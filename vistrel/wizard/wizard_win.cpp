@@ -16,6 +16,7 @@
 #include "crop_preparation.h"
 #include "event_pump_win.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 #include "handoffs_win.h"
 #include "number_text.h"
 #include "program_paths_win.h"
@@ -253,10 +254,9 @@ void Wizard::Run(WalkAction action) {
       PrepareCrop();
       break;
     case WalkAction::FixTwipsPerPixel: {
-      HDC screen = GetDC(nullptr);
-      if (TwipsPerPixelX == 0) TwipsPerPixelX = 1440.0f / GetDeviceCaps(screen, LOGPIXELSX);
-      if (TwipsPerPixelY == 0) TwipsPerPixelY = 1440.0f / GetDeviceCaps(screen, LOGPIXELSY);
-      ReleaseDC(nullptr, screen);
+      WindowDc screen(nullptr);
+      if (TwipsPerPixelX == 0) TwipsPerPixelX = 1440.0f / GetDeviceCaps(screen.get(), LOGPIXELSX);
+      if (TwipsPerPixelY == 0) TwipsPerPixelY = 1440.0f / GetDeviceCaps(screen.get(), LOGPIXELSY);
       break;
     }
     case WalkAction::ZeroSizeCheck:
@@ -328,14 +328,12 @@ void Wizard::DrawLogo(const DRAWITEMSTRUCT& item) {
   const double factor = std::min(static_cast<double>(boxWidth) / size.cx,
                                  static_cast<double>(boxHeight) / size.cy);
   const int width = static_cast<int>(size.cx * factor), height = static_cast<int>(size.cy * factor);
-  HDC source = CreateCompatibleDC(item.hDC);
-  HGDIOBJ old = SelectObject(source, logo_);
+  MemoryDc source(CreateCompatibleDC(item.hDC));
+  SelectGuard select(source.get(), logo_);
   SetStretchBltMode(item.hDC, HALFTONE);
   SetBrushOrgEx(item.hDC, 0, 0, nullptr);
-  StretchBlt(item.hDC, box.left + (boxWidth - width) / 2, box.top, width, height, source, 0, 0,
-             size.cx, size.cy, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
+  StretchBlt(item.hDC, box.left + (boxWidth - width) / 2, box.top, width, height, source.get(), 0,
+             0, size.cx, size.cy, SRCCOPY);
 }
 
 INT_PTR Wizard::WindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
