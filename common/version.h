@@ -10,6 +10,8 @@
 
 #define VISTREL_COMPANY "Tarnwick"
 #define VISTREL_PRODUCT "Tarnwick Vistrel"
+/* Where problem reports go; the conversion error messages name it. */
+#define VISTREL_PROBLEM_ADDRESS "problems@tarnwick.example"
 
 #define VISTREL_STRINGIZE_(x) #x
 #define VISTREL_STRINGIZE(x) VISTREL_STRINGIZE_(x)

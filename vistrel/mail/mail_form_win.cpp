@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "event_pump_win.h"
 #include "mail_form_res.h"
 #include "program_settings_win.h"
 #include "send_mail.h"
+#include "window_thunk_win.h"
 
 namespace vistrel {
 
@@ -61,18 +63,21 @@ INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       }
       case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
-          if (!SendInProgress()) MailForm::Close();  // not while a send runs
+          if (!CloseWaitsForWork(window)) MailForm::Close();
           return TRUE;
         }
         return FALSE;
       case WM_CLOSE:
-        if (!SendInProgress()) MailForm::Close();  // not while a send runs
+        if (!CloseWaitsForWork(window)) MailForm::Close();
         return TRUE;
       case WM_DESTROY:
         if (window == form) form = nullptr;
         return FALSE;
     }
+  } catch (const std::exception& error) {
+    LogCaughtException("mail window", error.what());
   } catch (...) {
+    LogCaughtException("mail window", nullptr);
   }
   return FALSE;
 }

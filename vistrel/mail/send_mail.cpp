@@ -4,14 +4,15 @@
 #include <exception>
 
 #include "address_book.h"
-#include "auto_file_name.h"
-#include "effects_command.h"
+#include "format_extension.h"
 #include "mail_attachment.h"
 #include "mail_security.h"
 #include "mime_encoding.h"
 #include "output_picture.h"
 #include "output_sequence.h"
 #include "shell_state.h"
+#include "version.h"
+#include "work_gate.h"
 
 namespace vistrel {
 
@@ -22,16 +23,6 @@ std::string Trim(const std::string& text) {
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
-
-// Only one send at a time: the window's events run during a send, and the
-// Send Mail button or the walk could start another.
-bool sending = false;
-
-class SendingFlag {
- public:
-  SendingFlag() { sending = true; }
-  ~SendingFlag() { sending = false; }
-};
 
 // A status line: in MailForm, and in "MailDbg.txt" while MoreInfo is ticked.
 void StatusLine(MailPorts& ports, const std::string& text) {
@@ -168,7 +159,7 @@ MailOutcome Operation::ConversionFailure(const OutputResult& written) {
     // A disk that cannot be written (the temporary folder full or gone) says why.
     ports_.ShowMessage(
         WithCause(std::string("SendMail-Error while converting. Please send this number to ") +
-                      kProblemReportAddress + " " + std::to_string(result) + command,
+                      VISTREL_PROBLEM_ADDRESS + " " + std::to_string(result) + command,
                   Cause(written)),
         MessageIcon::None, kAppTitle);
   }
@@ -322,12 +313,10 @@ int ProgressPercent(long long first, long long second) {
       std::floor(100.0 - static_cast<double>(second) / static_cast<double>(first)));
 }
 
-bool SendInProgress() { return sending; }
-
 MailOutcome SendMail(const MailInputs& inputs, MailPorts& ports, SettingsStore& store,
                      mail::MailControl& mail) {
-  if (sending) return MailOutcome::Busy;
-  SendingFlag flag;
+  // The window's events run during a send: what the user starts meanwhile is refused.
+  WorkScope work;
   mail.onDebug = [&ports](const std::string& line) {
     if (ports.MoreInfo()) StatusLine(ports, line);
   };

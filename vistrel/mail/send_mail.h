@@ -57,7 +57,6 @@ class MailPorts : public OutputPorts {
 
 enum class MailOutcome {
   Sent,
-  Busy,              // another send was under way: nothing done
   Refused,           // the page's texts were refused: nothing done
   ConversionFailed,  // MailForm stays open with its lines
   PackingFailed,     // the archive or self-extractor was not written; MailForm stays open
@@ -69,9 +68,6 @@ enum class MailOutcome {
 
 // Mail_Progress's percentage: integer part of 100 - second / first, 0 when first is 0.
 int ProgressPercent(long long first, long long second);
-
-// True while a send is under way (its window's events run meanwhile).
-bool SendInProgress();
 
 MailOutcome SendMail(const MailInputs& inputs, MailPorts& ports, SettingsStore& store,
                      mail::MailControl& mail);

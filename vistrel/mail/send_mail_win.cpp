@@ -2,15 +2,17 @@
 
 #include <random>
 #include <string>
+#include <utility>
 
 #include "charset_name.h"
+#include "clipboard_picture_win.h"
+#include "event_pump_win.h"
 #include "file_handle_win.h"
-#include "fx_exchange_win.h"
 #include "mail_form_win.h"
 #include "mail_password_win.h"
 #include "output_files_win.h"
 #include "output_picture.h"
-#include "output_picture_win.h"
+#include "picture_win.h"
 #include "program_paths_win.h"
 #include "program_settings_win.h"
 #include "send_mail.h"
@@ -18,43 +20,38 @@
 #include "stage_times_win.h"
 #include "tls_transport_win.h"
 #include "vistlib_client_win.h"
+#include "wait_cursor_win.h"
+#include "window_text_win.h"
 #include "winsock_transport_win.h"
 
 namespace vistrel {
 
 namespace {
 
-std::string Text(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
 bool Ticked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 class MailPortsWin final : public MailPorts {
  public:
-  MailPortsWin(HWND owner, const MailPageControls& page, HBITMAP fxPic,
-               const std::function<void(HWND)>& openSetupDialog)
+  MailPortsWin(HWND owner, const MailPageControls& page, SharedPicture fxPic,
+               const ConvertImageFn& convert, const std::function<void(HWND)>& openSetupDialog)
       : owner_(owner),
         page_(page),
-        fxPic_(fxPic),
+        fxPic_(std::move(fxPic)),
+        convert_(convert),
         openSetupDialog_(openSetupDialog),
         random_(std::random_device{}()) {}
 
-  bool FxPicEmpty() override { return PictureIsEmpty(fxPic_); }
+  bool FxPicEmpty() override { return PictureIsEmpty(Handle(fxPic_)); }
   bool WriteBitmap(const std::string& path) override {
-    const bool written = WriteBitmapFile(fxPic_, path);
+    const bool written = WriteBitmapFile(Handle(fxPic_), path);
     writeError_ = written ? 0 : GetLastError();
     return written;
   }
   long ConvertFxPic(const std::string& command) override {
     writeError_ = 0;
     // Without our picture on the clipboard the component would convert whatever is there.
-    if (!PutBitmapOnClipboard(owner_, fxPic_, true)) return kClipboardBusy;
-    const long result = CallConvertImage(command);
+    if (!PutBitmapOnClipboard(owner_, Handle(fxPic_), true)) return kClipboardBusy;
+    const long result = convert_(command);
     // The component leaves the system's cause of a failed write as the last error.
     if (result == kCannotWrite) writeError_ = GetLastError();
     StageTime("mail converted");
@@ -123,7 +120,8 @@ class MailPortsWin final : public MailPorts {
  private:
   HWND owner_;
   MailPageControls page_;
-  HBITMAP fxPic_;
+  SharedPicture fxPic_;
+  const ConvertImageFn& convert_;
   DWORD writeError_ = 0;  // the system's cause of the last failed picture write
   const std::function<void(HWND)>& openSetupDialog_;
   std::mt19937_64 random_;
@@ -149,30 +147,26 @@ void ReportUnexpected(HWND owner, const char* cause) noexcept {
 
 }  // namespace
 
-void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+void SendMailFromPage(HWND owner, const MailPageControls& page, SharedPicture fxPic,
+                      const ConvertImageFn& convert,
                       const std::function<void(HWND owner)>& openSetupDialog) {
   StageTime("mail clicked");
-  if (SendInProgress()) {
-    // A click during a send: the send under way is the one the user sees.
-    if (MailForm::IsOpen()) SetForegroundWindow(MailForm::Window());
-    return;
-  }
   // Nothing may leave the button's handler. SendMail reports what happens inside
   // it; this catches what happens around it (reading the page, making the control).
   try {
     MailInputs in;
-    in.mailTo = Text(page.mailTo);
-    in.subject = Text(page.subject);
-    in.msgBody = Text(page.msgBody);
+    in.mailTo = WindowText(page.mailTo);
+    in.subject = WindowText(page.subject);
+    in.msgBody = WindowText(page.msgBody);
     in.compressMail = Ticked(page.compressMail);
     in.compileZipMail = Ticked(page.compileZipMail);
-    in.formatEntry = Text(page.fileFormat);
+    in.formatEntry = WindowText(page.fileFormat);
 
     // Plain until the mail settings ask for encryption.
     mail::MailControl control([] { return mail::MakeTlsTransport(mail::MakeWinsockTransport()); });
     control.charset = CharsetForCodePage(GetACP());
     control.isLeadByte = [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; };
-    MailPortsWin ports(owner, page, fxPic, openSetupDialog);
+    MailPortsWin ports(owner, page, std::move(fxPic), convert, openSetupDialog);
     SendMail(in, ports, ProgramSettings(), control);
   } catch (const std::exception& error) {
     ReportUnexpected(owner, error.what());

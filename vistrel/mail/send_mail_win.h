@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+
+#include "picture_win.h"
 
 namespace vistrel {
 
@@ -16,9 +19,15 @@ struct MailPageControls {
   HWND fileFormat = nullptr;
 };
 
-// The send operation; does nothing while another send is under way.
+// The send operation. It lets events run: its callers refuse commands meanwhile.
 // `openSetupDialog` shows the setup dialog modally, for missing mail settings.
-void SendMailFromPage(HWND owner, const MailPageControls& page, HBITMAP fxPic,
+// ConvertImage(command) of the conversion component, which the wizard binds.
+using ConvertImageFn = std::function<long(const std::string& command)>;
+
+// The send keeps its own reference to `fxPic`; `convert` writes the formats
+// other than bmp.
+void SendMailFromPage(HWND owner, const MailPageControls& page, SharedPicture fxPic,
+                      const ConvertImageFn& convert,
                       const std::function<void(HWND owner)>& openSetupDialog);
 
 }  // namespace vistrel

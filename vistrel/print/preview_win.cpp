@@ -6,12 +6,17 @@
 #include <memory>
 #include <string>
 
-#include "fx_exchange_win.h"
+#include "event_pump_win.h"
+#include "gdi_handles_win.h"
 #include "number_text.h"
 #include "pointer_images_win.h"
 #include "preview_model.h"
 #include "program_settings_win.h"
 #include "shell_state.h"
+#include "user_locale_win.h"
+#include "wait_cursor_win.h"
+#include "window_text_win.h"
+#include "window_thunk_win.h"
 
 namespace vistrel::print {
 
@@ -29,12 +34,12 @@ class Preview {
   static Preview* Open();
   static Preview* Current() { return current_.get(); }
 
-  void Load(const std::function<HBITMAP()>& makeFxPic);
+  void Load(const std::function<SharedPicture()>& makeFxPic);
   void Hide() { ShowWindow(window_, SW_HIDE); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK ProjektionProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT FrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT ProjektionMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
   static bool RegisterClasses();
   bool Create();
   void Close();
@@ -46,7 +51,7 @@ class Preview {
   static std::unique_ptr<Preview> current_;
   HWND window_ = nullptr;
   HWND projektion_ = nullptr;
-  HBITMAP picture_ = nullptr;
+  SharedPicture picture_;
   HCURSOR pointer_ = nullptr;  // the one shown now: MPointer(0) or (1)
   PointerImages pointers_;
   PreviewDrag drag_;
@@ -60,7 +65,7 @@ bool Preview::RegisterClasses() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA window{};
   window.cbSize = sizeof window;
-  window.lpfnWndProc = WindowProc;
+  window.lpfnWndProc = WindowThunk<Preview, &Preview::FrameMessage>;
   window.hInstance = instance;
   window.hCursor = LoadCursor(nullptr, IDC_ARROW);
   window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
@@ -68,7 +73,7 @@ bool Preview::RegisterClasses() {
   window.lpszClassName = kPreviewClass;
   WNDCLASSEXA picture{};
   picture.cbSize = sizeof picture;
-  picture.lpfnWndProc = ProjektionProc;
+  picture.lpfnWndProc = WindowThunk<Preview, &Preview::ProjektionMessage>;
   picture.hInstance = instance;
   picture.lpszClassName = kProjektionClass;
   registered = RegisterClassExA(&window) && RegisterClassExA(&picture);
@@ -100,31 +105,24 @@ bool Preview::Create() {
   return true;
 }
 
-std::string Preview::Caption() const {
-  const int length = GetWindowTextLengthA(window_);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(window_, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
+std::string Preview::Caption() const { return WindowText(window_); }
 
-void Preview::Load(const std::function<HBITMAP()>& makeFxPic) {
+void Preview::Load(const std::function<SharedPicture()>& makeFxPic) {
+  // The window must outlive its load: a close meanwhile waits for it.
+  WorkScope work;
   Hourglass hourglass;
   hourglass.Show();
   ShowWindow(window_, IsWindowVisible(window_) ? SW_SHOW : SW_SHOWNORMAL);
   SetCaption(Caption() + kLoadingSuffix);
   DoEvents();
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if (HBITMAP fxPic = makeFxPic ? makeFxPic() : nullptr) {
-    if (HBITMAP copy = CopyBitmap(fxPic)) {
-      if (picture_) DeleteObject(picture_);
-      picture_ = copy;
-      BITMAP info{};
-      GetObjectA(picture_, sizeof info, &info);
-      SetWindowPos(projektion_, nullptr, 0, 0, info.bmWidth, std::abs(info.bmHeight),
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      InvalidateRect(projektion_, nullptr, FALSE);
-    }
+  if (SharedPicture fxPic = makeFxPic ? makeFxPic() : nullptr) {
+    picture_ = std::move(fxPic);
+    BITMAP info{};
+    GetObjectA(picture_->Handle(), sizeof info, &info);
+    SetWindowPos(projektion_, nullptr, 0, 0, info.bmWidth, std::abs(info.bmHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(projektion_, nullptr, FALSE);
   }
   const std::string caption = Caption();
   const size_t keep = caption.size() >= sizeof kLoadingSuffix - 1
@@ -150,13 +148,11 @@ void Preview::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(projektion_, &ps);
   if (picture_) {
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, picture_);
+    MemoryDc source(CreateCompatibleDC(dc));
+    SelectGuard select(source.get(), picture_->Handle());
     BITMAP info{};
-    GetObjectA(picture_, sizeof info, &info);
-    BitBlt(dc, 0, 0, info.bmWidth, std::abs(info.bmHeight), source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
+    GetObjectA(picture_->Handle(), sizeof info, &info);
+    BitBlt(dc, 0, 0, info.bmWidth, std::abs(info.bmHeight), source.get(), 0, 0, SRCCOPY);
   }
   EndPaint(projektion_, &ps);
 }
@@ -194,7 +190,10 @@ LRESULT Preview::Projektion(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowPos(projektion_, nullptr, at.left + static_cast<int>(shift->dx),
                    at.top + static_cast<int>(shift->dy), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      DoEvents();
+      {
+        WorkScope work;
+        DoEvents();
+      }
       drag_.SetBusy(false);
       return 0;
     }
@@ -202,44 +201,29 @@ LRESULT Preview::Projektion(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(projektion_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Preview::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* preview = reinterpret_cast<Preview*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (preview && message == WM_CLOSE) {
-      preview->Close();
-      return 0;
-    }
-    if (preview && message == WM_NCDESTROY && current_.get() == preview) {
-      if (preview->picture_) DeleteObject(preview->picture_);
-      DestroyPointerImages(preview->pointers_);
-      current_.reset();
-    }
-  } catch (...) {
+LRESULT Preview::FrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    if (!CloseWaitsForWork(window)) Close();
+    return 0;
+  }
+  if (message == WM_NCDESTROY && current_.get() == this) {
+    picture_.reset();
+    DestroyPointerImages(pointers_);
+    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+    current_.reset();  // the last use of this object
+    return result;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Preview::ProjektionProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* preview = reinterpret_cast<Preview*>(GetWindowLongPtrA(view, GWLP_USERDATA));
-    if (preview && preview->projektion_ == view) return preview->Projektion(message, wParam, lParam);
-  } catch (...) {
-  }
+LRESULT Preview::ProjektionMessage(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (projektion_ == view) return Projektion(message, wParam, lParam);
   return DefWindowProcA(view, message, wParam, lParam);
 }
 
 }  // namespace
 
-void OpenOutputPreview(const std::function<HBITMAP()>& makeFxPic) {
+void OpenOutputPreview(const std::function<SharedPicture()>& makeFxPic) {
   if (Preview* preview = Preview::Open()) preview->Load(makeFxPic);
 }
 

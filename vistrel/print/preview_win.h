@@ -5,12 +5,14 @@
 
 #include <functional>
 
+#include "picture_win.h"
+
 namespace vistrel::print {
 
 // Opens the preview (or shows it again), topmost, and loads the picture that
-// `makeFxPic` returns after running the wizard's conversion (not taken over;
-// null keeps the last picture).
-void OpenOutputPreview(const std::function<HBITMAP()>& makeFxPic);
+// `makeFxPic` returns after running the wizard's conversion (the preview keeps
+// it; none keeps the last picture).
+void OpenOutputPreview(const std::function<SharedPicture()>& makeFxPic);
 // Hides the preview when it is open.
 void HideOutputPreview();
 

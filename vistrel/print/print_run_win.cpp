@@ -10,13 +10,14 @@
 #include <exception>
 #include <vector>
 
-#include "fx_exchange_win.h"
 #include "number_text.h"
-#include "output_picture_win.h"
+#include "picture_win.h"
 #include "print_run.h"
 #include "program_paths_win.h"
 #include "shell_state.h"
 #include "startup_texts.h"
+#include "user_locale_win.h"
+#include "wait_cursor_win.h"
 
 namespace vistrel::print {
 

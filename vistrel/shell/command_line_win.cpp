@@ -5,6 +5,7 @@
 #include "auto_file_name.h"
 #include "conversion_client_win.h"
 #include "countdown_win.h"
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "output_files_win.h"
 #include "output_picture.h"

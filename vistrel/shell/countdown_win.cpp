@@ -4,7 +4,7 @@
 #include <string>
 
 #include "countdown.h"
-#include "fx_exchange_win.h"
+#include "event_pump_win.h"
 
 namespace vistrel {
 

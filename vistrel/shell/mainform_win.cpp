@@ -11,13 +11,13 @@
 #include "command_line_win.h"
 #include "conversion_client_win.h"
 #include "countdown.h"
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "monitor_query_win.h"
 #include "number_text.h"
 #include "program_settings_win.h"
-#include "setup_settings.h"
-#include "pump_win.h"
 #include "recent_captures.h"
+#include "setup_settings.h"
 #include "setup_dialog_win.h"
 #include "shell_forms_win.h"
 #include "shell_ids.h"
@@ -241,14 +241,16 @@ LRESULT CALLBACK Mainform::PichookProc(HWND window, UINT message, WPARAM wParam,
 }
 
 void Mainform::PichookMouseMove(int event) {
-  ReentrancyFlag::Hold hold(trayFlag_);
-  if (!hold) return;
   switch (TrayEventAction(event)) {
     case TrayAction::Capture:
       TakeCapture();
       break;
     case TrayAction::PopUpMenu:
-      PopUpMenu();
+      // The menu lets events run while it is open.
+      if (MayStartWork()) {
+        WorkScope menu;
+        PopUpMenu();
+      }
       break;
     case TrayAction::None:
       break;
@@ -279,8 +281,9 @@ void Mainform::EditClick() {
 }
 
 bool Mainform::TakeCapture() {
-  // A capture command let through by this capture's own message pumping.
-  if (capturing_) return false;
+  // A capture command let through by this capture's own message pumping, or by
+  // other work's.
+  if (!MayStartWork()) return false;
   // Print Screen during start-up (a message box of Load pumps messages) would
   // capture into a wizard that does not exist yet.
   if (!started_) {
@@ -297,11 +300,7 @@ bool Mainform::TakeCapture() {
     Message(CaptureRefusedText(), MB_OK);
     return false;
   }
-  capturing_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{capturing_};
+  WorkScope work;
 
   SettingsStore& settings = ProgramSettings();
   // 3. The program's own windows stay out of the picture.
@@ -382,7 +381,7 @@ bool Mainform::TakeCapture() {
 
 void Mainform::DelayedCapture(int milliseconds) {
   // One count-down at a time, and none while a capture runs.
-  if (!started_ || capturing_ || countdown_.Active() || command_) {
+  if (!started_ || WorkRunning() || countdown_.Active() || command_) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
@@ -436,7 +435,7 @@ void Mainform::OpenRecent(int index, bool inFolder) {
 
 LRESULT Mainform::CommandRequest(HWND replyWindow, const COPYDATASTRUCT& data) {
   if (!started_ || !splashDone_) return kRequestNotReady;
-  if (capturing_ || countdown_.Active() || command_) return kRequestBusy;
+  if (WorkRunning() || countdown_.Active() || command_) return kRequestBusy;
   const char* text = static_cast<const char*>(data.lpData);
   if (text == nullptr || data.cbData == 0) return 0;
   const ParsedCommand parsed =
@@ -484,9 +483,10 @@ void Mainform::RunCommand() {
     wizard::HideWizard();
     LetScreenSettle(300);
   }
-  capturing_ = true;
-  const CommandResult result = CaptureToOutputs(window_, command);
-  capturing_ = false;
+  const CommandResult result = [&] {
+    WorkScope work;
+    return CaptureToOutputs(window_, command);
+  }();
   if (wizardShown) wizard::ShowWizard();
   FinishCommand(result.status, result.message);
 }

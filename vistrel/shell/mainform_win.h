@@ -99,8 +99,6 @@ class Mainform {
   std::optional<PendingCommand> command_;
   TrayIcon tray_;
   UINT taskbarCreated_ = 0;
-  ReentrancyFlag trayFlag_;
-  bool capturing_ = false;
   // False until the wizard exists: a capture before then would have nowhere to go.
   bool started_ = false;
   // True once the start-up window and the first-use tip are gone: a command's

@@ -11,7 +11,6 @@
 #include "mainform_win.h"
 #include "shell_forms_win.h"
 #include "number_text.h"
-#include "pump_win.h"
 #include "shell_ids.h"
 #include "shell_state.h"
 #include "wizard_win.h"

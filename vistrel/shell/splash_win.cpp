@@ -4,12 +4,12 @@
 #include <string>
 
 #include "autostart_win.h"
+#include "event_pump_win.h"
 #include "setup_dialog_win.h"
 #include "shell_forms_win.h"
 #include "shell_ids.h"
 #include "shell_state.h"
 #include "startup_texts.h"
-#include "pump_win.h"
 
 namespace vistrel {
 

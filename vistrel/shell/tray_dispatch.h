@@ -18,30 +18,4 @@ int MouseX(int64_t positionParam);
 // Whether a mouse move on the main window is vistlib's capture command.
 bool IsCaptureCommand(int64_t positionParam);
 
-// Keeps a handler from running again while one run is still in progress (the
-// pop-up menu and the capture let other messages through).
-class ReentrancyFlag {
- public:
-  class Hold {
-   public:
-    explicit Hold(ReentrancyFlag& flag) : flag_(flag), acquired_(!flag.busy_) {
-      if (acquired_) flag_.busy_ = true;
-    }
-    ~Hold() {
-      if (acquired_) flag_.busy_ = false;
-    }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-    explicit operator bool() const { return acquired_; }
-
-   private:
-    ReentrancyFlag& flag_;
-    bool acquired_;
-  };
-  bool Busy() const { return busy_; }
-
- private:
-  bool busy_ = false;
-};
-
 }  // namespace vistrel

@@ -4,10 +4,6 @@
 
 namespace vistrel {
 
-std::string FormatExtension(std::string_view formatEntry) {
-  return std::string(formatEntry.substr(0, 3));
-}
-
 std::string SaveBase(const SaveTarget& target) {
   // A drive root such as C:\ already ends in its backslash.
   if (target.folder.size() == 3) return target.folder + target.baseName;

@@ -6,15 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "format_extension.h"
+
 namespace vistrel {
 
 // The FileFormat entries, in list order; the extension is the first three letters.
 inline constexpr std::array<const char*, 6> kFileFormats = {
     "bmp-Windows Bitmap", "jpg-JEPG File",     "tif-Tagged Image",
     "png-Format",         "pcx-PC PaintBrush", "dcx-DCX File Format"};
-
-// The first three letters of a format entry ("jpg" for "jpg-JEPG File").
-std::string FormatExtension(std::string_view formatEntry);
 
 // What the save page's controls say about the next file.
 struct SaveTarget {

@@ -5,10 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "version.h"
+
 namespace vistrel {
 
 // The maker's address for problem reports, shown in the conversion error messages.
-inline constexpr char kProblemReportAddress[] = "problems@tarnwick.example";
+inline constexpr char kProblemReportAddress[] = VISTREL_PROBLEM_ADDRESS;
 
 // What the effects page's boxes hold, as the user left them.
 struct EffectsBoxes {

@@ -3,25 +3,17 @@
 #include <commctrl.h>
 
 #include "fx_exchange_win.h"
+#include "window_text_win.h"
 
 namespace vistrel {
 
 namespace {
 
-std::string Text(HWND control) {
-  if (!control) return "";
-  int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  int got = GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return text;
-}
-
 // Set by our own rewrites, so that the change they cause is not handled again.
 bool rewriting = false;
 
 void SetText(HWND control, const std::string& text) {
-  if (!control || Text(control) == text) return;
+  if (!control || WindowText(control) == text) return;
   rewriting = true;
   SetWindowTextA(control, text.c_str());
   rewriting = false;
@@ -43,9 +35,9 @@ void InitRotScroll(HWND rotScroll) {
 
 EffectsBoxes ReadEffectsBoxes(const EffectsControls& controls) {
   EffectsBoxes boxes;
-  boxes.percText = Text(controls.percText);
-  boxes.scaleTextX = Text(controls.scaleTextX);
-  boxes.rotText = Text(controls.rotText);
+  boxes.percText = WindowText(controls.percText);
+  boxes.scaleTextX = WindowText(controls.scaleTextX);
+  boxes.rotText = WindowText(controls.rotText);
   boxes.verticalMirror = Checked(controls.effect[0]);
   boxes.horizontalMirror = Checked(controls.effect[1]);
   boxes.invert = Checked(controls.effect[2]);
@@ -53,7 +45,7 @@ EffectsBoxes ReadEffectsBoxes(const EffectsControls& controls) {
 }
 
 void UpdateScaleTextsWin(const EffectsControls& controls, const ScaleContext& crop) {
-  Show(controls, UpdateScaleTexts(Text(controls.percText), crop));
+  Show(controls, UpdateScaleTexts(WindowText(controls.percText), crop));
 }
 
 void PercTextKeyUp(const EffectsControls& controls, const ScaleContext& crop) {
@@ -61,11 +53,11 @@ void PercTextKeyUp(const EffectsControls& controls, const ScaleContext& crop) {
 }
 
 void ScaleTextXKeyUp(const EffectsControls& controls, const ScaleContext& crop) {
-  if (auto texts = ScaleTextXKeyUp(Text(controls.scaleTextX), crop)) Show(controls, *texts);
+  if (auto texts = ScaleTextXKeyUp(WindowText(controls.scaleTextX), crop)) Show(controls, *texts);
 }
 
 void ScaleTextYKeyUp(const EffectsControls& controls, const ScaleContext& crop) {
-  if (auto texts = ScaleTextYKeyUp(Text(controls.scaleTextY), crop)) Show(controls, *texts);
+  if (auto texts = ScaleTextYKeyUp(WindowText(controls.scaleTextY), crop)) Show(controls, *texts);
 }
 
 void RotScrollChange(const EffectsControls& controls) {
@@ -76,8 +68,8 @@ void RotScrollChange(const EffectsControls& controls) {
 
 void RotTextChange(const EffectsControls& controls) {
   if (rewriting) return;
-  RotTextRewrite change = RotTextChanged(Text(controls.rotText), UserDecimalSeparator());
-  if (Text(controls.rotText) != change.text) {
+  RotTextRewrite change = RotTextChanged(WindowText(controls.rotText), UserDecimalSeparator());
+  if (WindowText(controls.rotText) != change.text) {
     SetText(controls.rotText, change.text);
     // Typing goes on at the end of the rewritten text.
     SendMessageA(controls.rotText, EM_SETSEL, change.text.size(), change.text.size());

@@ -13,6 +13,7 @@
 #include "fx_exchange_win.h"
 #include "handoffs.h"
 #include "handoffs_clipboard.h"
+#include "opened_clipboard_win.h"
 #include "output_picture_win.h"
 #include "save_it_win.h"
 #include "vistlib_client_win.h"
@@ -98,16 +99,6 @@ HGLOBAL GlobalCopy(const std::vector<uint8_t>& bytes) {
   return memory;
 }
 
-// Another program may hold the clipboard for a moment; try for a while.
-bool OpenClipboardSoon(HWND owner) {
-  const DWORD start = GetTickCount();
-  while (!OpenClipboard(owner)) {
-    if (GetTickCount() - start > 2000) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
 enum class CopyOutcome { Copied, NoMemory, Held };
 
 // Empties the clipboard, so that no other program's picture stays beside
@@ -134,7 +125,8 @@ CopyOutcome PutPictureOnClipboard(HWND owner, HBITMAP picture) {
     // so that the 32-bit process holds fewer copies at a time.
     std::vector<uint8_t>().swap(placement.bytes);
   }
-  if (!OpenClipboardSoon(owner)) {
+  OpenedClipboard clipboard(owner);
+  if (!clipboard) {
     for (HGLOBAL made : memory) GlobalFree(made);
     return CopyOutcome::Held;
   }
@@ -146,7 +138,6 @@ CopyOutcome PutPictureOnClipboard(HWND owner, HBITMAP picture) {
     GlobalFree(memory[i]);
   }
   if (!placed) EmptyClipboard();
-  CloseClipboard();
   return placed ? CopyOutcome::Copied : CopyOutcome::Held;
 }
 

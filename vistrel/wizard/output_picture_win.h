@@ -2,10 +2,9 @@
 // The check every output makes before it uses FxPic.
 #include <windows.h>
 
-namespace vistrel {
+#include "picture_win.h"
 
-// True when the bitmap is missing or has no pixels.
-bool PictureIsEmpty(HBITMAP picture);
+namespace vistrel {
 
 // For the outputs (save, mail, print, clipboard copy): when `picture` is empty,
 // shows kEmptyPictureText over `owner` and returns true; the caller then writes

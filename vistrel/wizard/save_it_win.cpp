@@ -1,5 +1,6 @@
 #include "save_it_win.h"
 
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "output_picture.h"
 #include "output_picture_win.h"

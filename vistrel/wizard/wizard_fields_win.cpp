@@ -13,25 +13,25 @@ std::string Wizard::Value(Field field, int index) const {
     case Field::Automate: return box(kAutomatePage[index], IDC_AUTOMATE0 + index);
     case Field::Path:
       return lists_.Path();
-    case Field::Name: return WindowText(Control(3, IDC_VISTRELNAME));
-    case Field::Rotate: return WindowText(Control(2, IDC_ROTTEXT));
-    case Field::Scaleing: return WindowText(Control(2, IDC_PERCTEXT0));
-    case Field::Effect: return box(2, IDC_EFFECT0 + index);
-    case Field::Subject: return WindowText(Control(5, IDC_SUBJECT));
-    case Field::MessageBody: return WindowText(Control(5, IDC_MSGBODY));
-    case Field::MailAsZip: return box(5, IDC_COMPRESSMAIL);
-    case Field::SaveAsZip: return box(3, IDC_COMPRESSSAVE);
-    case Field::MailAsExe: return box(5, IDC_COMPILEZIPMAIL);
-    case Field::SaveAsExe: return box(3, IDC_COMPILEZIPSAVE);
+    case Field::Name: return WindowText(Control(kSavePage, IDC_VISTRELNAME));
+    case Field::Rotate: return WindowText(Control(kEffectsPage, IDC_ROTTEXT));
+    case Field::Scaleing: return WindowText(Control(kEffectsPage, IDC_PERCTEXT0));
+    case Field::Effect: return box(kEffectsPage, IDC_EFFECT0 + index);
+    case Field::Subject: return WindowText(Control(kMailPage, IDC_SUBJECT));
+    case Field::MessageBody: return WindowText(Control(kMailPage, IDC_MSGBODY));
+    case Field::MailAsZip: return box(kMailPage, IDC_COMPRESSMAIL);
+    case Field::SaveAsZip: return box(kSavePage, IDC_COMPRESSSAVE);
+    case Field::MailAsExe: return box(kMailPage, IDC_COMPILEZIPMAIL);
+    case Field::SaveAsExe: return box(kSavePage, IDC_COMPILEZIPSAVE);
     case Field::FileFormat:
-      return std::to_string(SendMessageA(Control(3, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0));
-    case Field::UseCropOrEdit: return Checked(1, IDC_USECROPOREDIT0) ? "0" : "1";
+      return std::to_string(SendMessageA(Control(kSavePage, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0));
+    case Field::UseCropOrEdit: return Checked(kCropPage, IDC_USECROPOREDIT0) ? "0" : "1";
     case Field::CropStyle: {
       const int style = CropStyle();
       return style < 0 ? std::string() : std::to_string(style);
     }
-    case Field::StretchToPage: return box(6, IDC_STRETCHPRINT);
-    case Field::MailTo: return WindowText(Control(5, IDC_MAILTO));
+    case Field::StretchToPage: return box(kPrintPage, IDC_STRETCHPRINT);
+    case Field::MailTo: return WindowText(Control(kMailPage, IDC_MAILTO));
   }
   return {};
 }
@@ -52,31 +52,33 @@ bool Wizard::Apply(Field field, int index, std::string_view value) {
       RefreshSaveName();
       break;
     }
-    case Field::Name: edit(3, IDC_VISTRELNAME); break;
-    case Field::Rotate: edit(2, IDC_ROTTEXT); break;
-    case Field::Scaleing: edit(2, IDC_PERCTEXT0); break;
-    case Field::Effect: box(2, IDC_EFFECT0 + index); break;
-    case Field::Subject: edit(5, IDC_SUBJECT); break;
-    case Field::MessageBody: edit(5, IDC_MSGBODY); break;
-    case Field::MailAsZip: box(5, IDC_COMPRESSMAIL); break;
-    case Field::SaveAsZip: box(3, IDC_COMPRESSSAVE); break;
-    case Field::MailAsExe: box(5, IDC_COMPILEZIPMAIL); break;
-    case Field::SaveAsExe: box(3, IDC_COMPILEZIPSAVE); break;
+    case Field::Name: edit(kSavePage, IDC_VISTRELNAME); break;
+    case Field::Rotate: edit(kEffectsPage, IDC_ROTTEXT); break;
+    case Field::Scaleing: edit(kEffectsPage, IDC_PERCTEXT0); break;
+    case Field::Effect: box(kEffectsPage, IDC_EFFECT0 + index); break;
+    case Field::Subject: edit(kMailPage, IDC_SUBJECT); break;
+    case Field::MessageBody: edit(kMailPage, IDC_MSGBODY); break;
+    case Field::MailAsZip: box(kMailPage, IDC_COMPRESSMAIL); break;
+    case Field::SaveAsZip: box(kSavePage, IDC_COMPRESSSAVE); break;
+    case Field::MailAsExe: box(kMailPage, IDC_COMPILEZIPMAIL); break;
+    case Field::SaveAsExe: box(kSavePage, IDC_COMPILEZIPSAVE); break;
     case Field::FileFormat:
-      SendMessageA(Control(3, IDC_FILEFORMAT), CB_SETCURSEL, static_cast<WPARAM>(Val(text)), 0);
-      OnCommand(3, IDC_FILEFORMAT, CBN_SELCHANGE, Control(3, IDC_FILEFORMAT));
+      SendMessageA(Control(kSavePage, IDC_FILEFORMAT), CB_SETCURSEL, static_cast<WPARAM>(Val(text)),
+                   0);
+      OnCommand(kSavePage, IDC_FILEFORMAT, CBN_SELCHANGE, Control(kSavePage, IDC_FILEFORMAT));
       break;
     case Field::UseCropOrEdit: OnUseCropOrEdit(text == "0"); break;
     case Field::CropStyle: SetCropStyle(static_cast<int>(Val(text))); break;
-    case Field::StretchToPage: box(6, IDC_STRETCHPRINT); break;
-    case Field::MailTo: edit(5, IDC_MAILTO); break;
+    case Field::StretchToPage: box(kPrintPage, IDC_STRETCHPRINT); break;
+    case Field::MailTo: edit(kMailPage, IDC_MAILTO); break;
   }
   return true;
 }
 
 void Wizard::AddRecipient(std::string_view address) {
   const std::string text(address);
-  SendMessageA(Control(5, IDC_MAILTO), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(Control(kMailPage, IDC_MAILTO), CB_ADDSTRING, 0,
+               reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::string Wizard::CurrentDirectory() const {
@@ -90,14 +92,15 @@ void Wizard::ApplyAreaChoice(int wahl) {
 }
 
 void Wizard::UpdateCompressOptions() {
-  vistrel::UpdateCompressOptions(Control(3, IDC_COMPRESSSAVE), Control(3, IDC_COMPILEZIPSAVE),
-                                 Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL));
+  vistrel::UpdateCompressOptions(
+      Control(kSavePage, IDC_COMPRESSSAVE), Control(kSavePage, IDC_COMPILEZIPSAVE),
+      Control(kMailPage, IDC_COMPRESSMAIL), Control(kMailPage, IDC_COMPILEZIPMAIL));
 }
 
 void Wizard::LoadScaleSystem() {
   scale_ = wizard::LoadScaleSystem(ProgramSettings(), TwipsPerPixelX, scale_,
                                    [this](const std::string& text) { Message(text); });
-  SetDlgItemTextA(pages_[2], IDC_SCALETITLE0, scale_.unitName.c_str());
+  SetDlgItemTextA(pages_[kEffectsPage], IDC_SCALETITLE0, scale_.unitName.c_str());
 }
 
 }  // namespace vistrel::wizard

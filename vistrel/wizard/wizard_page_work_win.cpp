@@ -4,7 +4,9 @@
 // pictures and the pages' values.
 #include "clipboard_handover.h"
 #include "crop_preparation.h"
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 #include "number_text.h"
 #include "print_run_win.h"
 #include "recent_captures_win.h"
@@ -32,44 +34,32 @@ int ToPixels(int32_t twips, double twipsPerPixel) {
 // empty size or a missing source: a white picture would pass for a capture.
 HBITMAP CopyRegion(HBITMAP source, int left, int top, int width, int height) {
   if (source == nullptr || width <= 0 || height <= 0) return nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP result = CreateCompatibleBitmap(screen, width, height);
-  HDC target = CreateCompatibleDC(screen);
-  HDC from = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  if (result == nullptr || target == nullptr || from == nullptr) {
-    if (target) DeleteDC(target);
-    if (from) DeleteDC(from);
-    if (result) DeleteObject(result);
-    return nullptr;
-  }
-  HGDIOBJ oldTarget = SelectObject(target, result);
+  WindowDc screen(nullptr);
+  Bitmap result(CreateCompatibleBitmap(screen.get(), width, height));
+  MemoryDc target(CreateCompatibleDC(screen.get()));
+  MemoryDc from(CreateCompatibleDC(screen.get()));
+  if (!result || !target || !from) return nullptr;
+  SelectGuard selectTarget(target.get(), result.get());
   RECT all = {0, 0, width, height};
-  FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  HGDIOBJ oldFrom = SelectObject(from, source);
-  const bool copied = oldFrom != nullptr && oldFrom != HGDI_ERROR &&
-                      BitBlt(target, 0, 0, width, height, from, left, top, SRCCOPY);
-  if (oldFrom != nullptr && oldFrom != HGDI_ERROR) SelectObject(from, oldFrom);
-  SelectObject(target, oldTarget);
-  DeleteDC(target);
-  DeleteDC(from);
-  if (!copied) {
-    DeleteObject(result);
+  FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SelectGuard selectFrom(from.get(), source);
+  if (!selectTarget.ok() || !selectFrom.ok() ||
+      !BitBlt(target.get(), 0, 0, width, height, from.get(), left, top, SRCCOPY)) {
     return nullptr;
   }
-  return result;
+  return result.release();  // the guards deselect it before the caller can use it
 }
 
 }  // namespace
 
 EffectsControls Wizard::EffectsPageControls() const {
   EffectsControls controls;
-  controls.percText = Control(2, IDC_PERCTEXT0);
-  controls.scaleTextX = Control(2, IDC_SCALETEXTX);
-  controls.scaleTextY = Control(2, IDC_SCALETEXTY);
-  controls.rotText = Control(2, IDC_ROTTEXT);
-  controls.rotScroll = Control(2, IDC_ROTSCROLL);
-  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(2, IDC_EFFECT0 + i);
+  controls.percText = Control(kEffectsPage, IDC_PERCTEXT0);
+  controls.scaleTextX = Control(kEffectsPage, IDC_SCALETEXTX);
+  controls.scaleTextY = Control(kEffectsPage, IDC_SCALETEXTY);
+  controls.rotText = Control(kEffectsPage, IDC_ROTTEXT);
+  controls.rotScroll = Control(kEffectsPage, IDC_ROTSCROLL);
+  for (int i = 0; i < 3; ++i) controls.effect[i] = Control(kEffectsPage, IDC_EFFECT0 + i);
   return controls;
 }
 
@@ -82,9 +72,9 @@ SaveTarget Wizard::CurrentSaveTarget() const {
   SaveTarget target;
   target.folder = Value(Field::Path, 0);
   target.baseName = Value(Field::Name, 0);
-  target.formatEntry = WindowText(Control(3, IDC_FILEFORMAT));
-  target.compressSave = Checked(3, IDC_COMPRESSSAVE);
-  target.compileZipSave = Checked(3, IDC_COMPILEZIPSAVE);
+  target.formatEntry = WindowText(Control(kSavePage, IDC_FILEFORMAT));
+  target.compressSave = Checked(kSavePage, IDC_COMPRESSSAVE);
+  target.compileZipSave = Checked(kSavePage, IDC_COMPILEZIPSAVE);
   return target;
 }
 
@@ -94,9 +84,9 @@ void Wizard::UpdateScaleTexts() {
 
 void Wizard::PrepareCrop() {
   CropInputs in;
-  in.useEditor = Checked(1, IDC_USECROPOREDIT0);
+  in.useEditor = Checked(kCropPage, IDC_USECROPOREDIT0);
   in.cropStyle = CropStyle();
-  const SIZE temp = BitmapSize(tempPic), whole = BitmapSize(wholePic);
+  const SIZE temp = BitmapSize(Handle(tempPic)), whole = BitmapSize(Handle(wholePic));
   in.tempWidth = ToTwips(temp.cx, TwipsPerPixelX);
   in.tempHeight = ToTwips(temp.cy, TwipsPerPixelY);
   in.wholeWidth = ToTwips(whole.cx, TwipsPerPixelX);
@@ -112,18 +102,18 @@ void Wizard::PrepareCrop() {
     case CropPlan::Source::Keep:
       break;
     case CropPlan::Source::Whole:
-      SetPic(tempPic, wholePic);
+      tempPic = wholePic;
       break;
     case CropPlan::Source::Region:
-      SetPic(tempPic, nullptr);
+      tempPic = nullptr;
       if (plan.zeroBeforePaint) {
         Message(kZeroSizeMessage, MB_ICONSTOP);
       } else {
         const TwipsRect& r = plan.cropRect;
-        SetPic(tempPic, CopyRegion(wholePic, ToPixels(r.left, TwipsPerPixelX),
-                                   ToPixels(r.top, TwipsPerPixelY),
-                                   ToPixels(r.width, TwipsPerPixelX),
-                                   ToPixels(r.height, TwipsPerPixelY)));
+        const SharedPicture whole = wholePic;
+        tempPic = MakePicture(CopyRegion(
+            Handle(whole), ToPixels(r.left, TwipsPerPixelX), ToPixels(r.top, TwipsPerPixelY),
+            ToPixels(r.width, TwipsPerPixelX), ToPixels(r.height, TwipsPerPixelY)));
       }
       break;
   }
@@ -135,14 +125,13 @@ void Wizard::DoFx() {
   const EffectsBoxes boxes = ReadEffectsBoxes(EffectsPageControls());
   if (!EffectsChanged(boxes)) {
     // No effect to apply: the output is the working picture itself, not a copy.
-    SetPic(fxPic, tempPic);
+    fxPic = tempPic;
     return;
   }
   UnitScale unit{scale_.twipsPerUnit, TwipsPerPixelX, UserDecimalSeparator()};
-  HBITMAP newFxPic = nullptr;
-  DoFxWin(window_, boxes, unit, tempPic, &newFxPic);
   // Empty when TempPic is or the conversion was refused: no stale picture goes out.
-  SetPic(fxPic, newFxPic);
+  const SharedPicture source = tempPic;
+  DoFxWin(window_, boxes, unit, Handle(source), fxPic);
 }
 
 void Wizard::EditCapture() {
@@ -163,12 +152,12 @@ void Wizard::EditCapture() {
   handover.read = edited != nullptr;
   handover.afterRead = static_cast<uint32_t>(GetClipboardSequenceNumber());
   if (HandoverArrived(handover)) {
-    SetPic(tempPic, edited);
+    tempPic = MakePicture(edited);
   } else {
     if (edited) DeleteObject(edited);
     Message(kEditLostText, MB_ICONEXCLAMATION);
   }
-  const SIZE size = BitmapSize(tempPic);
+  const SIZE size = BitmapSize(Handle(tempPic));
   cropRect.width = ToTwips(size.cx, TwipsPerPixelX);
   cropRect.height = ToTwips(size.cy, TwipsPerPixelY);
   SetCursor(previous);
@@ -176,18 +165,22 @@ void Wizard::EditCapture() {
 }
 
 void Wizard::RefreshSaveName() {
-  SetDlgItemTextA(pages_[3], IDC_SAVENAME, AutoFileNameWin(CurrentSaveTarget()).c_str());
+  SetDlgItemTextA(pages_[kSavePage], IDC_SAVENAME, AutoFileNameWin(CurrentSaveTarget()).c_str());
 }
 
 void Wizard::Save() {
-  const SaveOutcome outcome = SaveItWin(window_, CurrentSaveTarget(), fxPic, lastSavedFile_);
-  if (outcome.saved) SetDlgItemTextA(pages_[3], IDC_SAVENAME, outcome.saveName.c_str());
+  const SharedPicture picture = fxPic;
+  const SaveOutcome outcome =
+      SaveItWin(window_, CurrentSaveTarget(), Handle(picture), lastSavedFile_);
+  if (outcome.saved) SetDlgItemTextA(pages_[kSavePage], IDC_SAVENAME, outcome.saveName.c_str());
   if (outcome.saved) RecordSavedCapture(lastSavedFile_);
 }
 
 void Wizard::Print() {
-  print::PrintFxPic(window_, {WindowText(Control(6, IDC_COPIES)), Checked(6, IDC_STRETCHPRINT),
-                              fxPic, printer_.DevNames(), printer_.DevMode()});
+  const SharedPicture picture = fxPic;
+  print::PrintFxPic(
+      window_, {WindowText(Control(kPrintPage, IDC_COPIES)), Checked(kPrintPage, IDC_STRETCHPRINT),
+                Handle(picture), printer_.DevNames(), printer_.DevMode()});
 }
 
 void Wizard::Preview() {
@@ -199,37 +192,40 @@ void Wizard::Preview() {
 
 void Wizard::MailIt() {
   SendMailFromPage(window_,
-                   {Control(5, IDC_MAILTO), Control(5, IDC_SUBJECT), Control(5, IDC_MSGBODY),
-                    Control(5, IDC_COMPRESSMAIL), Control(5, IDC_COMPILEZIPMAIL),
-                    Control(3, IDC_FILEFORMAT)},
-                   fxPic, hooks_.showSetup);
+                   {Control(kMailPage, IDC_MAILTO), Control(kMailPage, IDC_SUBJECT),
+                    Control(kMailPage, IDC_MSGBODY), Control(kMailPage, IDC_COMPRESSMAIL),
+                    Control(kMailPage, IDC_COMPILEZIPMAIL), Control(kSavePage, IDC_FILEFORMAT)},
+                   fxPic, CallConvertImage, hooks_.showSetup);
 }
 
 void Wizard::OnUseCropOrEdit(bool editor) {
-  SetChecked(1, IDC_USECROPOREDIT0, editor);
-  SetChecked(1, IDC_USECROPOREDIT1, !editor);
-  Enable(1, IDC_PRIVGETSELECTIONWINDOW, editor);
-  Enable(1, IDC_AUTOMATE0, editor);
+  SetChecked(kCropPage, IDC_USECROPOREDIT0, editor);
+  SetChecked(kCropPage, IDC_USECROPOREDIT1, !editor);
+  Enable(kCropPage, IDC_PRIVGETSELECTIONWINDOW, editor);
+  Enable(kCropPage, IDC_AUTOMATE0, editor);
   for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_CROPSTYLE3, IDC_SELECTAREA,
                  IDC_SELECTIONDISP})
-    Enable(1, id, !editor);
+    Enable(kCropPage, id, !editor);
 }
 
 void Wizard::OnSelectArea() {
   if (!hooks_.runAreaSelector) return;
   DialogOpen = true;
-  const int style = hooks_.runAreaSelector(window_, wholePic, CropStyle());
+  const SharedPicture whole = wholePic;
+  const int style = hooks_.runAreaSelector(window_, Handle(whole), CropStyle());
   if (style >= 0) SetCropStyle(style);
   Show();
   DialogOpen = false;
 }
 
 void Wizard::OnCopiesChange() {
-  const std::string text = WindowText(Control(6, IDC_COPIES));
+  const std::string text = WindowText(Control(kPrintPage, IDC_COPIES));
   if (text.empty()) return;
   const double copies = Val(text);
-  if (copies > 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copies");
-  else if (copies == 1) SetDlgItemTextA(pages_[6], IDC_LABEL8, "Copy");
+  if (copies > 1)
+    SetDlgItemTextA(pages_[kPrintPage], IDC_LABEL8, "Copies");
+  else if (copies == 1)
+    SetDlgItemTextA(pages_[kPrintPage], IDC_LABEL8, "Copy");
 }
 
 }  // namespace vistrel::wizard

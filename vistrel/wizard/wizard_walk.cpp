@@ -77,14 +77,14 @@ void WizardWalk::Arrive(int page, bool forward) {
     if (forward && host_.Automate(index)) host_.Run(action);
   };
   switch (page) {
-    case 0:
+    case kWelcomePage:
       title();
       break;
-    case 1:
+    case kCropPage:
       host_.Run(WalkAction::HidePreview);
       title();
       break;
-    case 2:
+    case kEffectsPage:
       title();
       host_.Run(WalkAction::UpdateScaleTexts);
       automated(0, WalkAction::OpenEditor);
@@ -93,25 +93,25 @@ void WizardWalk::Arrive(int page, bool forward) {
       automated(7, WalkAction::OutputPreview);
       host_.Run(WalkAction::ZeroSizeCheck);
       break;
-    case 3:
+    case kSavePage:
       host_.Run(WalkAction::HidePreview);
       if (forward) host_.Run(WalkAction::DoFx);
       title();
       host_.Run(WalkAction::RefreshSaveName);
       break;
-    case 4:
+    case kClipboardPage:
       title();
       host_.Run(WalkAction::EmptyClipboard);
       automated(1, WalkAction::Save);
       automated(4, WalkAction::FileBrowser);
       automated(3, WalkAction::OpenLastSaved);
       break;
-    case 5:
+    case kMailPage:
       automated(5, WalkAction::CopyToClipboard);
       automated(6, WalkAction::ViewClipboard);
       title();
       break;
-    case 6:
+    case kPrintPage:
       title();
       automated(8, WalkAction::SendMail);
       host_.Run(WalkAction::PrinterDescription);

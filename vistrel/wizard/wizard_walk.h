@@ -7,6 +7,14 @@
 namespace vistrel::wizard {
 
 constexpr int kPageCount = 7;
+// The pages, in the order of the walk.
+constexpr int kWelcomePage = 0;
+constexpr int kCropPage = 1;       // the editor or the area
+constexpr int kEffectsPage = 2;    // scale, rotation, mirroring
+constexpr int kSavePage = 3;       // folder, name, format, archive
+constexpr int kClipboardPage = 4;  // copy and view
+constexpr int kMailPage = 5;
+constexpr int kPrintPage = 6;
 constexpr int kAutomateCount = 9;
 // Nested moves allowed at once: one per page plus the finish.
 constexpr int kMaxNestedMoves = 8;

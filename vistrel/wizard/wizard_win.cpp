@@ -10,27 +10,22 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "crop_preparation.h"
+#include "event_pump_win.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 #include "handoffs_win.h"
 #include "number_text.h"
 #include "program_paths_win.h"
-#include "pump_win.h"
 #include "selection_text.h"
 #include "shell_state.h"
 #include "stage_times_win.h"
+#include "window_thunk_win.h"
 
 namespace vistrel::wizard {
-
-std::string WindowText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(control, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 
 SIZE BitmapSize(HBITMAP bitmap) {
   BITMAP info{};
@@ -52,45 +47,17 @@ void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
 
 std::unique_ptr<Wizard> theWizard;
 
-INT_PTR CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrA(window, DWLP_USER, lParam);
-      return TRUE;
-    }
-    auto* wizard = reinterpret_cast<Wizard*>(GetWindowLongPtrA(window, DWLP_USER));
-    return wizard ? wizard->WindowMessage(message, wParam, lParam) : FALSE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-
-INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrA(page, DWLP_USER, lParam);
-      return TRUE;
-    }
-    auto* wizard = reinterpret_cast<Wizard*>(GetWindowLongPtrA(page, DWLP_USER));
-    return wizard ? wizard->PageMessage(page, message, wParam, lParam) : FALSE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-
 }  // namespace
 
 Wizard::~Wizard() {
   if (window_) DestroyWindow(window_);
   if (titleFont_) DeleteObject(titleFont_);
   ReplaceBitmap(logo_, nullptr);
-  SetPic(fxPic, nullptr);
-  SetPic(tempPic, nullptr);
-  SetPic(wholePic, nullptr);
 }
 
 bool Wizard::Create(HINSTANCE instance) {
-  window_ = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr, WizardProc,
+  window_ = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZARD), nullptr,
+                               DialogThunk<Wizard, &Wizard::WindowMessage>,
                                reinterpret_cast<LPARAM>(this));
   if (window_ == nullptr) return false;
 
@@ -107,7 +74,8 @@ bool Wizard::Create(HINSTANCE instance) {
   MapDialogRect(window_, &area);
   for (int page = 0; page < kPageCount; ++page) {
     pages_[page] = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WIZPAGE0 + page), window_,
-                                      PageProc, reinterpret_cast<LPARAM>(this));
+                                      DialogThunk<Wizard, &Wizard::PageMessage>,
+                                      reinterpret_cast<LPARAM>(this));
     if (pages_[page] == nullptr) return false;
     // Every panel at the place of page 0, the frame as tall as the tallest.
     SetWindowPos(pages_[page], HWND_TOP, area.left, area.top, area.right - area.left,
@@ -115,24 +83,25 @@ bool Wizard::Create(HINSTANCE instance) {
   }
   // The "Do not show" box at the same place on every page.
   RECT box;
-  GetWindowRect(Control(0, IDC_NOTSHOW), &box);
-  MapWindowPoints(nullptr, pages_[0], reinterpret_cast<POINT*>(&box), 2);
+  GetWindowRect(Control(kWelcomePage, IDC_NOTSHOW), &box);
+  MapWindowPoints(nullptr, pages_[kWelcomePage], reinterpret_cast<POINT*>(&box), 2);
   for (int page = 1; page < kPageCount; ++page)
     SetWindowPos(Control(page, IDC_NOTSHOW), nullptr, box.left, box.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  InitRotScroll(Control(2, IDC_ROTSCROLL));
-  lists_.Attach(Control(3, IDC_DRIVE), Control(3, IDC_DIRLIST));
+  InitRotScroll(Control(kEffectsPage, IDC_ROTSCROLL));
+  lists_.Attach(Control(kSavePage, IDC_DRIVE), Control(kSavePage, IDC_DIRLIST));
 
-  SendMessageA(Control(6, IDC_COPIESSPIN), UDM_SETRANGE32, 1, 999);
-  SetDlgItemTextA(pages_[6], IDC_COPIES, "1");
-  SendMessageA(Control(2, IDC_ROTSCROLL), UDM_SETRANGE32, static_cast<WPARAM>(-180), 180);
+  SendMessageA(Control(kPrintPage, IDC_COPIESSPIN), UDM_SETRANGE32, 1, 999);
+  SetDlgItemTextA(pages_[kPrintPage], IDC_COPIES, "1");
+  SendMessageA(Control(kEffectsPage, IDC_ROTSCROLL), UDM_SETRANGE32, static_cast<WPARAM>(-180),
+               180);
 
   // The format list with the stored entry.
   const int format = settings_.StoredFileFormat();
-  FillFileFormatList(Control(3, IDC_FILEFORMAT), format);
-  SetChecked(1, IDC_USECROPOREDIT1, true);
-  SetChecked(1, IDC_CROPSTYLE0, true);
+  FillFileFormatList(Control(kSavePage, IDC_FILEFORMAT), format);
+  SetChecked(kCropPage, IDC_USECROPOREDIT1, true);
+  SetChecked(kCropPage, IDC_CROPSTYLE0, true);
   OnUseCropOrEdit(false);
 
   // Centred on the screen.
@@ -142,7 +111,7 @@ bool Wizard::Create(HINSTANCE instance) {
   SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ShowWindow(pages_[0], SW_SHOW);
+  ShowWindow(pages_[kWelcomePage], SW_SHOW);
   return true;
 }
 
@@ -155,7 +124,7 @@ void Wizard::Message(const std::string& text, UINT icon) {
 void Wizard::OpenWizard() {
   // The recipients are read again each time; the list starts empty so that
   // they are not listed twice.
-  SendMessageA(Control(5, IDC_MAILTO), CB_RESETCONTENT, 0, 0);
+  SendMessageA(Control(kMailPage, IDC_MAILTO), CB_RESETCONTENT, 0, 0);
   settings_.OpenWizard();
 }
 
@@ -180,14 +149,14 @@ int CropStyleControl(int style) {
 
 int Wizard::CropStyle() const {
   for (int style = 0; style < kCropStyleCount; ++style)
-    if (Checked(1, CropStyleControl(style))) return style;
+    if (Checked(kCropPage, CropStyleControl(style))) return style;
   return -1;
 }
 
 void Wizard::SetCropStyle(int style) {
   if (style < 0 || style >= kCropStyleCount) return;
   for (int other = 0; other < kCropStyleCount; ++other)
-    SetChecked(1, CropStyleControl(other), other == style);
+    SetChecked(kCropPage, CropStyleControl(other), other == style);
   ShowSelection();
 }
 
@@ -195,32 +164,28 @@ void Wizard::ShowSelection() {
   const TwipsRect rect = CropStyleRect(CropStyle(), ActiveWindowTwips, FullScreenTwips,
                                        SelectionTwips, PointerMonitorTwips);
   LoadScaleSystem();
-  SetDlgItemTextA(pages_[1], IDC_SELECTIONDISP,
+  SetDlgItemTextA(pages_[kCropPage], IDC_SELECTIONDISP,
                   SelectionDisplayText(rect.width, rect.height, scale_.twipsPerUnit,
                                        scale_.unitName, UserDecimalSeparator())
                       .c_str());
 }
 
 bool Wizard::LoadWholePicFromClipboard() {
-  SetPic(wholePic, CopyBitmapFromClipboard(window_));
-  SetPic(tempPic, wholePic);
+  wholePic = MakePicture(CopyBitmapFromClipboard(window_));
+  tempPic = wholePic;
   return wholePic != nullptr;
 }
 
 // ---- the walk ----
 
 void Wizard::Move(Direction direction) {
-  // A click that arrives while hidden pages flash by waits for the walk.
-  if (moving_) return;
-  moving_ = true;
+  WorkScope work;
   walk_.Move(direction);
-  moving_ = false;
 }
 
 void Wizard::StartWalk() {
-  moving_ = true;
+  WorkScope work;
   walk_.Start();
-  moving_ = false;
 }
 
 void Wizard::RefreshUnits() {
@@ -296,10 +261,9 @@ void Wizard::Run(WalkAction action) {
       PrepareCrop();
       break;
     case WalkAction::FixTwipsPerPixel: {
-      HDC screen = GetDC(nullptr);
-      if (TwipsPerPixelX == 0) TwipsPerPixelX = 1440.0f / GetDeviceCaps(screen, LOGPIXELSX);
-      if (TwipsPerPixelY == 0) TwipsPerPixelY = 1440.0f / GetDeviceCaps(screen, LOGPIXELSY);
-      ReleaseDC(nullptr, screen);
+      WindowDc screen(nullptr);
+      if (TwipsPerPixelX == 0) TwipsPerPixelX = 1440.0f / GetDeviceCaps(screen.get(), LOGPIXELSX);
+      if (TwipsPerPixelY == 0) TwipsPerPixelY = 1440.0f / GetDeviceCaps(screen.get(), LOGPIXELSY);
       break;
     }
     case WalkAction::ZeroSizeCheck:
@@ -321,7 +285,7 @@ void Wizard::Run(WalkAction action) {
       Save();
       break;
     case WalkAction::PrinterDescription:
-      SetDlgItemTextA(pages_[6], IDC_PRINTERDISP, printer_.Describe().c_str());
+      SetDlgItemTextA(pages_[kPrintPage], IDC_PRINTERDISP, printer_.Describe().c_str());
       break;
     case WalkAction::EnableTricktimer:
       SetTimer(window_, IDT_TRICKTIMER, 500, nullptr);
@@ -345,7 +309,7 @@ void Wizard::Run(WalkAction action) {
       OpenLastSavedWin(window_, lastSavedFile_);
       break;
     case WalkAction::CopyToClipboard:
-      CopyToClipboard(window_, fxPic, false);
+      CopyToClipboard(window_, Handle(SharedPicture(fxPic)), false);
       break;
     case WalkAction::ViewClipboard:
       ViewClipboard();
@@ -371,31 +335,38 @@ void Wizard::DrawLogo(const DRAWITEMSTRUCT& item) {
   const double factor = std::min(static_cast<double>(boxWidth) / size.cx,
                                  static_cast<double>(boxHeight) / size.cy);
   const int width = static_cast<int>(size.cx * factor), height = static_cast<int>(size.cy * factor);
-  HDC source = CreateCompatibleDC(item.hDC);
-  HGDIOBJ old = SelectObject(source, logo_);
+  MemoryDc source(CreateCompatibleDC(item.hDC));
+  SelectGuard select(source.get(), logo_);
   SetStretchBltMode(item.hDC, HALFTONE);
   SetBrushOrgEx(item.hDC, 0, 0, nullptr);
-  StretchBlt(item.hDC, box.left + (boxWidth - width) / 2, box.top, width, height, source, 0, 0,
-             size.cx, size.cy, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
+  StretchBlt(item.hDC, box.left + (boxWidth - width) / 2, box.top, width, height, source.get(), 0,
+             0, size.cx, size.cy, SRCCOPY);
 }
 
-INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Wizard::WindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case IDC_MOVER0: Move(Direction::Back); return TRUE;
-        case IDC_MOVER1: Move(Direction::Next); return TRUE;
-        case IDC_PRIVCLOSE: CloseWizard(); return TRUE;
-        case IDC_COMMAND1:
-          if (hooks_.showSetup) hooks_.showSetup(window_);
+        case IDC_MOVER0:
+          if (MayStartWork()) Move(Direction::Back);
           return TRUE;
-        case IDCANCEL: CloseWizard(); return TRUE;  // Escape
+        case IDC_MOVER1:
+          if (MayStartWork()) Move(Direction::Next);
+          return TRUE;
+        case IDC_COMMAND1:
+          if (MayStartWork() && hooks_.showSetup) {
+            WorkScope work;
+            hooks_.showSetup(window_);
+          }
+          return TRUE;
+        case IDC_PRIVCLOSE:
+        case IDCANCEL:  // Escape
+          if (!CloseWaitsForWork(window_)) CloseWizard();
+          return TRUE;
         default: return FALSE;
       }
     case WM_CLOSE:
-      CloseWizard();
+      if (!CloseWaitsForWork(window_)) CloseWizard();
       return TRUE;
     case WM_SETCURSOR:
       if (!Hourglass::AnyShown()) return FALSE;
@@ -405,8 +376,11 @@ INT_PTR Wizard::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam != IDT_TRICKTIMER) return TRUE;
       KillTimer(window_, IDT_TRICKTIMER);
-      for (int i = 0; i < 100; ++i) DoEvents();
-      CloseWizard();
+      {
+        WorkScope work;
+        for (int i = 0; i < 100; ++i) DoEvents();
+        CloseWizard();
+      }
       StageTime("closed");
       return TRUE;
     case WM_DRAWITEM: {
@@ -428,7 +402,7 @@ INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
       OnCommand(index, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return TRUE;
     case WM_VSCROLL:
-      if (reinterpret_cast<HWND>(lParam) == Control(2, IDC_ROTSCROLL)) {
+      if (reinterpret_cast<HWND>(lParam) == Control(kEffectsPage, IDC_ROTSCROLL)) {
         RotScrollChange(EffectsPageControls());
       }
       return TRUE;
@@ -436,119 +410,61 @@ INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
   return FALSE;
 }
 
+namespace {
+
+// The buttons whose work lets events run or opens a window over the wizard.
+bool StartsWork(int id) {
+  switch (id) {
+    case IDC_SELECTAREA:
+    case IDC_PRIVGETSELECTIONWINDOW:
+    case IDC_PRIVSAVEIT:
+    case IDC_PRIVDRUCKEN:
+    case IDC_PREVIEWCLICK:
+    case IDC_SENDMAILBTTN:
+    case IDC_COPYTOCLIPCOMMAND:
+    case IDC_VIEWCLIPBOARD:
+    case IDC_PRINTOPTIONS:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void Wizard::OnCommand(int page, int id, int code, HWND control) {
+  const bool startsWork = code == BN_CLICKED && StartsWork(id);
+  if (startsWork && !MayStartWork()) return;
+  std::optional<WorkScope> work;
+  if (startsWork) work.emplace();
+  // The boxes every page has store the wizard's settings at once.
   if (id == IDC_NOTSHOW || (id >= IDC_AUTOMATE0 && id <= IDC_AUTOMATE8)) {
     if (code == BN_CLICKED) settings_.SaveWizardSettings();
     return;
   }
-  switch (id) {
-    case IDC_USECROPOREDIT0:
-    case IDC_USECROPOREDIT1:
-      if (code == BN_CLICKED) OnUseCropOrEdit(id == IDC_USECROPOREDIT0);
+  switch (page) {
+    case kCropPage:
+      OnCropPageCommand(id, code, control);
       break;
-    case IDC_CROPSTYLE0:
-    case IDC_CROPSTYLE1:
-    case IDC_CROPSTYLE2:
-      if (code == BN_CLICKED) SetCropStyle(id - IDC_CROPSTYLE0);
+    case kEffectsPage:
+      OnEffectsPageCommand(id, code, control);
       break;
-    case IDC_CROPSTYLE3:
-      if (code == BN_CLICKED) SetCropStyle(kPointerMonitorCropStyle);
+    case kSavePage:
+      OnSavePageCommand(id, code, control);
       break;
-    case IDC_SELECTAREA:
-      if (code == BN_CLICKED) OnSelectArea();
+    case kClipboardPage:
+      OnClipboardPageCommand(id, code, control);
       break;
-    case IDC_PRIVGETSELECTIONWINDOW:
-      if (code == BN_CLICKED) EditCapture();
+    case kMailPage:
+      OnMailPageCommand(id, code, control);
       break;
-    case IDC_PRIVSAVEIT:
-      if (code == BN_CLICKED) Save();
+    case kPrintPage:
+      OnPrintPageCommand(id, code, control);
       break;
-    case IDC_PRIVDRUCKEN:
-      if (code == BN_CLICKED) Print();
-      break;
-    case IDC_PREVIEWCLICK:
-      if (code == BN_CLICKED) Preview();
-      break;
-    case IDC_SENDMAILBTTN:
-      if (code == BN_CLICKED) MailIt();
-      break;
-    case IDC_PRIVOPENSAVED:
-      // The page's automatic name is the one the next save would use.
-      if (code == BN_CLICKED)
-        OpenLastSavedButtonWin(window_, lastSavedFile_, WindowText(Control(3, IDC_SAVENAME)));
-      break;
-    case IDC_PRIVSHOWEXPLORER:
-      if (code == BN_CLICKED) ShowExplorerWin(window_, lists_.Path());
-      break;
-    case IDC_COPYTOCLIPCOMMAND:
-      if (code == BN_CLICKED) CopyToClipboard(window_, fxPic, true);
-      break;
-    case IDC_VIEWCLIPBOARD:
-      if (code == BN_CLICKED) ViewClipboard();
-      break;
-    case IDC_PRINTOPTIONS:
-      if (code == BN_CLICKED) {
-        printer_.RunSetupDialog(window_);
-        SetDlgItemTextA(pages_[6], IDC_PRINTERDISP, printer_.Describe().c_str());
-      }
-      break;
-    case IDC_STRETCHPRINT:
-      if (code == BN_CLICKED) settings_.StretchPrintClicked(Checked(6, IDC_STRETCHPRINT));
-      break;
-    case IDC_COPIES:
-      if (code == EN_CHANGE) OnCopiesChange();
-      break;
-    case IDC_FILEFORMAT:
-      if (code == CBN_SELCHANGE) {
-        const auto index = SendMessageA(control, CB_GETCURSEL, 0, 0);
-        if (index >= 0) settings_.FileFormatChanged(static_cast<int>(index));
-        RefreshSaveName();
-      }
-      break;
-    case IDC_COMPRESSSAVE:
-      if (code == BN_CLICKED) {
-        UpdateCompressOptions();
-        RefreshSaveName();
-      }
-      break;
-    case IDC_COMPILEZIPSAVE:
-      if (code == BN_CLICKED) RefreshSaveName();
-      break;
-    case IDC_COMPRESSMAIL:
-      if (code == BN_CLICKED) UpdateCompressOptions();
-      break;
-    case IDC_VISTRELNAME:
-      if (code == EN_CHANGE) RefreshSaveName();
-      break;
-    case IDC_DRIVE:
-      if (code == CBN_SELCHANGE && lists_.OnDriveChange(window_)) RefreshSaveName();
-      break;
-    case IDC_DIRLIST:
-      if (code == LBN_DBLCLK && lists_.OnDirlistDoubleClick()) RefreshSaveName();
-      break;
-    case IDC_PERCTEXT0:
-    case IDC_SCALETEXTX:
-    case IDC_SCALETEXTY:
-    case IDC_ROTTEXT: {
-      if (code != EN_CHANGE) break;
-      const EffectsControls controls = EffectsPageControls();
-      const ScaleContext crop = CropScale();
-      if (id == IDC_ROTTEXT) {
-        RotTextChange(controls);
-      } else if (GetFocus() == control) {
-        // Only what the user types; the boxes rewrite each other.
-        if (id == IDC_PERCTEXT0) PercTextKeyUp(controls, crop);
-        if (id == IDC_SCALETEXTX) ScaleTextXKeyUp(controls, crop);
-        if (id == IDC_SCALETEXTY) ScaleTextYKeyUp(controls, crop);
-      }
-      break;
-    }
     default:
       break;
   }
-  (void)page;
 }
-
 
 // ---- the interface ----
 
@@ -615,8 +531,8 @@ bool IsWizardDialogMessage(MSG* message) {
   return IsDialogMessageA(window, message) != FALSE;
 }
 
-HBITMAP WholePic() { return theWizard ? theWizard->wholePic : nullptr; }
-HBITMAP TempPic() { return theWizard ? theWizard->tempPic : nullptr; }
-HBITMAP FxPic() { return theWizard ? theWizard->fxPic : nullptr; }
+HBITMAP WholePic() { return theWizard ? Handle(theWizard->wholePic) : nullptr; }
+HBITMAP TempPic() { return theWizard ? Handle(theWizard->tempPic) : nullptr; }
+HBITMAP FxPic() { return theWizard ? Handle(theWizard->fxPic) : nullptr; }
 
 }  // namespace vistrel::wizard

@@ -1,7 +1,8 @@
 #pragma once
 // The wizard window's class, shared by the files that make it up: the window,
-// its messages and the walk (wizard_win.cpp), the work the pages' buttons and
-// the walk's steps start (wizard_page_work_win.cpp), and the settings moved
+// its messages and the walk (wizard_win.cpp), each page's commands
+// (wizard_page_commands_win.cpp), the work the pages' buttons and the walk's
+// steps start (wizard_page_work_win.cpp), and the settings moved
 // between the store and the controls (wizard_fields_win.cpp). Nothing outside
 // the wizard includes it; the rest of the program uses wizard_win.h.
 #include <windows.h>
@@ -14,11 +15,13 @@
 #include "auto_file_name.h"
 #include "effects_page_boxes_win.h"
 #include "output_settings.h"
+#include "picture_win.h"
 #include "preview_win.h"
 #include "printer_choice_win.h"
 #include "program_settings_win.h"
 #include "save_page_lists_win.h"
 #include "scale_system.h"
+#include "window_text_win.h"
 #include "wizard_res.h"
 #include "wizard_walk.h"
 #include "wizard_win.h"
@@ -26,9 +29,10 @@
 namespace vistrel::wizard {
 
 // The page that holds each "Auto click" box.
-inline constexpr std::array<int, kAutomateCount> kAutomatePage = {1, 3, 6, 3, 3, 4, 4, 2, 5};
+inline constexpr std::array<int, kAutomateCount> kAutomatePage = {
+    kCropPage,      kSavePage,      kPrintPage,   kSavePage, kSavePage,
+    kClipboardPage, kClipboardPage, kEffectsPage, kMailPage};
 
-std::string WindowText(HWND control);
 // Width and height of a bitmap; 0 x 0 for none.
 SIZE BitmapSize(HBITMAP bitmap);
 
@@ -51,12 +55,14 @@ class Wizard final : public WalkHost, public SettingsControls {
   void SetCropStyle(int style);
   int CropStyle() const;
   bool LoadWholePicFromClipboard();
-  void ResetCurrentPage() { walk_.SetCurrentPage(0); }
+  void ResetCurrentPage() { walk_.SetCurrentPage(kWelcomePage); }
 
   TwipsRect cropRect;
-  HBITMAP wholePic = nullptr;
-  HBITMAP tempPic = nullptr;
-  HBITMAP fxPic = nullptr;
+  // The capture, the part of it the walk works on, and the output picture. They
+  // are often one and the same; whoever works on one keeps its own reference.
+  SharedPicture wholePic;
+  SharedPicture tempPic;
+  SharedPicture fxPic;
 
   // WalkHost
   bool NotShow(int page) const override;
@@ -83,7 +89,7 @@ class Wizard final : public WalkHost, public SettingsControls {
   // The box only: its click handler would store the wizard's settings.
   void SetNotShow(int page, bool on) { SetChecked(page, IDC_NOTSHOW, on); }
 
-  INT_PTR WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR WindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
@@ -100,16 +106,15 @@ class Wizard final : public WalkHost, public SettingsControls {
   EffectsControls EffectsPageControls() const;
   ScaleContext CropScale() const;
   SaveTarget CurrentSaveTarget() const;
-  // The pictures share one bitmap where no step changed it (a capture that is
-  // neither cropped nor given effects is one picture); a bitmap goes when the
-  // last of them lets it go.
-  void SetPic(HBITMAP& slot, HBITMAP value) {
-    HBITMAP old = std::exchange(slot, value);
-    if (old && old != wholePic && old != tempPic && old != fxPic) DeleteObject(old);
-  }
-
   void Move(Direction direction);
+  // Hands a command to its page (wizard_page_commands_win.cpp).
   void OnCommand(int page, int id, int code, HWND control);
+  void OnCropPageCommand(int id, int code, HWND control);
+  void OnEffectsPageCommand(int id, int code, HWND control);
+  void OnSavePageCommand(int id, int code, HWND control);
+  void OnClipboardPageCommand(int id, int code, HWND control);
+  void OnMailPageCommand(int id, int code, HWND control);
+  void OnPrintPageCommand(int id, int code, HWND control);
   void OnUseCropOrEdit(bool editor);
   void OnSelectArea();
   void OnCopiesChange();

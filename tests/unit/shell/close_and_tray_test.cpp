@@ -48,22 +48,5 @@ TEST(Tray, EventsAndCaptureCommand) {
   EXPECT_FALSE(IsCaptureCommand(456));
 }
 
-TEST(Tray, ReentrancyFlagLetsOnlyTheOuterRunThrough) {
-  ReentrancyFlag flag;
-  int handled = 0;
-  {
-    ReentrancyFlag::Hold outer(flag);
-    ASSERT_TRUE(outer);
-    ++handled;
-    ReentrancyFlag::Hold inner(flag);  // an event arriving during the menu
-    EXPECT_FALSE(inner);
-    EXPECT_TRUE(flag.Busy());
-  }
-  EXPECT_FALSE(flag.Busy());  // the refused inner hold did not clear... nor keep it set
-  ReentrancyFlag::Hold again(flag);
-  EXPECT_TRUE(again);
-  EXPECT_EQ(handled, 1);
-}
-
 }  // namespace
 }  // namespace vistrel

@@ -89,7 +89,7 @@ class OutputFaults : public ::testing::Test {
 
 TEST_F(OutputFaults, EmptyPictureIsRefusedByEffectsAndSave) {
   // The previous capture's FxPic must not survive an empty TempPic.
-  HBITMAP fx = PatternBitmap(4, 4);
+  SharedPicture fx = MakePicture(PatternBitmap(4, 4));
   EffectsBoxes turned;
   turned.rotText = "90";
   EXPECT_EQ(DoFxWin(nullptr, turned, {15, 15.0, '.'}, nullptr, fx), 0);
@@ -119,7 +119,7 @@ TEST_F(OutputFaults, RefusedConversionLeavesNothingToSave) {
     return 33205;
   });
   HBITMAP temp = PatternBitmap(60, 40);
-  HBITMAP fx = PatternBitmap(2, 2);
+  SharedPicture fx = MakePicture(PatternBitmap(2, 2));
   EffectsBoxes tiny;
   tiny.percText = "1";
   tiny.scaleTextX = "0.6";
@@ -132,7 +132,7 @@ TEST_F(OutputFaults, RefusedConversionLeavesNothingToSave) {
     target.folder = folder;
     target.formatEntry = kFileFormats[format];
     std::string last;
-    EXPECT_FALSE(SaveItWin(nullptr, target, fx, last).saved);
+    EXPECT_FALSE(SaveItWin(nullptr, target, Handle(fx), last).saved);
   }
   const std::vector<std::string> texts = answerer.Texts();
   ASSERT_EQ(texts.size(), 3u);
@@ -149,7 +149,7 @@ TEST_F(OutputFaults, ClipboardHeldByAnotherProgramStopsTheSaveAndTheEffects) {
   HBITMAP picture = PatternBitmap(5, 3);
   const std::string folder = NewFolder("vistrel_busy_");
   MessageBoxAnswerer answerer(kProgramTitle);
-  HBITMAP fx = PatternBitmap(2, 2);
+  SharedPicture fx = MakePicture(PatternBitmap(2, 2));
   {
     ClipboardHolder holder;
     SaveTarget target;

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -12,11 +15,15 @@
 #include <thread>
 #include <vector>
 
+#include "event_pump_win.h"
+#include "fx_exchange_win.h"
 #include "message_box_answerer.h"
 #include "program_settings_win.h"
+#include "send_mail.h"
 #include "shell_state.h"
 #include "wizard_res.h"
 #include "wizard_walk.h"
+#include "window_thunk_win.h"
 #include "wizard_win.h"
 
 namespace vistrel::wizard {
@@ -404,6 +411,132 @@ TEST_F(WizardWindowTest, HiddenFirstPagesOpenOnTheEffectsPage) {
   EXPECT_EQ(Title(), "Select Special Effects.");
   EXPECT_FALSE(IsWindowEnabled(Button(IDC_MOVER0)));
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(Window(), IDC_LOGO)));
+}
+
+// Work that lets events run (a conversion, a preview's load, a send) meets the
+// user's clicks and closes in the middle. A stand-in component halves the
+// clipboard's picture, so a conversion run twice shows in the picture's size.
+class WizardWorkTest : public WizardWindowTest {
+ protected:
+  void SetUp() override {
+    WizardWindowTest::SetUp();
+    conversions = 0;
+    SetConvertImage([this](const std::string&) -> long {
+      ++conversions;
+      if (duringConversion) duringConversion();
+      HBITMAP in = CopyBitmapFromClipboard(nullptr);
+      const SIZE size = SizeOf(in);
+      DeleteObject(in);
+      HBITMAP half = TestCapture(size.cx / 2, size.cy / 2);
+      PutBitmapOnClipboard(nullptr, half, true);
+      DeleteObject(half);
+      return 0;
+    });
+  }
+  void TearDown() override {
+    SetConvertImage(nullptr);
+    duringConversion = nullptr;
+    if (HWND preview = FindWindowA("VistrelPreview", nullptr)) {
+      PostMessageA(preview, WM_CLOSE, 0, 0);
+      WaitFor([] { return FindWindowA("VistrelPreview", nullptr) == nullptr; });
+    }
+    WizardWindowTest::TearDown();
+  }
+  // On the effects page with the full screen chosen and an effect ticked.
+  void OpenOnEffectsPage() {
+    ProgramSettings().SaveSetting("Automate", "CropStyle", "1");
+    Open();
+    Next();
+    Next();
+    ASSERT_EQ(ShownPage(), 2);
+    Click(PageControl(2, IDC_EFFECT0));
+  }
+  static void PostClick(int page, int id) {
+    PostMessageA(PageWindow(page), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(PageControl(page, id)));
+  }
+
+  int conversions = 0;
+  std::function<void()> duringConversion;
+};
+
+TEST_F(WizardWorkTest, AClickDuringAConversionDoesNotConvertTwice) {
+  OpenOnEffectsPage();
+  // The preview's click waits in the queue while "Next" converts.
+  PostClick(2, IDC_PREVIEWCLICK);
+  Next();
+  EXPECT_EQ(ShownPage(), 3);
+  EXPECT_EQ(conversions, 1);
+  EXPECT_EQ(SizeOf(FxPic()).cx, 320) << "the effects were applied twice";
+  EXPECT_EQ(FindWindowA("VistrelPreview", nullptr), nullptr) << "the click was not refused";
+  // Refused, not lost for good: the same click now opens the preview.
+  Click(PageControl(2, IDC_PREVIEWCLICK));
+  EXPECT_NE(FindWindowA("VistrelPreview", nullptr), nullptr);
+  EXPECT_EQ(SizeOf(FxPic()).cx, 320);
+}
+
+TEST_F(WizardWorkTest, ThePreviewClosedDuringItsLoadClosesAfterIt) {
+  OpenOnEffectsPage();
+  Click(PageControl(2, IDC_PREVIEWCLICK));
+  HWND preview = FindWindowA("VistrelPreview", nullptr);
+  ASSERT_NE(preview, nullptr);
+  bool openDuringLoad = false;
+  duringConversion = [&] { openDuringLoad = IsWindow(preview) != FALSE; };
+  // The close reaches the preview through its load's own event pump.
+  PostMessageA(preview, WM_CLOSE, 0, 0);
+  Click(PageControl(2, IDC_PREVIEWCLICK));
+  EXPECT_EQ(conversions, 2);
+  EXPECT_TRUE(openDuringLoad) << "the window went while its load ran";
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(preview); })) << "the close was lost";
+  Click(PageControl(2, IDC_PREVIEWCLICK));
+  EXPECT_NE(FindWindowA("VistrelPreview", nullptr), nullptr) << "no preview after the close";
+}
+
+TEST_F(WizardWorkTest, AClickDuringASendLeavesTheMailsPictureAlone) {
+  OpenOnEffectsPage();
+  for (int page = 2; page < 5; ++page) Next();
+  ASSERT_EQ(ShownPage(), 5);
+  SetWindowTextA(PageControl(5, IDC_MAILTO), "you@there.test");
+  MessageBoxAnswerer answerer(kAppTitle);
+  // The preview's click waits in the queue; the send's status lines let it run.
+  PostClick(2, IDC_PREVIEWCLICK);
+  Click(PageControl(5, IDC_SENDMAILBTTN));
+  // With the picture written, the send stops at the missing mail settings.
+  EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kNoSettings}));
+  EXPECT_EQ(conversions, 1);
+  EXPECT_FALSE(WorkRunning());
+}
+
+
+// A handler that throws must neither end the program (the exception cannot
+// unwind through the system's frames) nor vanish unseen.
+struct Thrower {
+  LRESULT Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) throw std::runtime_error("handler failed on purpose");
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+};
+
+TEST(WindowThunk, AnExceptionInAHandlerIsLoggedAndAnswered) {
+  const std::string log = ProgramFolder() + "\\debug.txt";
+  DeleteFileA(log.c_str());
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = WindowThunk<Thrower, &Thrower::Message>;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "VistrelThrowerTest";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  Thrower thrower;
+  HWND window = CreateWindowExA(0, "VistrelThrowerTest", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), &thrower);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(SendMessageA(window, WM_APP, 0, 0), 0);
+  DestroyWindow(window);
+  std::ifstream file(log);
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_NE(text.str().find("handler failed on purpose"), std::string::npos) << text.str();
+  file.close();
+  DeleteFileA(log.c_str());
 }
 
 }  // namespace
