@@ -343,15 +343,28 @@ void Wizard::DrawLogo(const DRAWITEMSTRUCT& item) {
              0, size.cx, size.cy, SRCCOPY);
 }
 
+void Wizard::MoveWhenFree(Direction direction) {
+  if (!WorkRunning()) return Move(direction);
+  // A click on Back or Next while work runs (the last moment of the editor's
+  // hand-back, a send) moves once that work has returned; one move waits at
+  // most, so that clicks in a row cannot skip pages.
+  if (moveWaiting_) return;
+  moveWaiting_ = true;
+  AfterWork([this, direction] {
+    moveWaiting_ = false;
+    Move(direction);
+  });
+}
+
 INT_PTR Wizard::WindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_MOVER0:
-          if (MayStartWork()) Move(Direction::Back);
+          MoveWhenFree(Direction::Back);
           return TRUE;
         case IDC_MOVER1:
-          if (MayStartWork()) Move(Direction::Next);
+          MoveWhenFree(Direction::Next);
           return TRUE;
         case IDC_COMMAND1:
           if (MayStartWork() && hooks_.showSetup) {

@@ -107,6 +107,7 @@ class Wizard final : public WalkHost, public SettingsControls {
   ScaleContext CropScale() const;
   SaveTarget CurrentSaveTarget() const;
   void Move(Direction direction);
+  void MoveWhenFree(Direction direction);
   // Hands a command to its page (wizard_page_commands_win.cpp).
   void OnCommand(int page, int id, int code, HWND control);
   void OnCropPageCommand(int id, int code, HWND control);
@@ -137,6 +138,7 @@ class Wizard final : public WalkHost, public SettingsControls {
   int shownPage_ = 0;
   bool frameVisible_ = true;
   bool moving_ = false;
+  bool moveWaiting_ = false;  // a Back or Next click waits for running work
   ScaleSystem scale_;
   PrinterChoice printer_;
   WizardWalk walk_{*this};
