@@ -347,12 +347,16 @@ void Wizard::MoveWhenFree(Direction direction) {
   if (!WorkRunning()) return Move(direction);
   // A click on Back or Next while work runs (the last moment of the editor's
   // hand-back, a send) moves once that work has returned; one move waits at
-  // most, so that clicks in a row cannot skip pages.
+  // most, so that clicks in a row cannot skip pages. It moves from the page it
+  // was clicked on: when the work itself moved on (a second Next during the
+  // walk over hidden pages) the click is spent, or it would skip a page, and
+  // on the last page, minimize the wizard.
   if (moveWaiting_) return;
   moveWaiting_ = true;
-  AfterWork([this, direction] {
+  const int clickedOn = shownPage_;
+  AfterWork([this, direction, clickedOn] {
     moveWaiting_ = false;
-    Move(direction);
+    if (shownPage_ == clickedOn && IsWindowVisible(window_)) Move(direction);
   });
 }
 

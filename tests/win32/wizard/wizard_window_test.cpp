@@ -475,6 +475,16 @@ TEST_F(WizardWorkTest, AClickDuringAConversionDoesNotConvertTwice) {
   EXPECT_EQ(SizeOf(FxPic()).cx, 320);
 }
 
+TEST_F(WizardWorkTest, ANextClickedWhileNextMovesIsSpent) {
+  OpenOnEffectsPage();
+  // The second click waits in the queue while the first one converts.
+  PostMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDC_MOVER1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Button(IDC_MOVER1)));
+  Next();
+  Pump();
+  EXPECT_EQ(ShownPage(), 3) << "the waiting click skipped the save page";
+}
+
 TEST_F(WizardWorkTest, ThePreviewClosedDuringItsLoadClosesAfterIt) {
   OpenOnEffectsPage();
   Click(PageControl(2, IDC_PREVIEWCLICK));
