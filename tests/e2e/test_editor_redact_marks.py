@@ -14,7 +14,7 @@ import pytest
 from PIL import Image
 
 from harness import DIST, driver, screenshot, wait_until
-from output_helpers import (WIZARD, capture, page_driver, show_every_page, wait_complete,
+from output_helpers import (WIZARD, capture, page_driver, reg_add, show_every_page, wait_complete,
                             wait_main_window, wine_path)
 from test_editor import HELPER, helper, open_editor, step
 
@@ -61,6 +61,7 @@ def session(tmp_path_factory):
                               stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
     assert holder.stdout.readline().strip() == "ready"
     show_every_page(out, fmt=3)  # png
+    reg_add("Automate", "UseCropOrEdit", 0)  # the wizard takes the editor's picture
     program = ProgramWithTemp(temp)
     try:
         wait_main_window()

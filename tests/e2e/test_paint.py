@@ -240,8 +240,8 @@ def test_editor_menus_info_label_and_exact_zoom_box(editor_open):
     assert code == 0
     bar = tuple(int(v) for v in out.split())
     arrows, y = toolbar_arrows(bar)
-    assert len(arrows) == 3, f"the three drop-down arrows on the tool bar, found {arrows}"
-    for name, x in zip(("Colorfill", "Border", "Reduce colors"), arrows):
+    assert len(arrows) == 4, f"the four drop-down arrows on the tool bar, found {arrows}"
+    for name, x in zip(("Colorfill", "Border", "Reduce colors", "Redact"), arrows):
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
         box = menu_shown(f"the {name} menu")
         painted((box[0] + 3, box[1] + 3, box[2] - 3, box[3] - 3), f"the {name} menu")

@@ -72,9 +72,15 @@ def test_walk_to_a_png_leaves_the_settings_it_always_left(seeded, program):
     capture()
     wait_complete(seeded / "Vistrel.png")
     # The walk ends after the save; the settings are final once the program idles again.
+    # The saved file joins the recent captures, a value that names it and its time.
+    def settings():
+        sections = exported_settings(seeded)
+        recent = sections.get("Divers", {}).pop("RecentCaptures", "")
+        return sections, "Vistrel.png" in recent
+
     try:
-        wait_until(lambda: exported_settings(seeded) == EXPECTED, 30, interval=0.5,
+        wait_until(lambda: settings() == (EXPECTED, True), 30, interval=0.5,
                    what="the settings of the finished walk")
     except AssertionError:
-        assert exported_settings(seeded) == EXPECTED
+        assert settings() == (EXPECTED, True)
     assert running.running()
