@@ -74,6 +74,16 @@ HWND Editor() {
   return form != nullptr && IsWindowVisible(form) ? form : nullptr;
 }
 
+// The real pointer goes where the messages say it is: the system's own move
+// from wherever the pointer last stood (over a tool bar, say) would end the
+// hover the messages start.
+void PointerTo(HWND panel, int x, int y) {
+  POINT at{x, y};
+  ClientToScreen(panel, &at);
+  SetCursorPos(at.x, at.y);
+  Sleep(200);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,6 +97,7 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "click") == 0) {
     HWND panel = GetDlgItem(form, IDC_PANEL2);
     const LPARAM at = MAKELPARAM(std::atoi(argv[2]), std::atoi(argv[3]));
+    PointerTo(panel, std::atoi(argv[2]), std::atoi(argv[3]));
     SendMessageA(panel, WM_MOUSEMOVE, 0, at);
     SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageA(panel, WM_LBUTTONUP, 0, at);
@@ -96,6 +107,7 @@ int main(int argc, char** argv) {
     HWND panel = GetDlgItem(form, IDC_PANEL2);
     const int x0 = std::atoi(argv[2]), y0 = std::atoi(argv[3]);
     const int x1 = std::atoi(argv[4]), y1 = std::atoi(argv[5]);
+    PointerTo(panel, x1, y1);
     SendMessageA(panel, WM_MOUSEMOVE, 0, MAKELPARAM(x0, y0));
     SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y0));
     for (int i = 1; i <= 8; ++i)
