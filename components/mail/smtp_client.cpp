@@ -18,6 +18,7 @@ std::string Upper(std::string_view text) {
 }
 
 constexpr size_t kDataChunk = 64 * 1024;
+constexpr char kConnecting[] = "connecting";
 
 // Parts joined in one buffer of their size, so no partial copy is left behind.
 SecretText Joined(std::initializer_list<std::string_view> parts) {
@@ -98,6 +99,12 @@ bool SplitServer(std::string_view server, std::string& host, uint16_t& port, boo
   return true;
 }
 
+SmtpTimeouts TimeoutsForReplyLimit(int seconds, SmtpTimeouts base) {
+  base.replyMs = seconds * 1000;
+  base.dataEndMs = seconds * 2500;
+  return base;
+}
+
 SmtpClient::SmtpClient(Transport& transport, SmtpHooks hooks, SmtpTimeouts timeouts)
     : transport_(transport), hooks_(std::move(hooks)), timeouts_(timeouts) {}
 
@@ -114,17 +121,24 @@ bool SmtpClient::Fail(int code, std::string text, std::string serverReply) {
   return false;
 }
 
-bool SmtpClient::TransportFail(Transport::Io io, const TransportError& error, const char* during) {
+bool SmtpClient::TransportFail(Transport::Io io, const TransportError& error, const char* during,
+                               int limitMs) {
   mayQuit_ = false;
+  const std::string context = std::string(" (") + during + ").";
   switch (io) {
-    case Transport::Io::Pending:
-      return Fail(kTimedOut, std::string("The server did not answer in time (") + during + ").");
+    case Transport::Io::Pending: {
+      // Whole seconds, as the limit is set; a limit under one second is a test's.
+      const int seconds = (limitMs + 999) / 1000;
+      return Fail(kTimedOut, "The server did not answer within " + std::to_string(seconds) +
+                                 (seconds == 1 ? " second" : " seconds") + context);
+    }
     case Transport::Io::Closed:
-      return Fail(kConnectionClosed,
-                  std::string("The server closed the connection (") + during + ").");
+      return Fail(kConnectionClosed, "The server closed the connection" + context);
     default:
-      return Fail(error.code,
-                  error.text.empty() ? std::string("Network error (") + during + ")." : error.text);
+      if (error.text.empty()) return Fail(error.code, "Network error" + context);
+      // A refused connection says it all; a connection lost later says when.
+      if (std::string_view(during) == kConnecting) return Fail(error.code, error.text);
+      return Fail(error.code, error.text.substr(0, error.text.find_last_not_of('.') + 1) + context);
   }
 }
 
@@ -149,7 +163,7 @@ bool SmtpClient::Connect(const std::string& host, uint16_t port, const SmtpLogin
       Fail(kTimedOut, error.text);
       mayQuit_ = false;
     } else {
-      TransportFail(io, error, "connecting");
+      TransportFail(io, error, kConnecting, timeouts_.connectMs);
     }
     transport_.Close();
     open_ = false;
@@ -227,7 +241,7 @@ bool SmtpClient::Secure(const std::string& host) {
     if (hooks_.idle) hooks_.idle();
   }
   if (io != Transport::Io::Done) {
-    TransportFail(io, error, "encrypting the connection");
+    TransportFail(io, error, "encrypting the connection", timeouts_.replyMs);
     error_.security = true;
     return false;
   }
@@ -322,7 +336,8 @@ bool SmtpClient::SendMail(const std::string& from, const std::string& to,
   Debug(".");
   mayQuit_ = true;
   SmtpReply reply;
-  if (!ReadReply(reply, timeouts_.dataEndMs)) return false;
+  if (!ReadReply(reply, timeouts_.dataEndMs, "waiting for its reply to the mail's data"))
+    return false;
   if (reply.code != 250)
     return Fail(reply.code, "The server did not accept the mail.", reply.LastLine());
   return true;
@@ -360,7 +375,7 @@ bool SmtpClient::Command(const std::string& line, int expected, int timeoutMs, i
   return true;
 }
 
-bool SmtpClient::ReadReply(SmtpReply& reply, int timeoutMs) {
+bool SmtpClient::ReadReply(SmtpReply& reply, int timeoutMs, const char* during) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   std::string received;
   for (;;) {
@@ -379,7 +394,7 @@ bool SmtpClient::ReadReply(SmtpReply& reply, int timeoutMs) {
       continue;
     }
     if (io != Transport::Io::Pending || RemainingMs(deadline) == 0)
-      return TransportFail(io, error, "waiting for its reply");
+      return TransportFail(io, error, during, timeoutMs);
     if (hooks_.idle) hooks_.idle();
   }
 }
@@ -408,7 +423,8 @@ bool SmtpClient::SendAll(std::string_view bytes, bool reportProgress) {
     }
     if ((io != Transport::Io::Pending && io != Transport::Io::Done) || RemainingMs(deadline) == 0)
       return TransportFail(io == Transport::Io::Done ? Transport::Io::Pending : io, error,
-                           "sending");
+                           reportProgress ? "sending the mail's data" : "sending",
+                           timeouts_.replyMs);
     if (hooks_.idle) hooks_.idle();
   }
   return true;

@@ -48,6 +48,10 @@ struct SmtpTimeouts {
   int sliceMs = 50;        // longest wait between two runs of `idle`
 };
 
+// The limits for a reply limit of `seconds`: the reply after the message gets
+// two and a half times as long, as the defaults do.
+SmtpTimeouts TimeoutsForReplyLimit(int seconds, SmtpTimeouts base = {});
+
 struct SmtpHooks {
   std::function<void(const std::string& line)> debug;  // each line of the dialogue
   // During the data: total bytes, remaining bytes x 100 (100 - second / first
@@ -90,10 +94,12 @@ class SmtpClient {
   bool SecurityFail(int code, std::string text, std::string serverReply = {});
   bool Offers(const std::string& extension) const;
   void Stage(const std::string& line);
-  bool ReadReply(SmtpReply& reply, int timeoutMs);
+  bool ReadReply(SmtpReply& reply, int timeoutMs, const char* during = "waiting for its reply");
   bool SendAll(std::string_view bytes, bool reportProgress);
   bool Fail(int code, std::string text, std::string serverReply = {});
-  bool TransportFail(Transport::Io io, const TransportError& error, const char* during);
+  // `limitMs`: the wait that ran out, named in the text of a time-out.
+  bool TransportFail(Transport::Io io, const TransportError& error, const char* during,
+                     int limitMs);
   void Debug(const std::string& line);
 
   Transport& transport_;

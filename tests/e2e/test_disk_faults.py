@@ -199,7 +199,8 @@ def wine_temp():
 def test_killed_in_a_save(vistrel, tmp_path):
     """Killed while writing a full-screen bitmap: the final name holds nothing
     or the whole picture; the next start removes the partial files a dead run
-    left (ours only: a user's file of a like name stays)."""
+    left (ours only: a user's file of a like name stays). Then killed while
+    packing an archive: the final name holds the old archive or the whole new one."""
     out = tmp_path / "killed"
     out.mkdir()
     straight_through(out, fmt=0)
@@ -232,8 +233,36 @@ def test_killed_in_a_save(vistrel, tmp_path):
             wait_until(lambda: not planted.exists(), 30, what="the leftover to go")
             assert [p.name for p in out.iterdir() if p.name != "Vistrel.bmp"] == []
             assert all(path.exists() for path in users), "a file not ours was removed"
+
+            # Killed while the archive is written: the old archive stays whole until
+            # the new one replaces it whole.
+            packed = tmp_path / "packed"
+            packed.mkdir()
+            earlier_archive(packed)
+            temp_before = set(temp.iterdir())
+            straight_through(packed, fmt=0, zip_=1)
+            capture()
+            wait_until(lambda: len(os.listdir(packed)) > 1, 60, interval=0.005,
+                       what="the archive's new copy to start")
+            os.killpg(again.process.pid, signal.SIGKILL)
+            again.stop()
+            with zipfile.ZipFile(packed / "Vistrel.zip") as archive:
+                names = archive.namelist()
+            if names == list(EARLIER):
+                check_earlier_archive(packed)
+            else:  # the whole new archive: the earlier entry and the picture
+                run = subprocess.run(["unzip", "-t", str(packed / "Vistrel.zip")],
+                                     capture_output=True, text=True)
+                assert run.returncode == 0, run.stdout + run.stderr
+                assert sorted(names) == sorted([*EARLIER, "Vistrel.bmp"]), names
         finally:
             again.stop()
+            # The picture a killed archive save had put in the temporary folder is
+            # not one of the partial files a start removes: it goes here, so that
+            # the mail tests' count of temporary files starts from none.
+            if "temp_before" in locals():
+                for path in set(temp.iterdir()) - temp_before:
+                    path.unlink(missing_ok=True)
     finally:
         for path in [planted, *users]:
             path.unlink(missing_ok=True)

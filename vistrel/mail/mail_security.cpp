@@ -10,9 +10,8 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-}  // namespace
-
-int PortFromText(std::string_view text) {
+// A whole number from 1 to `largest`, blanks around it allowed; 0 otherwise.
+int NumberFromText(std::string_view text, int largest) {
   text = Trimmed(text);
   if (text.empty() || text.size() > 5) return 0;
   int value = 0;
@@ -20,8 +19,14 @@ int PortFromText(std::string_view text) {
     if (c < '0' || c > '9') return 0;
     value = value * 10 + (c - '0');
   }
-  return value >= 1 && value <= 65535 ? value : 0;
+  return value >= 1 && value <= largest ? value : 0;
 }
+
+}  // namespace
+
+int PortFromText(std::string_view text) { return NumberFromText(text, 65535); }
+
+int ReplyLimitFromText(std::string_view text) { return NumberFromText(text, kLongestReplyLimit); }
 
 void ApplyMailSecurity(const SettingsStore& store,
                        const std::function<mail::SecretText(const std::string&)>& reveal,
@@ -33,6 +38,8 @@ void ApplyMailSecurity(const SettingsStore& store,
   mail.login.password.Clear();
   const std::string stored = store.GetSetting("Mail", "SMTP_Password", "");
   if (!mail.login.user.empty() && !stored.empty() && reveal) mail.login.password = reveal(stored);
+  if (const int seconds = ReplyLimitFromText(store.GetSetting("Mail", "SMTP_Timeout", "")))
+    mail.timeouts = mail::TimeoutsForReplyLimit(seconds, mail.timeouts);
 }
 
 }  // namespace vistrel

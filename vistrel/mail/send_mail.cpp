@@ -71,6 +71,7 @@ class Operation {
   std::string step_ = "Preparing the mail";
   bool hourglass_ = false;
   bool sent_ = false;
+  bool connected_ = false;
 };
 
 void Operation::StepLine(OutputStep step, bool done, bool ok) {
@@ -185,6 +186,10 @@ MailOutcome Operation::SendFailure() {
   } else {
     Status(kNoConnection);
     message = kNoConnection;
+    // A server that fell silent or hung up once the dialogue had begun: the
+    // first line alone would blame the user's connection; the cause says what happened.
+    if (connected_ || error.code == mail::kTimedOut || error.code == mail::kConnectionClosed)
+      message += "\r\n" + error.text;
   }
   mail_.Disconnect();  // not kept open while the user reads the message
   ports_.ShowMessage(message, MessageIcon::Critical, std::string(kAppTitle) + kSendErrorCaption);
@@ -290,6 +295,7 @@ MailOutcome Operation::Run() {
 
   Begin("Connecting to " + mail_.server);
   if (!mail_.Connect()) return SendFailure();
+  connected_ = true;
   Begin("Sending mail to " + mail_.recipient);
   if (!mail_.Send()) return SendFailure();
   sent_ = true;

@@ -34,8 +34,9 @@ std::string BackendSettingsStore::GetSetting(std::string_view section, std::stri
   // An empty section would address the application's key itself; an empty key
   // its unnamed value. Neither is a setting.
   if (section.empty() || key.empty()) return std::string(defaultValue);
-  // Whatever is found, the registry is the truth from here on.
   const std::string name = KnownName(section, key);
+  if (const auto kept = unsaved_.find(name); kept != unsaved_.end()) return kept->second;
+  // Whatever is found, the registry is the truth from here on.
   known_.erase(name);
   const auto sectionKey =
       registry_.Open(Hive::CurrentUser, SectionPath(section), RegistryAccess::Read);
@@ -76,12 +77,23 @@ void BackendSettingsStore::SaveSetting(std::string_view section, std::string_vie
     return;
   }
   known_.erase(name);
-  const auto sectionKey = registry_.Create(Hive::CurrentUser, SectionPath(section));
-  if (!sectionKey) return;
+  const std::string path = SectionPath(section);
   const std::string text(value);
-  lastSaveSucceeded_ =
-      sectionKey->Set(key, kRegSz, text.c_str(), text.size() + 1) == kStatusSuccess;
-  if (lastSaveSucceeded_) known_[name] = text;
+  long status = kStatusSuccess;
+  if (const auto sectionKey = registry_.Create(Hive::CurrentUser, path, &status))
+    status = sectionKey->Set(key, kRegSz, text.c_str(), text.size() + 1);
+  else if (status == kStatusSuccess)
+    status = kStatusAccessDenied;  // a backend that did not say why
+  lastSaveSucceeded_ = status == kStatusSuccess;
+  if (lastSaveSucceeded_) {
+    known_[name] = text;
+    unsaved_.erase(name);
+    return;
+  }
+  unsaved_[name] = text;
+  if (refusalReported_) return;
+  refusalReported_ = true;
+  if (report_) report_({path, status});
 }
 
 }  // namespace vistrel

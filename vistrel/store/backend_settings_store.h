@@ -2,6 +2,7 @@
 // The settings store over a registry-shaped backend: each setting is a REG_SZ
 // value named after its key, in
 //   HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>.
+#include <functional>
 #include <map>
 #include <string>
 
@@ -28,6 +29,16 @@ class BackendSettingsStore : public SettingsStore {
   // not be created or written).
   bool LastSaveSucceeded() const { return lastSaveSucceeded_; }
 
+  // Called at the first write the registry refuses, once for the store's life:
+  // one refusal says all, and a message per value would bury the user. The
+  // refused values are kept in memory and read back from there, so the session
+  // goes on with the user's choices; they are lost when the program ends.
+  struct Refusal {
+    std::string keyPath;  // below HKEY_CURRENT_USER
+    long status = 0;      // the registry's status
+  };
+  void OnFirstRefusal(std::function<void(const Refusal&)> report) { report_ = std::move(report); }
+
   // The key path of a section, below HKEY_CURRENT_USER.
   std::string SectionPath(std::string_view section) const;
 
@@ -40,6 +51,10 @@ class BackendSettingsStore : public SettingsStore {
   // write is left out: the wizard saves all its settings at every page move,
   // and each write is a round trip to the system.
   mutable std::map<std::string, std::string, NameLess> known_;
+  // Values the registry refused, by "section\key": this session's, not stored.
+  std::map<std::string, std::string, NameLess> unsaved_;
+  std::function<void(const Refusal&)> report_;
+  bool refusalReported_ = false;
 };
 
 }  // namespace vistrel

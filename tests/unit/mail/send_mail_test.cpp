@@ -11,6 +11,7 @@
 #include "address_book.h"
 #include "fake_mail_ports.h"
 #include "mail_attachment.h"
+#include "mail_security.h"
 #include "memory_settings_store.h"
 #include "scripted_server.h"
 #include "work_gate.h"
@@ -43,6 +44,7 @@ class SendMailTest : public ::testing::Test {
     mail::MailControl control([this] { return std::make_unique<FakeTransport>(*session, refuse); });
     control.charset = "windows-1252";
     control.timeouts.replyMs = 300;
+    control.timeouts.dataEndMs = 300;
     control.timeouts.sliceMs = 10;
     return vistrel::SendMail(in, ports, store, control);
   }
@@ -121,13 +123,18 @@ TEST_F(SendMailTest, ThreeAttachmentCasesReadBackByAMailParser) {
     std::filesystem::remove(ports.folder + "arrived.eml");
     EXPECT_TRUE(ports.Left().empty()) << "a temporary file was left";
   }
-  const std::vector<std::string> exeLines = {
-      "Creating temporary file...",          "Creating temporary file...ok",
-      "Converting temporary file to zip...", "Converting temporary file to zip...ok",
-      "Converting zip file to exe...",       "Converting zip file to exe...ok",
-      "Encoding data...",                    "Encoding data...ok",
-      "Connecting to 127.0.0.1:2525",        "Sending mail to you@there.test",
-      "Mail sent. Disconnecting... ",        "Disconnected"};
+  const std::vector<std::string> exeLines = {"Creating temporary file...",
+                                             "Creating temporary file...ok",
+                                             "Converting temporary file to zip...",
+                                             "Converting temporary file to zip...ok",
+                                             "Converting zip file to exe...",
+                                             "Converting zip file to exe...ok",
+                                             "Encoding data...",
+                                             "Encoding data...ok",
+                                             "Connecting to 127.0.0.1:2525",
+                                             "Sending mail to you@there.test",
+                                             "Mail sent. Disconnecting... ",
+                                             "Disconnected"};
   EXPECT_EQ(ports.status, exeLines);
   EXPECT_FALSE(ports.formOpen);
   EXPECT_EQ(ports.pointer, 0);
@@ -135,11 +142,15 @@ TEST_F(SendMailTest, ThreeAttachmentCasesReadBackByAMailParser) {
 }
 
 TEST_F(SendMailTest, TextOutsideAsciiArrivesAsTyped) {
-  in.subject = "Gr\xFC\xDF" "e aus K\xF6ln";
+  in.subject =
+      "Gr\xFC\xDF"
+      "e aus K\xF6ln";
   in.msgBody = "\xC4rger? Nein: \xE9t\xE9.";
   ASSERT_EQ(Send(), MailOutcome::Sent);
   auto mail = Parsed();
-  EXPECT_EQ(mail["Subject"], "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln");  // printed as UTF-8
+  EXPECT_EQ(mail["Subject"],
+            "Gr\xC3\xBC\xC3\x9F"
+            "e aus K\xC3\xB6ln");  // printed as UTF-8
   EXPECT_EQ(mail["body"], "\xC3\x84rger? Nein: \xC3\xA9t\xC3\xA9.");
   EXPECT_EQ(mail["body-charset"], "windows-1252");
 }
@@ -162,7 +173,8 @@ TEST_F(SendMailTest, RefusalsBeforeAnythingIsWritten) {
     ports.emptyPicture = c.empty;
     ports.messages.clear();
     EXPECT_EQ(Send(), MailOutcome::Refused);
-    EXPECT_EQ(ports.messages, (std::vector<std::string>{std::string("Tarnwick Vistrel|") + c.text + "|critical"}));
+    EXPECT_EQ(ports.messages,
+              (std::vector<std::string>{std::string("Tarnwick Vistrel|") + c.text + "|critical"}));
     EXPECT_FALSE(ports.formOpen);
     EXPECT_TRUE(ports.calls.empty());
     EXPECT_TRUE(session->commands.empty());
@@ -184,8 +196,9 @@ TEST_F(SendMailTest, BitmapIsWrittenDirectlyAndConversionFailuresKeepTheWindow) 
     EXPECT_EQ(ports.pointer, 0);
     ASSERT_EQ(ports.messages.size(), 1u);
     if (code == 33203) {
-      EXPECT_EQ(ports.messages[0],
-                "Tarnwick Vistrel|Format not yet supported in this screen resolution / color depth.");
+      EXPECT_EQ(
+          ports.messages[0],
+          "Tarnwick Vistrel|Format not yet supported in this screen resolution / color depth.");
     } else {
       EXPECT_EQ(ports.messages[0],
                 "Tarnwick Vistrel|SendMail-Error while converting. Please send this number to "
@@ -217,7 +230,8 @@ TEST_F(SendMailTest, MissingSettingsOpenTheSetupDialogAndSendNothing) {
     ports.calls.clear();
     ports.messages.clear();
     EXPECT_EQ(Send(), MailOutcome::NoSettings);
-    EXPECT_EQ(ports.messages, (std::vector<std::string>{std::string("Tarnwick Vistrel|") + vistrel::kNoSettings}));
+    EXPECT_EQ(ports.messages,
+              (std::vector<std::string>{std::string("Tarnwick Vistrel|") + vistrel::kNoSettings}));
     EXPECT_EQ(ports.calls.back(), "setup");
     EXPECT_FALSE(ports.formOpen);
     EXPECT_EQ(ports.pointer, 0);
@@ -232,28 +246,42 @@ TEST_F(SendMailTest, FailuresReportAndLeaveTheAddressBookAlone) {
     std::string rcptReply;
     std::string shownLine;
     std::string message;
+    std::string silentAt = "", closeAt = "";
   };
+  const std::string stalled =
+      "The server did not answer within 1 second (waiting for its reply to the mail's data).";
+  const std::string hungUp =
+      "The server closed the connection (waiting for its reply to the mail's data).";
   const Case cases[] = {
       {true, "", "Error 10061: Connection refused.", vistrel::kNoConnection},
       {false, "550 5.1.1 <you@there.test>: Recipient address rejected",
        "550 5.1.1 <you@there.test>: Recipient address rejected",
        "The mail server did not accept the mail:\r\n550 5.1.1 <you@there.test>: Recipient "
        "address rejected"},
+      // A server that falls silent or hangs up after the data: what happened, not only the
+      // connection's generic line.
+      {false, "", "Error 10060: " + stalled, std::string(vistrel::kNoConnection) + "\r\n" + stalled,
+       "."},
+      {false, "", "Error 10054: " + hungUp, std::string(vistrel::kNoConnection) + "\r\n" + hungUp,
+       "", "."},
   };
   for (const Case& c : cases) {
     refuse = c.refuse;
-    if (!c.rcptReply.empty()) script.replies["RCPT"] = c.rcptReply + "\r\n";
+    script.silentAt = c.silentAt;
+    script.closeAt = c.closeAt;
+    script.replies["RCPT"] = c.rcptReply.empty() ? "250 2.1.5 Ok\r\n" : c.rcptReply + "\r\n";
     ports.messages.clear();
     ports.status.clear();
     EXPECT_EQ(Send(), MailOutcome::SendFailed);
     EXPECT_NE(std::find(ports.status.begin(), ports.status.end(), c.shownLine), ports.status.end());
     EXPECT_EQ(ports.messages,
-              (std::vector<std::string>{"Tarnwick Vistrel (Error while sending mail)|" + c.message + "|critical"}));
+              (std::vector<std::string>{"Tarnwick Vistrel (Error while sending mail)|" + c.message +
+                                        "|critical"}));
     EXPECT_FALSE(ports.formOpen);
     EXPECT_EQ(ports.pointer, 0);
     EXPECT_TRUE(ports.Left().empty()) << "the temporary file goes after a failure too";
     EXPECT_EQ(store.GetSetting("Addressbook", "Last", "none"), "none");
-    if (!c.refuse) {
+    if (!c.refuse && c.silentAt.empty() && c.closeAt.empty()) {
       EXPECT_EQ(session->commands.back(), "QUIT");
     }
   }
@@ -268,7 +296,8 @@ TEST_F(SendMailTest, ServerDialogueIsShownAndLoggedOnlyWithMoreInfo) {
   ports.moreInfo = true;
   ASSERT_EQ(Send(), MailOutcome::Sent);
   EXPECT_GT(ports.status.size(), plain + 5);
-  EXPECT_NE(std::find(ports.status.begin(), ports.status.end(), "250 8BITMIME"), ports.status.end());
+  EXPECT_NE(std::find(ports.status.begin(), ports.status.end(), "250 8BITMIME"),
+            ports.status.end());
   EXPECT_EQ(ports.debugFile, ports.status);
   // The bar's values: starts at 0, ends at 100.
   ASSERT_FALSE(ports.progress.empty());
@@ -400,10 +429,12 @@ TEST(AddressBook, CaseIgnoredFirstFreeNumberAndLast) {
 }
 
 TEST(AttachmentPartType, RegisteredImageTypesAndNamesWithoutFolders) {
-  const std::pair<const char*, const char*> types[] = {
-      {"jpg", "jpeg"}, {"tif", "tiff"}, {"png", "png"}, {"bmp", "bmp"}, {"pcx", "x-pcx"}, {"dcx", "x-dcx"}};
+  const std::pair<const char*, const char*> types[] = {{"jpg", "jpeg"},  {"tif", "tiff"},
+                                                       {"png", "png"},   {"bmp", "bmp"},
+                                                       {"pcx", "x-pcx"}, {"dcx", "x-dcx"}};
   for (const auto& [ext, sub] : types) {
-    const auto type = vistrel::AttachmentPartType(std::string("C:\\Users\\a.b\\Temp\\1_2.") + ext, false, false);
+    const auto type =
+        vistrel::AttachmentPartType(std::string("C:\\Users\\a.b\\Temp\\1_2.") + ext, false, false);
     EXPECT_EQ(type.contentType, "image");
     EXPECT_EQ(type.subType, sub);
     EXPECT_EQ(type.disposition, std::string("inline; filename=\"1_2.") + ext + "\"");
@@ -411,7 +442,8 @@ TEST(AttachmentPartType, RegisteredImageTypesAndNamesWithoutFolders) {
   EXPECT_EQ(vistrel::AttachmentPartType("C:\\T\\1.zip", true, false).parameters, "name=\"1.zip\"");
   EXPECT_EQ(vistrel::BoundaryText(0.123456789012), "12345678901_boundary");
   EXPECT_EQ(vistrel::MessageIdentifier({2026, 3, 14, 9, 5, 7}, "Tarnwick Vistrel"),
-            "2026314" "32707_Tarnwick Vistrel");
+            "2026314"
+            "32707_Tarnwick Vistrel");
 }
 
 }  // namespace
@@ -467,5 +499,35 @@ TEST_F(SendMailTest, LoginStepsAreShownAndThePasswordNeverLogged) {
       EXPECT_NE(login.messages[0].find("535 5.7.8 Bad credentials"), std::string::npos);
       EXPECT_NE(login.messages[0].find("me@sender.test"), std::string::npos);
     }
+  }
+}
+
+// The reply limit is a stored setting; text that is not a number from 1 to an
+// hour leaves the control's own limits, so a typo cannot make every wait endless or nil.
+TEST(MailReplyLimit, StoredSecondsOrTheControlsOwn) {
+  struct Case {
+    const char* stored;
+    int replyMs, dataEndMs;
+  };
+  const mail::SmtpTimeouts own;
+  const Case cases[] = {
+      {nullptr, own.replyMs, own.dataEndMs},
+      {"30", 30000, 75000},
+      {" 1 ", 1000, 2500},
+      {"3600", 3600000, 9000000},
+      {"0", own.replyMs, own.dataEndMs},
+      {"3601", own.replyMs, own.dataEndMs},
+      {"-5", own.replyMs, own.dataEndMs},
+      {"ten", own.replyMs, own.dataEndMs},
+      {"99999999999", own.replyMs, own.dataEndMs},
+  };
+  for (const Case& c : cases) {
+    vistrel::MemorySettingsStore store;
+    if (c.stored) store.SaveSetting("Mail", "SMTP_Timeout", c.stored);
+    mail::MailControl control([] { return std::unique_ptr<mail::Transport>(); });
+    vistrel::ApplyMailSecurity(store, {}, control);
+    EXPECT_EQ(control.timeouts.replyMs, c.replyMs) << (c.stored ? c.stored : "none");
+    EXPECT_EQ(control.timeouts.dataEndMs, c.dataEndMs) << (c.stored ? c.stored : "none");
+    EXPECT_EQ(control.timeouts.connectMs, own.connectMs);
   }
 }

@@ -101,7 +101,42 @@ TEST(SettingsStore, RefusedWriteIsReportedAndLosesNothingStored) {
   store.Registry().DenyWrites(Hive::CurrentUser);
   store.SaveSetting("Divers", "Name", "new");
   EXPECT_FALSE(store.LastSaveSucceeded());
-  EXPECT_EQ(store.GetSetting("Divers", "Name", ""), "old");
+  const RegistryValue raw = Raw(store.Registry(), kDivers, "Name");
+  EXPECT_EQ(raw.data, (std::vector<uint8_t>{'o', 'l', 'd', 0}));
+}
+
+// A registry that refuses every write, as a key whose access list grants only
+// reading: one report for the whole session, and the session keeps its choices.
+TEST(SettingsStore, RefusedWritesAreReportedOnceAndKeptForTheSession) {
+  struct Save {
+    const char *section, *key, *value;
+  };
+  const Save saves[] = {
+      {"Divers", "FileFormat", "3"},   {"Divers", "FileFormat", "3"},
+      {"Divers", "Path", "C:\\Shots"}, {"Show", "2", "0"},
+      {"Divers", "FileFormat", "4"},
+  };
+  MemorySettingsStore store;
+  store.SaveSetting("Divers", "FileFormat", "1");
+  store.Registry().DenyWrites(Hive::CurrentUser);
+  std::vector<BackendSettingsStore::Refusal> reports;
+  store.OnFirstRefusal([&](const BackendSettingsStore::Refusal& r) { reports.push_back(r); });
+  for (const Save& save : saves) {
+    store.SaveSetting(save.section, save.key, save.value);
+    EXPECT_FALSE(store.LastSaveSucceeded()) << save.key;
+    EXPECT_EQ(store.GetSetting(save.section, save.key, "none"), save.value) << save.key;
+  }
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].keyPath, kDivers);
+  EXPECT_EQ(reports[0].status, kStatusAccessDenied);
+  EXPECT_EQ(Raw(store.Registry(), kDivers, "FileFormat").data, (std::vector<uint8_t>{'1', 0}));
+
+  // Writable again: the value lands and the registry is the truth once more.
+  store.Registry().DenyWrites(Hive::CurrentUser, false);
+  store.SaveSetting("Divers", "FileFormat", "5");
+  EXPECT_TRUE(store.LastSaveSucceeded());
+  EXPECT_EQ(store.GetSetting("divers", "fileformat", ""), "5");
+  EXPECT_EQ(reports.size(), 1u);
 }
 
 // Counts the writes that reach the registry (each save creates or opens its section).
