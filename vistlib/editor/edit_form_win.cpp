@@ -574,6 +574,21 @@ void TVisEditForm::CaptureLoaded() {
   ImageChanged();
 }
 
+// A capture of several monitors opens at the one the pointer was on, as the
+// area selector does; a capture of one monitor opens at its top-left corner.
+void TVisEditForm::ShowPointerMonitor() {
+  const vistrel::Rect& monitor = engine_.PointerMonitor;
+  if (vistrel::IsEmpty(monitor) ||
+      (monitor.left == 0 && monitor.top == 0 && monitor.right >= document_.image.width &&
+       monitor.bottom >= document_.image.height))
+    return;
+  const RECT panel = PanelArea();
+  PlaceView(MonitorInView(panel.right, monitor.left, monitor.right - monitor.left,
+                          view_.zoomFactor),
+            MonitorInView(panel.bottom, monitor.top, monitor.bottom - monitor.top,
+                          view_.zoomFactor));
+}
+
 void TVisEditForm::ShowModal(const SizeScale& scale) {
   if (!closed_) return;  // already open: a nested call would hide it twice
   scale_ = scale;
@@ -595,6 +610,7 @@ void TVisEditForm::ShowModal(const SizeScale& scale) {
   }
   ImageChanged();
   Layout();
+  ShowPointerMonitor();
 
   std::vector<HWND> disabled;
   EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));

@@ -42,6 +42,7 @@ class TVisEditForm {
   void CreateControls();
   void Layout();
   void SetFonts();
+  void ShowPointerMonitor();
   void LoadSettings();
   void CloseEditor();
   void Command(int id, int code);
