@@ -32,4 +32,103 @@ inline int WindowDpi(HWND window) {
 // A length laid out at 96 dpi, at `dpi`.
 inline int Scaled(int length96, int dpi) { return MulDiv(length96, dpi, kLayoutDpi); }
 
+// A dialog built from a template follows a change of DPI with RescaleDialog
+// below: the system's own re-layout of dialogs (where it has one) is switched
+// off, so the two never scale the same dialog twice.
+inline void TakeOverDialogDpi(HWND dialog) {
+  using Behavior = BOOL(WINAPI*)(HWND, int, int);
+  static const auto setBehavior = reinterpret_cast<Behavior>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "SetDialogDpiChangeBehavior")));
+  constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+  if (setBehavior != nullptr) setBehavior(dialog, kDisableAll, kDisableAll);
+}
+
+namespace detail {
+
+inline constexpr char kDpiFontProperty[] = "Vistrel.DpiFont";
+
+struct Rescale {
+  HWND parent;
+  HFONT oldFont;
+  HFONT newFont;
+  int from;
+  int to;
+};
+
+inline void RescaleChildren(HWND parent, int from, int to);
+
+inline BOOL CALLBACK RescaleChild(HWND child, LPARAM data) {
+  const auto& r = *reinterpret_cast<const Rescale*>(data);
+  if (GetParent(child) != r.parent) return TRUE;  // a grandchild: its own parent moves it
+  char cls[16] = "";
+  GetClassNameA(child, cls, sizeof cls);
+  RECT box{};
+  GetWindowRect(child, &box);
+  MapWindowPoints(nullptr, r.parent, reinterpret_cast<POINT*>(&box), 2);
+  int height = box.bottom - box.top;
+  // A combo box's height is that of its open list, not of the closed box.
+  RECT dropped{};
+  if (lstrcmpiA(cls, "ComboBox") == 0 &&
+      SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)))
+    height = dropped.bottom - dropped.top;
+  SetWindowPos(child, nullptr, MulDiv(box.left, r.to, r.from), MulDiv(box.top, r.to, r.from),
+               MulDiv(box.right - box.left, r.to, r.from), MulDiv(height, r.to, r.from),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.newFont != nullptr &&
+      reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == r.oldFont) {
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(r.newFont), TRUE);
+  }
+  if (lstrcmpA(cls, "#32770") == 0) RescaleChildren(child, r.from, r.to);  // a page
+  return TRUE;
+}
+
+}  // namespace detail
+
+// The face a dialog's controls share: the template's, or the one made for
+// the last change of DPI (a dialog keeps answering WM_GETFONT with the
+// template's own).
+inline HFONT DialogFace(HWND dialog) {
+  if (auto made = static_cast<HFONT>(GetPropA(dialog, detail::kDpiFontProperty))) return made;
+  return reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+}
+
+namespace detail {
+
+// Scales the places of `parent`'s children and gives those that share its
+// face the same face at the new size; a child dialog (a page) follows suit.
+inline void RescaleChildren(HWND parent, int from, int to) {
+  HFONT oldFont = DialogFace(parent);
+  HFONT newFont = nullptr;
+  LOGFONTA face{};
+  if (oldFont != nullptr && GetObjectA(oldFont, sizeof face, &face) == sizeof face) {
+    face.lfHeight = MulDiv(face.lfHeight, to, from);
+    face.lfWidth = MulDiv(face.lfWidth, to, from);
+    newFont = CreateFontIndirectA(&face);
+  }
+  Rescale r{parent, oldFont, newFont, from, to};
+  EnumChildWindows(parent, RescaleChild, reinterpret_cast<LPARAM>(&r));
+  if (newFont == nullptr) return;
+  // The face made for the last change goes once nobody uses it; the
+  // template's own face belongs to the dialog manager.
+  if (auto made = static_cast<HFONT>(GetPropA(parent, kDpiFontProperty))) DeleteObject(made);
+  SetPropA(parent, kDpiFontProperty, newFont);
+}
+
+}  // namespace detail
+
+// A dialog moved onto a monitor of another DPI: its children scaled from
+// `from` to `to` dpi, their shared face made again at the new size, and the
+// dialog placed in the rectangle the system suggests.
+inline void RescaleDialog(HWND dialog, int from, int to, const RECT& suggested) {
+  if (from > 0 && to > 0 && from != to) detail::RescaleChildren(dialog, from, to);
+  SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Frees the face RescaleDialog made for a dialog and its pages; call on WM_DESTROY.
+inline void ForgetDialogDpi(HWND dialog) {
+  if (auto made = static_cast<HFONT>(RemovePropA(dialog, detail::kDpiFontProperty)))
+    DeleteObject(made);
+}
+
 }  // namespace vistrel
