@@ -47,15 +47,45 @@ namespace detail {
 
 inline constexpr char kDpiFontProperty[] = "Vistrel.DpiFont";
 
+// How much a dialog's places grow across and down: as its face's base units
+// (average letter width, line height) do, which is how the dialog manager
+// turns a template into pixels. A face's height does not scale exactly with
+// the DPI, and a control scaled by the DPI alone could cut its text's last row.
+struct Ratio {
+  int xNum, xDen, yNum, yDen;
+};
+
+inline Ratio BaseUnitRatio(HFONT oldFont, HFONT newFont, int from, int to) {
+  const Ratio byDpi{to, from, to, from};
+  if (oldFont == nullptr || newFont == nullptr) return byDpi;
+  WindowDc screen(nullptr);
+  auto units = [&screen](HFONT font, SIZE* base) {
+    HGDIOBJ old = SelectObject(screen.get(), font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen.get(), &metrics);
+    SIZE letters{};
+    GetTextExtentPoint32A(screen.get(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
+                          &letters);
+    SelectObject(screen.get(), old);
+    *base = {letters.cx, metrics.tmHeight};
+  };
+  SIZE before{}, after{};
+  units(oldFont, &before);
+  units(newFont, &after);
+  if (before.cx <= 0 || before.cy <= 0 || after.cx <= 0 || after.cy <= 0) return byDpi;
+  return {after.cx, before.cx, after.cy, before.cy};
+}
+
 struct Rescale {
   HWND parent;
   HFONT oldFont;
   HFONT newFont;
+  Ratio ratio;
   int from;
   int to;
 };
 
-inline void RescaleChildren(HWND parent, int from, int to);
+inline Ratio RescaleChildren(HWND parent, int from, int to);
 
 inline BOOL CALLBACK RescaleChild(HWND child, LPARAM data) {
   const auto& r = *reinterpret_cast<const Rescale*>(data);
@@ -71,8 +101,9 @@ inline BOOL CALLBACK RescaleChild(HWND child, LPARAM data) {
   if (lstrcmpiA(cls, "ComboBox") == 0 &&
       SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)))
     height = dropped.bottom - dropped.top;
-  SetWindowPos(child, nullptr, MulDiv(box.left, r.to, r.from), MulDiv(box.top, r.to, r.from),
-               MulDiv(box.right - box.left, r.to, r.from), MulDiv(height, r.to, r.from),
+  const Ratio& q = r.ratio;
+  SetWindowPos(child, nullptr, MulDiv(box.left, q.xNum, q.xDen), MulDiv(box.top, q.yNum, q.yDen),
+               MulDiv(box.right - box.left, q.xNum, q.xDen), MulDiv(height, q.yNum, q.yDen),
                SWP_NOZORDER | SWP_NOACTIVATE);
   if (r.newFont != nullptr &&
       reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == r.oldFont) {
@@ -94,9 +125,9 @@ inline HFONT DialogFace(HWND dialog) {
 
 namespace detail {
 
-// Scales the places of `parent`'s children and gives those that share its
-// face the same face at the new size; a child dialog (a page) follows suit.
-inline void RescaleChildren(HWND parent, int from, int to) {
+// Places `parent`'s children as its face at the new DPI would have, and gives
+// those that share its face that face; a child dialog (a page) follows suit.
+inline Ratio RescaleChildren(HWND parent, int from, int to) {
   HFONT oldFont = DialogFace(parent);
   HFONT newFont = nullptr;
   LOGFONTA face{};
@@ -105,24 +136,38 @@ inline void RescaleChildren(HWND parent, int from, int to) {
     face.lfWidth = MulDiv(face.lfWidth, to, from);
     newFont = CreateFontIndirectA(&face);
   }
-  Rescale r{parent, oldFont, newFont, from, to};
+  Rescale r{parent, oldFont, newFont, BaseUnitRatio(oldFont, newFont, from, to), from, to};
   EnumChildWindows(parent, RescaleChild, reinterpret_cast<LPARAM>(&r));
-  if (newFont == nullptr) return;
-  // The face made for the last change goes once nobody uses it; the
-  // template's own face belongs to the dialog manager.
-  if (auto made = static_cast<HFONT>(GetPropA(parent, kDpiFontProperty))) DeleteObject(made);
-  SetPropA(parent, kDpiFontProperty, newFont);
+  if (newFont != nullptr) {
+    // The face made for the last change goes once nobody uses it; the
+    // template's own face belongs to the dialog manager.
+    if (auto made = static_cast<HFONT>(GetPropA(parent, kDpiFontProperty))) DeleteObject(made);
+    SetPropA(parent, kDpiFontProperty, newFont);
+  }
+  return r.ratio;
 }
 
 }  // namespace detail
 
-// A dialog moved onto a monitor of another DPI: its children scaled from
-// `from` to `to` dpi, their shared face made again at the new size, and the
-// dialog placed in the rectangle the system suggests.
+// A dialog moved onto a monitor of another DPI: its children placed and its
+// face made again for `to` dpi, its client area grown as its face's base units
+// did, at the place the system suggests. (The suggested size scales with the
+// DPI alone and would leave a dialog's last row outside or a strip unused.)
 inline void RescaleDialog(HWND dialog, int from, int to, const RECT& suggested) {
-  if (from > 0 && to > 0 && from != to) detail::RescaleChildren(dialog, from, to);
-  SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  int width = suggested.right - suggested.left, height = suggested.bottom - suggested.top;
+  if (from > 0 && to > 0 && from != to) {
+    RECT client{};
+    GetClientRect(dialog, &client);
+    const detail::Ratio q = detail::RescaleChildren(dialog, from, to);
+    RECT frame = {0, 0, MulDiv(client.right, q.xNum, q.xDen),
+                  MulDiv(client.bottom, q.yNum, q.yDen)};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+    width = frame.right - frame.left;
+    height = frame.bottom - frame.top;
+  }
+  SetWindowPos(dialog, nullptr, suggested.left, suggested.top, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Frees the face RescaleDialog made for a dialog and its pages; call on WM_DESTROY.

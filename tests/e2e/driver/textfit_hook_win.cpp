@@ -3,7 +3,9 @@
 //
 // The probe posts kMeasureMessage to the window; the hook measures its
 // controls and writes the report into the shared block kReportBlock, then sets
-// kReportDone.
+// kReportDone. With a DPI in wParam (and the window's present one in lParam)
+// it first tells the window it moved onto a monitor of that DPI, as the system
+// does, with the window's rectangle scaled for the suggestion.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,10 +18,21 @@
 
 namespace {
 
-void Measure(HWND window) {
+void Measure(HWND window, int to, int from) {
+  if (to > 0 && from > 0) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    RECT suggested = {frame.left, frame.top,
+                      frame.left + MulDiv(frame.right - frame.left, to, from),
+                      frame.top + MulDiv(frame.bottom - frame.top, to, from)};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+  }
   textfit::Check check = textfit::Measure(window);
-  char last[64];
-  std::snprintf(last, sizeof last, "checked %d\n", check.checked);
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  char last[96];
+  std::snprintf(last, sizeof last, "size %ld %ld\nchecked %d\n", frame.right - frame.left,
+                frame.bottom - frame.top, check.checked);
   check.report += last;
   HANDLE block = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kReportBlock);
   if (block == nullptr) return;
@@ -43,7 +56,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
   static const UINT measure = RegisterWindowMessageA(kMeasureMessage);
   auto* message = reinterpret_cast<MSG*>(lParam);
   if (code == HC_ACTION && wParam == PM_REMOVE && message->message == measure) {
-    Measure(message->hwnd);
+    Measure(message->hwnd, static_cast<int>(message->wParam), static_cast<int>(message->lParam));
     message->message = WM_NULL;
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

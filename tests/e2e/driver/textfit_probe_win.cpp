@@ -5,19 +5,23 @@
 // (textfit_hook.dll, loaded there by a message hook), since a font handle means
 // nothing in another process.
 //
-//   textfit_probe CLASS TITLE     prints one line per control whose text is cut
-//                                 off, then "checked N"; exit 0 when all fit,
-//                                 1 when some do not, 2 without the window or hook
+//   textfit_probe CLASS TITLE [TO FROM]
+//       prints one line per control whose text is cut off, then "size W H" of
+//       the window and "checked N"; exit 0 when all fit, 1 when some do not, 2
+//       without the window or hook. With TO and FROM the window is first told
+//       it moved from a monitor of FROM dpi onto one of TO dpi (WM_DPICHANGED).
 // CLASS or TITLE "-" matches any.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "textfit_shared.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 5) return 2;
+  const int to = argc == 5 ? std::atoi(argv[3]) : 0, from = argc == 5 ? std::atoi(argv[4]) : 0;
   auto any = [](const char* text) { return std::strcmp(text, "-") == 0 ? nullptr : text; };
   HWND window = FindWindowA(any(argv[1]), any(argv[2]));
   if (window == nullptr) {
@@ -41,7 +45,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the hook could not be set up (error %lu)\n", GetLastError());
     return 2;
   }
-  PostMessageA(window, RegisterWindowMessageA(kMeasureMessage), 0, 0);
+  PostMessageA(window, RegisterWindowMessageA(kMeasureMessage), to, from);
   const bool answered = WaitForSingleObject(done, 20000) == WAIT_OBJECT_0;
   UnhookWindowsHookEx(installed);
   if (!answered) {

@@ -87,6 +87,8 @@ TEST(ClipboardViewer, FollowsAChangeOfDpiThereAndBack) {
     MapWindowPoints(nullptr, viewer.Frame(), reinterpret_cast<POINT*>(&box), 2);
     return static_cast<int>(box.top);
   };
+  // A size that fits the screen at twice the DPI, whatever placement is stored.
+  SetWindowPos(viewer.Frame(), nullptr, 10, 10, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
   RECT frame{};
   GetWindowRect(viewer.Frame(), &frame);
   const SIZE button96 = size(button);
