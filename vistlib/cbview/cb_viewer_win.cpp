@@ -1,4 +1,5 @@
 #include "cb_viewer_win.h"
+#include "dpi_win.h"
 
 #include <commctrl.h>
 
@@ -60,22 +61,23 @@ TCBViewer::TCBViewer() {
   InitCommonControlsEx(&controls);
   if (!RegisterWindowClass<TCBViewer>(kCBViewerClassName, 0, COLOR_BTNFACE))
     throw std::runtime_error("The clipboard viewer's window class could not be registered.");
+  const int dpi = vistrel::SystemDpi();
   CreateWindowExA(0, kCBViewerClassName, kCBViewerCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                  kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight, GetActiveWindow(),
-                  nullptr, ModuleInstance(), this);
+                  kDefaultLeft, kDefaultTop, vistrel::Scaled(kDefaultWidth, dpi),
+                  vistrel::Scaled(kDefaultHeight, dpi), GetActiveWindow(), nullptr,
+                  ModuleInstance(), this);
   if (window_ == nullptr) throw std::runtime_error("The clipboard viewer could not be opened.");
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  button_ = CreateWindowExA(0, "BUTTON", "&Back to Vistrel Wizard",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0,
-                            kButtonWidth, kButtonHeight, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUnloadButtonId)),
-                            ModuleInstance(), nullptr);
-  SendMessageA(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  dpi_ = vistrel::WindowDpi(window_);
+  button_ = CreateWindowExA(
+      0, "BUTTON", "&Back to Vistrel Wizard", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+      0, 0, kButtonWidth, kButtonHeight, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kUnloadButtonId)), ModuleInstance(), nullptr);
+  SetButtonFont();
   statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
                                0, 0, 0, window_, nullptr, ModuleInstance(), nullptr);
   RECT place{0, kPanelHeight, 1, kPanelHeight + 1};
-  ClipboardViewer1 = std::make_unique<TClipboardViewer>(
-      window_, place, [this](const std::string& note) {
+  ClipboardViewer1 =
+      std::make_unique<TClipboardViewer>(window_, place, [this](const std::string& note) {
         if (statusBar_ != nullptr) SetWindowTextA(statusBar_, note.c_str());
       });
   ReadPlacement();
@@ -85,6 +87,18 @@ TCBViewer::TCBViewer() {
 TCBViewer::~TCBViewer() {
   ClipboardViewer1.reset();
   if (window_ != nullptr) DestroyWindow(window_);
+  if (buttonFont_ != nullptr) DeleteObject(buttonFont_);
+}
+
+// The button's face at the DPI the window is laid out for.
+void TCBViewer::SetButtonFont() {
+  LOGFONTA face{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+  face.lfHeight = MulDiv(face.lfHeight, dpi_, vistrel::SystemDpi());
+  HFONT font = CreateFontIndirectA(&face);
+  SendMessageA(button_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (buttonFont_ != nullptr) DeleteObject(buttonFont_);
+  buttonFont_ = font;
 }
 
 void TCBViewer::ReadPlacement() {
@@ -120,11 +134,14 @@ void TCBViewer::Layout() {
   RECT bar{};
   GetWindowRect(statusBar_, &bar);
   const int barHeight = bar.bottom - bar.top;
-  MoveWindow(button_, client.right - kButtonWidth - kButtonMargin,
-             (kPanelHeight - kButtonHeight) / 2, kButtonWidth, kButtonHeight, TRUE);
+  auto scaled = [this](int length) { return vistrel::Scaled(length, dpi_); };
+  const int panelHeight = scaled(kPanelHeight);
+  MoveWindow(button_, client.right - scaled(kButtonWidth) - scaled(kButtonMargin),
+             (panelHeight - scaled(kButtonHeight)) / 2, scaled(kButtonWidth), scaled(kButtonHeight),
+             TRUE);
   if (ClipboardViewer1 && ClipboardViewer1->Handle() != nullptr) {
-    MoveWindow(ClipboardViewer1->Handle(), 0, kPanelHeight, client.right,
-               std::max(0, static_cast<int>(client.bottom) - kPanelHeight - barHeight), TRUE);
+    MoveWindow(ClipboardViewer1->Handle(), 0, panelHeight, client.right,
+               std::max(0, static_cast<int>(client.bottom) - panelHeight - barHeight), TRUE);
   }
 }
 
@@ -186,7 +203,20 @@ LRESULT TCBViewer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMinTrackSize = {kButtonWidth + 4 * kButtonMargin, kPanelHeight * 3};
+      limits->ptMinTrackSize = {vistrel::Scaled(kButtonWidth + 4 * kButtonMargin, dpi_),
+                                vistrel::Scaled(kPanelHeight * 3, dpi_)};
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      // Moved onto a monitor of another DPI: the suggested size, the button's
+      // face and the places of the children for it.
+      dpi_ = HIWORD(wParam);
+      SetButtonFont();
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout();
       return 0;
     }
     case WM_QUERYNEWPALETTE:

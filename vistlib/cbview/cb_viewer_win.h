@@ -37,10 +37,13 @@ class TCBViewer {
  private:
   void FormClose();
   void Layout();
+  void SetButtonFont();
   void ReadPlacement();
   void WritePlacement();
 
   HWND button_ = nullptr;
+  HFONT buttonFont_ = nullptr;
+  int dpi_ = 96;  // what the window is laid out for
   HWND statusBar_ = nullptr;
   std::unique_ptr<TClipboardViewer> ClipboardViewer1;
   std::vector<HWND> disabled_;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "clipboard_dib_win.h"
+#include "dpi_win.h"
 #include "window_class_win.h"
 
 namespace vistlib::cbview {
@@ -182,12 +183,13 @@ void TClipboardViewer::ShowText(const ContentPlan& plan, const std::string& text
                              0, 0, 0, 0, window_, nullptr, ModuleInstance(), nullptr);
   if (textBox_ == nullptr) return;
   if (plan.terminalFont) {
-    terminalFont_ = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, OEM_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                FIXED_PITCH | FF_MODERN, "Terminal");
+    terminalFont_ =
+        CreateFontA(-vistrel::Scaled(12, vistrel::WindowDpi(window_)), 0, 0, 0, FW_NORMAL, FALSE,
+                    FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Terminal");
   }
-  HGDIOBJ font = terminalFont_ ? static_cast<HGDIOBJ>(terminalFont_)
-                               : GetStockObject(DEFAULT_GUI_FONT);
+  HGDIOBJ font =
+      terminalFont_ ? static_cast<HGDIOBJ>(terminalFont_) : GetStockObject(DEFAULT_GUI_FONT);
   SendMessageA(textBox_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageA(textBox_, EM_SETLIMITTEXT, 0, 0);
   SetWindowTextA(textBox_, TextForTextBox(text).c_str());
@@ -221,10 +223,20 @@ void TClipboardViewer::UpdateScrollBars() {
   for (int pass = 0; pass < 2; ++pass) {
     RECT client;
     GetClientRect(window_, &client);
-    SCROLLINFO across{sizeof across, SIF_RANGE | SIF_PAGE, 0, std::max<int>(0, size.cx - 1),
-                      static_cast<UINT>(client.right), 0, 0};
-    SCROLLINFO down{sizeof down, SIF_RANGE | SIF_PAGE, 0, std::max<int>(0, size.cy - 1),
-                    static_cast<UINT>(client.bottom), 0, 0};
+    SCROLLINFO across{sizeof across,
+                      SIF_RANGE | SIF_PAGE,
+                      0,
+                      std::max<int>(0, size.cx - 1),
+                      static_cast<UINT>(client.right),
+                      0,
+                      0};
+    SCROLLINFO down{sizeof down,
+                    SIF_RANGE | SIF_PAGE,
+                    0,
+                    std::max<int>(0, size.cy - 1),
+                    static_cast<UINT>(client.bottom),
+                    0,
+                    0};
     SetScrollInfo(window_, SB_HORZ, &across, TRUE);
     SetScrollInfo(window_, SB_VERT, &down, TRUE);
   }
@@ -255,14 +267,28 @@ void TClipboardViewer::Scroll(int bar, WPARAM request) {
   GetScrollInfo(window_, bar, &info);
   LONG& position = bar == SB_HORZ ? scroll_.x : scroll_.y;
   switch (LOWORD(request)) {
-    case SB_LINEUP: position -= kScrollLine; break;
-    case SB_LINEDOWN: position += kScrollLine; break;
-    case SB_PAGEUP: position -= static_cast<LONG>(info.nPage); break;
-    case SB_PAGEDOWN: position += static_cast<LONG>(info.nPage); break;
+    case SB_LINEUP:
+      position -= kScrollLine;
+      break;
+    case SB_LINEDOWN:
+      position += kScrollLine;
+      break;
+    case SB_PAGEUP:
+      position -= static_cast<LONG>(info.nPage);
+      break;
+    case SB_PAGEDOWN:
+      position += static_cast<LONG>(info.nPage);
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: position = info.nTrackPos; break;
-    case SB_TOP: position = 0; break;
-    case SB_BOTTOM: position = info.nMax; break;
+    case SB_THUMBPOSITION:
+      position = info.nTrackPos;
+      break;
+    case SB_TOP:
+      position = 0;
+      break;
+    case SB_BOTTOM:
+      position = info.nMax;
+      break;
   }
   position = std::clamp<LONG>(position, 0,
                               std::max<LONG>(0, info.nMax + 1 - static_cast<LONG>(info.nPage)));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dpi_win.h"
 #include "edit_form_win.h"
 #include "editor_res.h"
 #include "module_win.h"
@@ -13,10 +14,21 @@ namespace vistlib {
 namespace {
 
 constexpr int kLargeChange = 500 / kScrollStep;
+int exactZoomDpi = 96;  // what the (modal, so only) zoom box is laid out for
 
 INT_PTR CALLBACK ExactZoomProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DPICHANGED:
+      vistrel::RescaleDialog(dialog, exactZoomDpi, HIWORD(wParam),
+                             *reinterpret_cast<const RECT*>(lParam));
+      exactZoomDpi = HIWORD(wParam);
+      return TRUE;
+    case WM_DESTROY:
+      vistrel::ForgetDialogDpi(dialog);
+      return FALSE;
     case WM_INITDIALOG:
+      vistrel::TakeOverDialogDpi(dialog);
+      exactZoomDpi = vistrel::WindowDpi(dialog);
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       SetDlgItemTextA(dialog, IDC_EXACTZOOM_EDIT, "100");
       SendDlgItemMessageA(dialog, IDC_EXACTZOOM_EDIT, EM_SETSEL, 0, -1);

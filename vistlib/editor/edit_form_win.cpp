@@ -1,3 +1,4 @@
+#include "dpi_win.h"
 #include "edit_form_win.h"
 
 #include <commctrl.h>
@@ -29,30 +30,57 @@ struct Hint {
 };
 
 const Hint kHints[] = {
-    {IDC_GETMAGICWINDOW, "Window selector|Window selector. Press this button down and move over the screenshot to select windows."},
-    {IDC_GETMANUALSELECTION, "Manual selector|Press button down to select precise regions in the screenshot by mouse."},
-    {IDC_GETACTIVEWINDOW, "Active window selector|Active window selector. Toggels selection of the active window in the screenshot on/off."},
+    {IDC_GETMAGICWINDOW,
+     "Window selector|Window selector. Press this button down and move over the screenshot to "
+     "select windows."},
+    {IDC_GETMANUALSELECTION,
+     "Manual selector|Press button down to select precise regions in the screenshot by mouse."},
+    {IDC_GETACTIVEWINDOW,
+     "Active window selector|Active window selector. Toggels selection of the active window in the "
+     "screenshot on/off."},
     {IDC_GETFULLSCREEN, "Full screen selector|Toggels all windows in the screenshot on/off."},
     {IDC_DISCARDSELECTION, "Unselect all|Unselects all current selections."},
-    {IDC_MULTISELECT, "Multi selection area mode|Press button down to enable multiple selection mode"},
+    {IDC_MULTISELECT,
+     "Multi selection area mode|Press button down to enable multiple selection mode"},
     {IDC_ZOOMIN, "Zoom in|Press button down and click on the screenshot to zoom in."},
     {IDC_ZOOMOUT, "Zoom out|Press button down and click on the screenshot to zoom out."},
     {IDC_EXACTZOOMBTN, "Exact zoom|Zoom to a level of your choice or to one of the presets."},
-    {IDC_NEWCOLORFILL, "Fills selection with color|Fills selection with color. Click the arrow on the right to change colors."},
-    {IDC_NEWBORDERBTN, "Draws a border around the selection|Draws a border around the selection. Click the arrow on the right to select the width and the color of the border."},
+    {IDC_NEWCOLORFILL,
+     "Fills selection with color|Fills selection with color. Click the arrow on the right to "
+     "change colors."},
+    {IDC_NEWBORDERBTN,
+     "Draws a border around the selection|Draws a border around the selection. Click the arrow on "
+     "the right to select the width and the color of the border."},
     {IDC_NEWCROPBTN, "Crops to current selection|Crops to current selection."},
-    {IDC_NEWCOLORREDUCEBTN, "Reduces color of current selection|Reduces color of current selection. Click on the right arrow to select a lower color depth."},
+    {IDC_NEWCOLORREDUCEBTN,
+     "Reduces color of current selection|Reduces color of current selection. Click on the right "
+     "arrow to select a lower color depth."},
     {IDC_UNDO, "Undo (Alt+U)|Undoes the last change (Ctrl+Z)."},
     {IDC_REDO, "Redo (Alt+E)|Does again what was undone (Ctrl+Y)."},
-    {IDC_MARKARROW, "Arrow (Alt+A)|Press button down and drag on the screenshot to draw an arrow. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
-    {IDC_MARKRECTANGLE, "Rectangle (Alt+T)|Press button down and drag on the screenshot to draw a rectangle. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
-    {IDC_MARKELLIPSE, "Ellipse (Alt+P)|Press button down and drag on the screenshot to draw an ellipse. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
-    {IDC_MARKTEXT, "Text (Alt+X)|Press button down, click on the screenshot and type. Enter starts a new line."},
-    {IDC_MARKHIGHLIGHTER, "Highlighter (Alt+H)|Press button down and drag over text to highlight it. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
-    {IDC_MARKSTEP, "Step number (Alt+S)|Press button down and click on the screenshot to place the next step number. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKARROW,
+     "Arrow (Alt+A)|Press button down and drag on the screenshot to draw an arrow. Click a mark to "
+     "select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKRECTANGLE,
+     "Rectangle (Alt+T)|Press button down and drag on the screenshot to draw a rectangle. Click a "
+     "mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKELLIPSE,
+     "Ellipse (Alt+P)|Press button down and drag on the screenshot to draw an ellipse. Click a "
+     "mark to select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKTEXT,
+     "Text (Alt+X)|Press button down, click on the screenshot and type. Enter starts a new line."},
+    {IDC_MARKHIGHLIGHTER,
+     "Highlighter (Alt+H)|Press button down and drag over text to highlight it. Click a mark to "
+     "select it; the arrow keys move it (with Shift by 10), Delete removes it."},
+    {IDC_MARKSTEP,
+     "Step number (Alt+S)|Press button down and click on the screenshot to place the next step "
+     "number. Click a mark to select it; the arrow keys move it (with Shift by 10), Delete removes "
+     "it."},
     {IDC_MARKWIDTH, "Line width (Alt+L)|Chooses the width of new marks and of the selected mark."},
     {IDC_MARKCOLOUR, "Colour (Alt+O)|Chooses the colour of new marks and of the selected mark."},
-    {IDC_NEWREDACTBTN, "Hides the selection for good|Covers the selection so that nothing of what was there stays in the picture. Click the arrow on the right to choose a black box, a box in the fill color or a mosaic."},
+    {IDC_NEWREDACTBTN,
+     "Hides the selection for good|Covers the selection so that nothing of what was there stays in "
+     "the picture. Click the arrow on the right to choose a black box, a box in the fill color or "
+     "a mosaic."},
 };
 
 std::string HintPart(int id, bool longPart) {
@@ -95,7 +123,8 @@ HWND ToolBarWindow(HWND parent, int id, DWORD style) {
   return bar;
 }
 
-TBBUTTON Button(int image, int id, BYTE style, const char* text = nullptr, BYTE state = TBSTATE_ENABLED) {
+TBBUTTON Button(int image, int id, BYTE style, const char* text = nullptr,
+                BYTE state = TBSTATE_ENABLED) {
   TBBUTTON button{};
   button.iBitmap = image;
   button.idCommand = id;
@@ -119,9 +148,12 @@ TVisEditForm::TVisEditForm(EngineState& engine) : engine_(engine), document_(eng
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   // Tall enough that the view keeps its size beside the tool bar of marks.
+  const int dpi = vistrel::SystemDpi();
   CreateWindowExA(0, kFormClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                  CW_USEDEFAULT, 638, 474, nullptr, nullptr, ModuleInstance(), this);
+                  CW_USEDEFAULT, vistrel::Scaled(638, dpi), vistrel::Scaled(474, dpi), nullptr,
+                  nullptr, ModuleInstance(), this);
   if (form_ == nullptr) throw std::runtime_error("Unable to create the editor window.");
+  dpi_ = vistrel::WindowDpi(form_);
   CreateControls();
   CreateMenus();
   // The creation's own choices, made through their commands as a user would.
@@ -141,6 +173,7 @@ TVisEditForm::~TVisEditForm() {
     if (menu != nullptr) DestroyMenu(menu);
   if (images_ != nullptr) ImageList_Destroy(images_);
   if (infoFont_ != nullptr) DeleteObject(infoFont_);
+  if (buttonFont_ != nullptr) DeleteObject(buttonFont_);
 }
 
 void TVisEditForm::CreateControls() {
@@ -164,28 +197,22 @@ void TVisEditForm::CreateControls() {
       Button(kGlyphRedact, IDC_NEWREDACTBTN, BTNS_DROPDOWN | BTNS_AUTOSIZE, "Re&dact")};
   SendMessageA(toolBar1_, TB_ADDBUTTONSA, 5, reinterpret_cast<LPARAM>(effects));
 
-  unloadButton_ = child("BUTTON", "Back to Vistrel &Wizard", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                        IDC_UNLOADBUTTON);
+  unloadButton_ = child("BUTTON", "Back to Vistrel &Wizard",
+                        WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_UNLOADBUTTON);
   infoLbl_ = child("STATIC", "", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, IDC_INFOLBL);
-  WindowDc screen(nullptr);
-  infoFont_ = CreateFontA(-MulDiv(8, GetDeviceCaps(screen.get(), LOGPIXELSY), 72), 0, 0, 0,
-                          FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
-  SendMessageA(infoLbl_, WM_SETFONT, reinterpret_cast<WPARAM>(infoFont_), FALSE);
-  SendMessageA(unloadButton_, WM_SETFONT,
-               reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  SetFonts();
   gauge_ = child(PROGRESS_CLASSA, nullptr, 0, IDC_GAUGE);
   SendMessageA(gauge_, PBM_SETRANGE32, 0, 100);
 
   toolBar_ = ToolBarWindow(form_, IDC_TOOLBAR, CCS_VERT | TBSTYLE_WRAPABLE);
   SendMessageA(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
   const BYTE wrap = TBSTATE_ENABLED | TBSTATE_WRAP;
-  TBBUTTON selection[] = {
-      Button(kGlyphMagic, IDC_GETMAGICWINDOW, BTNS_CHECK, nullptr, wrap),
-      Button(kGlyphManual, IDC_GETMANUALSELECTION, BTNS_CHECK, nullptr, wrap),
-      Button(kGlyphActive, IDC_GETACTIVEWINDOW, BTNS_BUTTON, nullptr, wrap),
-      Button(kGlyphFullScreen, IDC_GETFULLSCREEN, BTNS_BUTTON, nullptr, wrap),
-      Button(kGlyphDiscard, IDC_DISCARDSELECTION, BTNS_BUTTON, nullptr, wrap),
-      Button(kGlyphMulti, IDC_MULTISELECT, BTNS_CHECK, nullptr, wrap)};
+  TBBUTTON selection[] = {Button(kGlyphMagic, IDC_GETMAGICWINDOW, BTNS_CHECK, nullptr, wrap),
+                          Button(kGlyphManual, IDC_GETMANUALSELECTION, BTNS_CHECK, nullptr, wrap),
+                          Button(kGlyphActive, IDC_GETACTIVEWINDOW, BTNS_BUTTON, nullptr, wrap),
+                          Button(kGlyphFullScreen, IDC_GETFULLSCREEN, BTNS_BUTTON, nullptr, wrap),
+                          Button(kGlyphDiscard, IDC_DISCARDSELECTION, BTNS_BUTTON, nullptr, wrap),
+                          Button(kGlyphMulti, IDC_MULTISELECT, BTNS_CHECK, nullptr, wrap)};
   SendMessageA(toolBar_, TB_ADDBUTTONSA, 6, reinterpret_cast<LPARAM>(selection));
 
   underToolBar_ = ToolBarWindow(form_, IDC_UNDERTOOLBAR, CCS_VERT | TBSTYLE_WRAPABLE);
@@ -194,7 +221,8 @@ void TVisEditForm::CreateControls() {
                      Button(kGlyphZoomOut, IDC_ZOOMOUT, BTNS_CHECK, nullptr, wrap),
                      Button(kGlyphExactZoom, IDC_EXACTZOOMBTN, BTNS_BUTTON, nullptr, wrap)};
   SendMessageA(underToolBar_, TB_ADDBUTTONSA, 3, reinterpret_cast<LPARAM>(zoom));
-  for (HWND bar : {toolBar_, underToolBar_}) SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(28, 26));
+  for (HWND bar : {toolBar_, underToolBar_})
+    SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(28, 26));
 
   CreateMarkBar();
 
@@ -202,11 +230,30 @@ void TVisEditForm::CreateControls() {
   SendMessageA(statusBar_, SB_SIMPLE, TRUE, 0);
 
   CreateWindowExA(WS_EX_CLIENTEDGE, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                  10, 10, form_, reinterpret_cast<HMENU>(INT_PTR{IDC_PANEL2}), ModuleInstance(), this);
-  hScroll_ = CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 0, 10, 10, panel_,
-                             reinterpret_cast<HMENU>(INT_PTR{IDC_HSCROLL}), ModuleInstance(), nullptr);
-  vScroll_ = CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, panel_,
-                             reinterpret_cast<HMENU>(INT_PTR{IDC_VSCROLL}), ModuleInstance(), nullptr);
+                  10, 10, form_, reinterpret_cast<HMENU>(INT_PTR{IDC_PANEL2}), ModuleInstance(),
+                  this);
+  hScroll_ =
+      CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 0, 10, 10, panel_,
+                      reinterpret_cast<HMENU>(INT_PTR{IDC_HSCROLL}), ModuleInstance(), nullptr);
+  vScroll_ =
+      CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, panel_,
+                      reinterpret_cast<HMENU>(INT_PTR{IDC_VSCROLL}), ModuleInstance(), nullptr);
+}
+
+// The faces of the label and the button, at the DPI the window is laid out for.
+void TVisEditForm::SetFonts() {
+  HFONT info = CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0,
+                           0, "Arial");
+  LOGFONTA face{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+  face.lfHeight = MulDiv(face.lfHeight, dpi_, vistrel::SystemDpi());
+  HFONT button = CreateFontIndirectA(&face);
+  SendMessageA(infoLbl_, WM_SETFONT, reinterpret_cast<WPARAM>(info), TRUE);
+  SendMessageA(unloadButton_, WM_SETFONT, reinterpret_cast<WPARAM>(button), TRUE);
+  if (infoFont_ != nullptr) DeleteObject(infoFont_);
+  if (buttonFont_ != nullptr) DeleteObject(buttonFont_);
+  infoFont_ = info;
+  buttonFont_ = button;
 }
 
 void TVisEditForm::Layout() {
@@ -219,25 +266,35 @@ void TVisEditForm::Layout() {
   const int statusHeight = status.bottom - status.top;
   const DWORD size = static_cast<DWORD>(SendMessageA(toolBar1_, TB_GETBUTTONSIZE, 0, 0));
   const int barHeight = HIWORD(size);
-  constexpr int kPanel3 = 190;
-  MoveWindow(toolBar1_, 4, 2, std::max(width - kPanel3 - 4, 50), barHeight, TRUE);
-  MoveWindow(unloadButton_, width - kPanel3 + 10, 14, kPanel3 - 20, 34, TRUE);
-  MoveWindow(infoLbl_, 30, 37 + 4, std::max(width - kPanel3 - 34, 50), 16, TRUE);
-  MoveWindow(gauge_, 0, kMarkBarTop - 11, width, 10, TRUE);
-  MoveWindow(markBar_, 4, kMarkBarTop, std::max(width - 8, 50), kTopPanel - kMarkBarTop - 2, TRUE);
+  // Drawn for 96 dpi. The selection and zoom bars keep their width: their
+  // pictures keep their size, and a wider bar would wrap them into two columns.
+  auto scaled = [this](int length) { return vistrel::Scaled(length, dpi_); };
+  const int panel3 = scaled(190), markBarTop = scaled(kMarkBarTop), topPanel = scaled(kTopPanel);
+  const int leftPanel = kLeftPanel;
+  const int upperBar = 6 * 26 + 4, lowerBar = 3 * 26 + 4;
+  MoveWindow(toolBar1_, scaled(4), scaled(2), std::max(width - panel3 - scaled(4), 50), barHeight,
+             TRUE);
+  MoveWindow(unloadButton_, width - panel3 + scaled(10), scaled(14), panel3 - scaled(20),
+             scaled(34), TRUE);
+  MoveWindow(infoLbl_, scaled(30), scaled(41), std::max(width - panel3 - scaled(34), 50),
+             scaled(16), TRUE);
+  MoveWindow(gauge_, 0, markBarTop - scaled(11), width, scaled(10), TRUE);
+  MoveWindow(markBar_, scaled(4), markBarTop, std::max(width - scaled(8), 50),
+             topPanel - markBarTop - scaled(2), TRUE);
   const int bottom = height - statusHeight;
-  MoveWindow(toolBar_, 1, kTopPanel, kLeftPanel - 1, 6 * 26 + 4, TRUE);
-  MoveWindow(underToolBar_, 1, std::max(bottom - 3 * 26 - 4, kTopPanel + 6 * 26 + 4), kLeftPanel - 1,
-             3 * 26 + 4, TRUE);
-  MoveWindow(panel_, kLeftPanel, kTopPanel, std::max(width - kLeftPanel, 1),
-             std::max(bottom - kTopPanel, 1), TRUE);
+  MoveWindow(toolBar_, 1, topPanel, leftPanel - 1, upperBar, TRUE);
+  MoveWindow(underToolBar_, 1, std::max(bottom - lowerBar, topPanel + upperBar), leftPanel - 1,
+             lowerBar, TRUE);
+  MoveWindow(panel_, leftPanel, topPanel, std::max(width - leftPanel, 1),
+             std::max(bottom - topPanel, 1), TRUE);
   // The view keeps its scroll positions as far as the new size allows.
   PlaceView(-offset_.x + PanelArea().right / 2.0, -offset_.y + PanelArea().bottom / 2.0);
 }
 
 LRESULT CALLBACK TVisEditForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<TVisEditForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<TVisEditForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     if (self->form_ == nullptr) {
       self->form_ = window;
@@ -274,8 +331,21 @@ LRESULT TVisEditForm::FormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       CloseEditor();
       return 0;
     case WM_GETMINMAXINFO:
-      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {460, 320};
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {vistrel::Scaled(460, dpi_),
+                                                               vistrel::Scaled(320, dpi_)};
       return 0;
+    case WM_DPICHANGED: {
+      // Moved onto a monitor of another DPI: new faces, the suggested size, and
+      // the children placed again for it (by the WM_SIZE the move sends).
+      dpi_ = HIWORD(wParam);
+      SetFonts();
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(form_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout();
+      return 0;
+    }
     default:
       break;
   }
@@ -286,25 +356,47 @@ void TVisEditForm::Command(int id, int code) {
   if (busy_) return;
   if (id == IDC_UNLOADBUTTON && code == BN_CLICKED) return CloseEditor();
   switch (id) {
-    case IDC_GETMAGICWINDOW: SetDown(IDC_GETMAGICWINDOW, true); return MagicWindowClick();
-    case IDC_GETMANUALSELECTION: SetDown(IDC_GETMANUALSELECTION, true); return ManualSelectionClick();
-    case IDC_ZOOMIN: return ZoomToolClick(ZoomTool::In);
-    case IDC_ZOOMOUT: return ZoomToolClick(ZoomTool::Out);
-    case IDC_EXACTZOOMBTN: return DropDown(IDC_EXACTZOOMBTN);
+    case IDC_GETMAGICWINDOW:
+      SetDown(IDC_GETMAGICWINDOW, true);
+      return MagicWindowClick();
+    case IDC_GETMANUALSELECTION:
+      SetDown(IDC_GETMANUALSELECTION, true);
+      return ManualSelectionClick();
+    case IDC_ZOOMIN:
+      return ZoomToolClick(ZoomTool::In);
+    case IDC_ZOOMOUT:
+      return ZoomToolClick(ZoomTool::Out);
+    case IDC_EXACTZOOMBTN:
+      return DropDown(IDC_EXACTZOOMBTN);
     case IDC_GETACTIVEWINDOW:
       document_.ToggleActiveWindow(reinterpret_cast<uintptr_t>(engine_.ForegroundWindow),
                                    Down(IDC_MULTISELECT));
       return ImageChanged();
-    case IDC_GETFULLSCREEN: document_.ToggleAll(); return ImageChanged();
-    case IDC_DISCARDSELECTION: document_.UnselectAll(); return ImageChanged();
-    case IDC_NEWCOLORFILL: return ApplyFill();
-    case IDC_NEWBORDERBTN: if (SelectionCheck()) ApplyBorderNow(); return;
-    case IDC_NEWCROPBTN: return Crop();
-    case IDC_NEWCOLORREDUCEBTN: if (SelectionCheck()) ApplyReduction(); return;
-    case IDC_NEWREDACTBTN: if (SelectionCheck()) ApplyRedaction(); return;
-    case IDM_EXACTZOOM: return ExactZoom();
-    case IDM_BORDER_COLOR: return ChooseBorderColour();
-    default: break;
+    case IDC_GETFULLSCREEN:
+      document_.ToggleAll();
+      return ImageChanged();
+    case IDC_DISCARDSELECTION:
+      document_.UnselectAll();
+      return ImageChanged();
+    case IDC_NEWCOLORFILL:
+      return ApplyFill();
+    case IDC_NEWBORDERBTN:
+      if (SelectionCheck()) ApplyBorderNow();
+      return;
+    case IDC_NEWCROPBTN:
+      return Crop();
+    case IDC_NEWCOLORREDUCEBTN:
+      if (SelectionCheck()) ApplyReduction();
+      return;
+    case IDC_NEWREDACTBTN:
+      if (SelectionCheck()) ApplyRedaction();
+      return;
+    case IDM_EXACTZOOM:
+      return ExactZoom();
+    case IDM_BORDER_COLOR:
+      return ChooseBorderColour();
+    default:
+      break;
   }
   if (id >= IDM_FILL_WHITE && id <= IDM_FILL_INACTIVE) return ChooseFill(id);
   if (id >= IDM_BORDER_FIRST && id <= IDM_BORDER_LAST) return ChooseBorderWidth(id);
@@ -312,10 +404,14 @@ void TVisEditForm::Command(int id, int code) {
   if (id >= IDM_REDACT_BLACK && id <= IDM_REDACT_MOSAIC) return ChooseRedaction(id);
   if (id >= IDM_MARKWIDTH_FIRST && id <= IDM_MARKWIDTH_LAST) return ChooseMarkWidth(id);
   switch (id) {
-    case IDC_UNDO: return Undo();
-    case IDC_REDO: return Redo();
-    case IDC_MARKWIDTH: return DropDown(IDC_MARKWIDTH);
-    case IDC_MARKCOLOUR: return ChooseMarkColour();
+    case IDC_UNDO:
+      return Undo();
+    case IDC_REDO:
+      return Redo();
+    case IDC_MARKWIDTH:
+      return DropDown(IDC_MARKWIDTH);
+    case IDC_MARKCOLOUR:
+      return ChooseMarkColour();
     case IDC_MARKARROW:
     case IDC_MARKRECTANGLE:
     case IDC_MARKELLIPSE:
@@ -325,8 +421,10 @@ void TVisEditForm::Command(int id, int code) {
       if (markTool_ != id) return ChooseMarkTool(id);
       // A second click lets the tool go: the selection tool in use before.
       LeaveMarkTool();
-      return PressTool(selectionTool_ == kWindowSelector ? IDC_GETMAGICWINDOW : IDC_GETMANUALSELECTION);
-    default: break;
+      return PressTool(selectionTool_ == kWindowSelector ? IDC_GETMAGICWINDOW
+                                                         : IDC_GETMANUALSELECTION);
+    default:
+      break;
   }
   if (id >= IDM_ZOOM_FIRST && id <= IDM_ZOOM_LAST) {
     static const int kPresets[] = {200, 400, 500, 900, 100, 80, 60, 50, 25};
@@ -442,10 +540,13 @@ void TVisEditForm::LoadSettings() {
   int width = settings.width.value_or(window.right - window.left);
   int height = settings.height.value_or(window.bottom - window.top);
   // A placement from another screen layout must not hide the window.
-  const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN), screenTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN), screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  width = std::clamp(width, 460, std::max(screenWidth, 460));
-  height = std::clamp(height, 320, std::max(screenHeight, 320));
+  const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN),
+            screenTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int minWidth = vistrel::Scaled(460, dpi_), minHeight = vistrel::Scaled(320, dpi_);
+  width = std::clamp(width, minWidth, std::max(screenWidth, minWidth));
+  height = std::clamp(height, minHeight, std::max(screenHeight, minHeight));
   left = std::clamp(left, screenLeft, std::max(screenLeft + screenWidth - 100, screenLeft));
   top = std::clamp(top, screenTop, std::max(screenTop + screenHeight - 100, screenTop));
   SetWindowPos(form_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -473,6 +574,21 @@ void TVisEditForm::CaptureLoaded() {
   ImageChanged();
 }
 
+// A capture of several monitors opens at the one the pointer was on, as the
+// area selector does; a capture of one monitor opens at its top-left corner.
+void TVisEditForm::ShowPointerMonitor() {
+  const vistrel::Rect& monitor = engine_.PointerMonitor;
+  if (vistrel::IsEmpty(monitor) ||
+      (monitor.left == 0 && monitor.top == 0 && monitor.right >= document_.image.width &&
+       monitor.bottom >= document_.image.height))
+    return;
+  const RECT panel = PanelArea();
+  PlaceView(MonitorInView(panel.right, monitor.left, monitor.right - monitor.left,
+                          view_.zoomFactor),
+            MonitorInView(panel.bottom, monitor.top, monitor.bottom - monitor.top,
+                          view_.zoomFactor));
+}
+
 void TVisEditForm::ShowModal(const SizeScale& scale) {
   if (!closed_) return;  // already open: a nested call would hide it twice
   scale_ = scale;
@@ -494,6 +610,7 @@ void TVisEditForm::ShowModal(const SizeScale& scale) {
   }
   ImageChanged();
   Layout();
+  ShowPointerMonitor();
 
   std::vector<HWND> disabled;
   EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
@@ -533,10 +650,14 @@ void TVisEditForm::CloseEditor() {
   placement.length = sizeof placement;
   GetWindowPlacement(form_, &placement);
   std::optional<int32_t> tool;
-  if (Down(IDC_GETMAGICWINDOW)) tool = 0;
-  else if (Down(IDC_GETMANUALSELECTION)) tool = 1;
-  else if (Down(IDC_ZOOMIN)) tool = 2;
-  else if (Down(IDC_ZOOMOUT)) tool = 3;
+  if (Down(IDC_GETMAGICWINDOW))
+    tool = 0;
+  else if (Down(IDC_GETMANUALSELECTION))
+    tool = 1;
+  else if (Down(IDC_ZOOMIN))
+    tool = 2;
+  else if (Down(IDC_ZOOMOUT))
+    tool = 3;
   SaveEditorSettings(placement.rcNormalPosition, tool);
   document_.ClearForClose();
   // The marks become pixels of the picture handed out.

@@ -41,6 +41,8 @@ class TVisEditForm {
   // edit_form_win.cpp: the window, its layout, tools and life.
   void CreateControls();
   void Layout();
+  void SetFonts();
+  void ShowPointerMonitor();
   void LoadSettings();
   void CloseEditor();
   void Command(int id, int code);
@@ -130,6 +132,8 @@ class TVisEditForm {
   HWND infoLbl_ = nullptr, gauge_ = nullptr, statusBar_ = nullptr, panel_ = nullptr;
   HWND hScroll_ = nullptr, vScroll_ = nullptr, markBar_ = nullptr;
   HFONT infoFont_ = nullptr;
+  HFONT buttonFont_ = nullptr;
+  int dpi_ = 96;  // what the window is laid out for
   HIMAGELIST images_ = nullptr;
   HMENU fillMenu_ = nullptr, borderMenu_ = nullptr, borderWidthMenu_ = nullptr;
   HMENU reductionMenu_ = nullptr, redactMenu_ = nullptr, popUps_ = nullptr;
@@ -153,7 +157,7 @@ class TVisEditForm {
   MarkTextWin markText_;
   Image composite_;  // the image with the marks drawn, what the panel shows
   HMENU markWidthMenu_ = nullptr;
-  int markTool_ = 0;        // the annotation tool button down, 0 for none
+  int markTool_ = 0;  // the annotation tool button down, 0 for none
   int selectedMark_ = -1;
   bool editingText_ = false;
   enum class MarkDrag { None, Draw, Move, HandleA, HandleB } markDrag_ = MarkDrag::None;

@@ -140,4 +140,9 @@ AxisPlacement PlaceAxis(int panel, int bar, int image, double wanted) {
   return placement;
 }
 
+double MonitorInView(int panel, int start, int length, double zoom) {
+  if (length * zoom <= panel) return (start + length / 2.0) * zoom;
+  return start * zoom + panel / 2.0;
+}
+
 }  // namespace vistlib

@@ -83,4 +83,10 @@ struct AxisPlacement {
 // `panel` is the panel's extent, `bar` the thickness of the other axis's bar.
 AxisPlacement PlaceAxis(int panel, int bar, int image, double wanted);
 
+// The image point (zoomed pixels) to bring to the middle of the panel on one
+// axis so that a monitor's part of a capture shows: the monitor's middle when
+// it fits the panel, else its start at the panel's start. `start` and `length`
+// are capture pixels; the result goes to PlaceAxis as `wanted`.
+double MonitorInView(int panel, int start, int length, double zoom);
+
 }  // namespace vistlib

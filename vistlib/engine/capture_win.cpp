@@ -98,6 +98,7 @@ void TakeCapture(EngineState& engine, bool drawCursor) {
   WindowTableBuild build =
       BuildWindowTable(WalkTopLevelWindows(msgForm), reinterpret_cast<uintptr_t>(desktop), origin);
   engine.Table = std::move(build.table);
+  engine.PointerMonitor = layout.PointerMonitorInCapture();
 
   Palette palette = SystemPalette(msgForm);
 

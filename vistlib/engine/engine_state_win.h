@@ -56,6 +56,7 @@ struct EngineState {
 
   WindowTable Table;
   vistrel::Rect ActiveWindowRect;  // all zero before the first capture
+  vistrel::Rect PointerMonitor;    // in capture pixels: where the pointer was at the capture
   HWND ForegroundWindow = nullptr;
 };
 

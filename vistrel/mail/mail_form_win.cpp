@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dpi_win.h"
 #include "event_pump_win.h"
 #include "mail_form_res.h"
 #include "program_settings_win.h"
@@ -13,6 +14,7 @@ namespace vistrel {
 namespace {
 
 HWND form = nullptr;
+int formDpi = 96;  // what the form is laid out for
 int percent = 0;
 int widestLine = 0;
 
@@ -54,6 +56,12 @@ INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   try {
     switch (message) {
       case WM_INITDIALOG:
+        TakeOverDialogDpi(window);
+        formDpi = WindowDpi(window);
+        return TRUE;
+      case WM_DPICHANGED:
+        RescaleDialog(window, formDpi, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        formDpi = HIWORD(wParam);
         return TRUE;
       case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -71,6 +79,7 @@ INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (!CloseWaitsForWork(window)) MailForm::Close();
         return TRUE;
       case WM_DESTROY:
+        ForgetDialogDpi(window);
         if (window == form) form = nullptr;
         return FALSE;
     }

@@ -206,6 +206,15 @@ LRESULT Preview::FrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (!CloseWaitsForWork(window)) Close();
     return 0;
   }
+  if (message == WM_DPICHANGED) {
+    // The picture is shown pixel for pixel at any DPI; only the frame takes
+    // the size the system suggests on the new monitor.
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
   if (message == WM_NCDESTROY && current_.get() == this) {
     picture_.reset();
     DestroyPointerImages(pointers_);

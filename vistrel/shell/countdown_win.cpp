@@ -4,6 +4,7 @@
 #include <string>
 
 #include "countdown.h"
+#include "dpi_win.h"
 #include "event_pump_win.h"
 
 namespace vistrel {
@@ -59,15 +60,14 @@ bool Countdown::Start(int milliseconds, TickFn tick, DoneFn done) {
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoA(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
-  const int x = std::clamp<int>(at.x + 20, work.left, std::max<int>(work.left, work.right - kSize));
-  const int y = std::clamp<int>(at.y + 20, work.top, std::max<int>(work.top, work.bottom - kSize));
+  const int size = Scaled(kSize, SystemDpi());
+  const int x = std::clamp<int>(at.x + 20, work.left, std::max<int>(work.left, work.right - size));
+  const int y = std::clamp<int>(at.y + 20, work.top, std::max<int>(work.top, work.bottom - size));
   window_ =
       CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, "",
-                      WS_POPUP | WS_BORDER, x, y, kSize, kSize, nullptr, nullptr, instance, this);
+                      WS_POPUP | WS_BORDER, x, y, size, size, nullptr, nullptr, instance, this);
   if (!window_) return false;
-  if (!font_) {
-    font_ = CreateFontA(-36, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-  }
+  SetDpi(WindowDpi(window_));
   tick_ = std::move(tick);
   done_ = std::move(done);
   deadline_ = GetTickCount() + static_cast<DWORD>(std::max(0, milliseconds));
@@ -115,6 +115,16 @@ void Countdown::Finish(bool fired) {
   done_ = nullptr;
   tick_ = nullptr;
   if (done) done(fired);
+}
+
+// The figure's face and the square it stands in, at `dpi`.
+void Countdown::SetDpi(int dpi) {
+  if (font_) DeleteObject(font_);
+  font_ = CreateFontA(-Scaled(36, dpi), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                      "Arial");
+  SetWindowPos(window_, nullptr, 0, 0, Scaled(kSize, dpi), Scaled(kSize, dpi),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(window_, nullptr, FALSE);
 }
 
 void Countdown::Paint() {
@@ -169,6 +179,13 @@ LRESULT Countdown::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SetDpi(HIWORD(wParam));
+      return 0;
+    }
     case kEscapeMessage:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

@@ -38,6 +38,7 @@ class Countdown {
   void Tick();
   void Finish(bool fired);
   void Paint();
+  void SetDpi(int dpi);
 
   HWND window_ = nullptr;
   HHOOK keyboard_ = nullptr;

@@ -11,6 +11,7 @@
 #include "command_line_win.h"
 #include "conversion_client_win.h"
 #include "countdown.h"
+#include "dpi_win.h"
 #include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "monitor_query_win.h"
@@ -189,8 +190,9 @@ bool Mainform::CreateWindows() {
 
   const int screenW = GetSystemMetrics(SM_CXSCREEN);
   const int screenH = GetSystemMetrics(SM_CYSCREEN);
-  const int width = std::max(780, std::min(screenW - 80, 1100));
-  const int height = std::max(560, std::min(screenH - 80, 800));
+  const int dpi = SystemDpi();
+  const int width = std::max(Scaled(780, dpi), std::min(screenW - 80, Scaled(1100, dpi)));
+  const int height = std::max(Scaled(560, dpi), std::min(screenH - 80, Scaled(800, dpi)));
   window_ = CreateWindowExA(0, kMainWindowClass, kSelectorCaption, WS_OVERLAPPEDWINDOW, 0, 0,
                             std::min(width, screenW), std::min(height, screenH), nullptr, nullptr,
                             instance_, nullptr);
@@ -642,7 +644,17 @@ LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize = {640, 360};
+      info->ptMinTrackSize = {Scaled(640, dpi_), Scaled(360, dpi_)};
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      // Moved onto a monitor of another DPI: the top panel is laid out again
+      // and the window takes the size the system suggests for it there.
+      PlaceSelectorControls(HIWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
     case WM_HSCROLL:

@@ -72,6 +72,7 @@ class Mainform {
   void ZoomChange();
   void ZoomScrollChange(int value);
   void FormResize();
+  void PlaceSelectorControls(int dpi);
   SelectorGeometry Geometry() const;
   Scroll ScrollValues() const;
   void SetScrollRange(HWND bar, const ScrollRange& range);
@@ -108,6 +109,7 @@ class Mainform {
 
   // Selector controls and state
   HFONT font_ = nullptr;
+  int dpi_ = 96;  // what the top panel is laid out for
   HWND topFrame_ = nullptr;
   static constexpr int kAreaModes = 4;  // full screen, window, drawn area, pointer's monitor
   HWND auswahl_[kAreaModes] = {};

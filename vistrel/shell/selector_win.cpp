@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "dpi_win.h"
 #include "mainform_win.h"
 #include "shell_forms_win.h"
 #include "number_text.h"
@@ -28,9 +29,9 @@ const char* const kZoomList[] = {"50",  "75",  "80",  "100", "125", "150",
 
 HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
            int id, HINSTANCE instance, HFONT font) {
-  HWND child = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                               nullptr);
+  HWND child =
+      CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (child && font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
 }
@@ -41,8 +42,7 @@ LRESULT CALLBACK ZoomEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPa
   if (message == WM_CHAR && wParam == VK_RETURN) return 0;
   if (message == WM_KEYDOWN && wParam == VK_RETURN) {
     HWND combo = GetParent(edit);
-    SendMessageA(GetParent(combo), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(combo), CBN_KILLFOCUS),
+    SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_KILLFOCUS),
                  reinterpret_cast<LPARAM>(combo));
     return 0;
   }
@@ -65,11 +65,6 @@ int ScrollPos(HWND bar) {
 }  // namespace
 
 void Mainform::CreateSelectorControls() {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
-
   WNDCLASSA viewClass{};
   viewClass.lpfnWndProc = ProjektionProc;
   viewClass.hInstance = instance_;
@@ -77,23 +72,20 @@ void Mainform::CreateSelectorControls() {
   viewClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
   RegisterClassA(&viewClass);
 
-  topFrame_ = Child(window_, "BUTTON", "Area", BS_GROUPBOX, 0, 0, 600, kPanelHeight - 4,
-                    ids::kTopFrame, instance_, font_);
+  topFrame_ =
+      Child(window_, "BUTTON", "Area", BS_GROUPBOX, 0, 0, 0, 0, ids::kTopFrame, instance_, nullptr);
   // Two rows: the three first options, and under them the pointer's monitor.
   const char* const captions[kAreaModes] = {"&full screen", "active window", "cursor selection",
                                             "monitor under the pointer"};
-  const int xs[kAreaModes] = {14, 124, 244, 14};
-  const int ys[kAreaModes] = {18, 18, 18, 42};
-  const int ws[kAreaModes] = {104, 114, 130, 230};
   for (int i = 0; i < kAreaModes; ++i) {
     auswahl_[i] = Child(window_, "BUTTON", captions[i],
-                        BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0), xs[i], ys[i],
-                        ws[i], 22, ids::kAuswahl0 + i, instance_, font_);
+                        BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0), 0, 0, 0, 0,
+                        ids::kAuswahl0 + i, instance_, nullptr);
   }
-  zoomFrame_ = Child(window_, "BUTTON", "Zoom", BS_GROUPBOX, 386, 6, 128, kPanelHeight - 14,
-                     ids::kZoomFrame, instance_, font_);
-  zoom_ = Child(window_, "COMBOBOX", "100", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 398,
-                28, 72, 300, ids::kZoom, instance_, font_);
+  zoomFrame_ = Child(window_, "BUTTON", "Zoom", BS_GROUPBOX, 0, 0, 0, 0, ids::kZoomFrame, instance_,
+                     nullptr);
+  zoom_ = Child(window_, "COMBOBOX", "100", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, 0,
+                0, 0, ids::kZoom, instance_, nullptr);
   for (const char* entry : kZoomList) {
     SendMessageA(zoom_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   }
@@ -103,26 +95,54 @@ void Mainform::CreateSelectorControls() {
   if (GetComboBoxInfo(zoom_, &comboInfo) && comboInfo.hwndItem) {
     SetWindowSubclass(comboInfo.hwndItem, ZoomEditProc, 1, 0);
   }
-  zoomScroll_ = Child(window_, "SCROLLBAR", "", SBS_VERT, 476, 24, 20, 34, ids::kZoomScroll,
-                      instance_, nullptr);
+  zoomScroll_ =
+      Child(window_, "SCROLLBAR", "", SBS_VERT, 0, 0, 0, 0, ids::kZoomScroll, instance_, nullptr);
   SCROLLINFO zoomRange = Info(SIF_RANGE | SIF_POS | SIF_PAGE);
   zoomRange.nMin = kZoomMin;
   zoomRange.nMax = kZoomMax;
   zoomRange.nPos = 100;
   SetScrollInfo(zoomScroll_, SB_CTL, &zoomRange, FALSE);
-  ok_ = Child(window_, "BUTTON", "&Back to Vistrel Wizard", BS_PUSHBUTTON | WS_TABSTOP, 530, 24,
-              190, 30, ids::kOk, instance_, font_);
+  ok_ = Child(window_, "BUTTON", "&Back to Vistrel Wizard", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0,
+              ids::kOk, instance_, nullptr);
 
   // The view at the left edge, directly under the top panel.
-  projektion_ = CreateWindowExA(WS_EX_CLIENTEDGE, kProjektionClass, "", WS_CHILD | WS_VISIBLE, 0,
-                                kPanelHeight, 100, 100, window_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kProjektion)),
-                                instance_, nullptr);
-  hScroll_ = Child(window_, "SCROLLBAR", "", SBS_HORZ, 0, 0, 10, 10, ids::kHScroll, instance_,
-                   nullptr);
-  vScroll_ = Child(window_, "SCROLLBAR", "", SBS_VERT, 0, 0, 10, 10, ids::kVscroll, instance_,
-                   nullptr);
+  projektion_ = CreateWindowExA(
+      WS_EX_CLIENTEDGE, kProjektionClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kProjektion)), instance_, nullptr);
+  hScroll_ =
+      Child(window_, "SCROLLBAR", "", SBS_HORZ, 0, 0, 10, 10, ids::kHScroll, instance_, nullptr);
+  vScroll_ =
+      Child(window_, "SCROLLBAR", "", SBS_VERT, 0, 0, 10, 10, ids::kVscroll, instance_, nullptr);
   Button_SetCheck(auswahl_[0], BST_CHECKED);
+  PlaceSelectorControls(WindowDpi(window_));
+}
+
+// The top panel laid out at `dpi`: its font and places, drawn for 96 dpi, scaled.
+void Mainform::PlaceSelectorControls(int dpi) {
+  dpi_ = dpi;
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, SystemDpi());
+  HFONT font = CreateFontIndirectA(&metrics.lfMessageFont);
+  for (HWND control :
+       {topFrame_, auswahl_[0], auswahl_[1], auswahl_[2], auswahl_[3], zoomFrame_, zoom_, ok_}) {
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  if (font_) DeleteObject(font_);
+  font_ = font;
+
+  auto place = [dpi](HWND control, int x, int y, int w, int h) {
+    MoveWindow(control, Scaled(x, dpi), Scaled(y, dpi), Scaled(w, dpi), Scaled(h, dpi), TRUE);
+  };
+  const int xs[kAreaModes] = {14, 124, 244, 14};
+  const int ys[kAreaModes] = {18, 18, 18, 42};
+  const int ws[kAreaModes] = {104, 114, 130, 230};
+  for (int i = 0; i < kAreaModes; ++i) place(auswahl_[i], xs[i], ys[i], ws[i], 22);
+  place(zoomFrame_, 386, 6, 128, kPanelHeight - 14);
+  place(zoom_, 398, 28, 72, 300);
+  place(zoomScroll_, 476, 24, 20, 34);
+  place(ok_, 530, 24, 190, 30);
   FormResize();
 }
 
@@ -132,13 +152,14 @@ void Mainform::FormResize() {
   GetClientRect(window_, &client);
   const int sbW = GetSystemMetrics(SM_CXVSCROLL);
   const int sbH = GetSystemMetrics(SM_CYHSCROLL);
+  const int panelHeight = Scaled(kPanelHeight, dpi_);
   // The top panel's frame spans the panel.
-  MoveWindow(topFrame_, 0, 0, client.right, kPanelHeight - 4, TRUE);
+  MoveWindow(topFrame_, 0, 0, client.right, panelHeight - Scaled(4, dpi_), TRUE);
   const int viewW = std::max(0, static_cast<int>(client.right) - sbW);
-  const int viewH = std::max(0, static_cast<int>(client.bottom) - kPanelHeight - sbH);
-  MoveWindow(projektion_, 0, kPanelHeight, viewW, viewH, TRUE);
-  MoveWindow(vScroll_, viewW, kPanelHeight, sbW, viewH, TRUE);
-  MoveWindow(hScroll_, 0, kPanelHeight + viewH, viewW, sbH, TRUE);
+  const int viewH = std::max(0, static_cast<int>(client.bottom) - panelHeight - sbH);
+  MoveWindow(projektion_, 0, panelHeight, viewW, viewH, TRUE);
+  MoveWindow(vScroll_, viewW, panelHeight, sbW, viewH, TRUE);
+  MoveWindow(hScroll_, 0, panelHeight + viewH, viewW, sbH, TRUE);
   if (viewRendered_) ZoomChange();
 }
 
@@ -176,13 +197,24 @@ void Mainform::OnScroll(HWND bar, int code) {
     GetScrollInfo(bar, SB_CTL, &info);
     int pos = info.nPos;
     switch (code) {
-      case SB_LINEUP: pos -= 5; break;
-      case SB_LINEDOWN: pos += 5; break;
-      case SB_PAGEUP: pos -= 25; break;
-      case SB_PAGEDOWN: pos += 25; break;
+      case SB_LINEUP:
+        pos -= 5;
+        break;
+      case SB_LINEDOWN:
+        pos += 5;
+        break;
+      case SB_PAGEUP:
+        pos -= 25;
+        break;
+      case SB_PAGEDOWN:
+        pos += 25;
+        break;
       case SB_THUMBTRACK:
-      case SB_THUMBPOSITION: pos = info.nTrackPos; break;
-      default: return;
+      case SB_THUMBPOSITION:
+        pos = info.nTrackPos;
+        break;
+      default:
+        return;
     }
     pos = std::clamp(pos, kZoomMin, kZoomMax);
     SetScrollPos(bar, SB_CTL, pos, TRUE);
@@ -196,15 +228,30 @@ void Mainform::OnScroll(HWND bar, int code) {
   const int small = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(bar, "SmallChange")));
   int pos = info.nPos;
   switch (code) {
-    case SB_LINEUP: pos -= std::max(small, 1); break;
-    case SB_LINEDOWN: pos += std::max(small, 1); break;
-    case SB_PAGEUP: pos -= std::max(large, 1); break;
-    case SB_PAGEDOWN: pos += std::max(large, 1); break;
+    case SB_LINEUP:
+      pos -= std::max(small, 1);
+      break;
+    case SB_LINEDOWN:
+      pos += std::max(small, 1);
+      break;
+    case SB_PAGEUP:
+      pos -= std::max(large, 1);
+      break;
+    case SB_PAGEDOWN:
+      pos += std::max(large, 1);
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = info.nTrackPos; break;
-    case SB_TOP: pos = info.nMin; break;
-    case SB_BOTTOM: pos = info.nMax; break;
-    default: return;
+    case SB_THUMBPOSITION:
+      pos = info.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = info.nMin;
+      break;
+    case SB_BOTTOM:
+      pos = info.nMax;
+      break;
+    default:
+      return;
   }
   pos = std::clamp(pos, info.nMin, info.nMax);
   if (pos == info.nPos) return;
@@ -260,9 +307,8 @@ void Mainform::ZoomChange() {
 }
 
 void Mainform::RestorePreviousZoom() {
-  const LRESULT entry =
-      SendMessageA(zoom_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                   reinterpret_cast<LPARAM>(previousZoom_.c_str()));
+  const LRESULT entry = SendMessageA(zoom_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(previousZoom_.c_str()));
   SendMessageA(zoom_, CB_SETCURSEL, entry == CB_ERR ? static_cast<WPARAM>(-1) : entry, 0);
   SetZoomText(previousZoom_);
   SetScrollPos(zoomScroll_, SB_CTL, RoundToInt32(ZoomPercent(previousZoom_)).value_or(100), TRUE);
@@ -400,7 +446,8 @@ void Mainform::PaintProjektion(HWND view) {
   RECT client;
   GetClientRect(view, &client);
   HDC memory = CreateCompatibleDC(dc);
-  HBITMAP frame = CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
+  HBITMAP frame =
+      CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
   HGDIOBJ oldFrame = SelectObject(memory, frame);
   FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   if (screenPicture_ && viewRendered_) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "autostart_win.h"
+#include "dpi_win.h"
 #include "hotkey_choice.h"
 #include "mail_password_win.h"
 #include "mail_settings_finder_win.h"
@@ -25,6 +26,7 @@ constexpr const char* kSecurityNames[] = {"None", "STARTTLS", "TLS"};
 constexpr const char* kSecurityPorts[] = {"25", "587", "465"};
 
 HWND openDialog = nullptr;
+int dialogDpi = 96;  // what the open dialog is laid out for
 
 // Shows the hourglass until it goes out of scope.
 class Hourglass {
@@ -161,10 +163,19 @@ void FindMailSettings(HWND dialog) {
   }
 }
 
-INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
     switch (message) {
+      case WM_DPICHANGED:
+        RescaleDialog(dialog, dialogDpi, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        dialogDpi = HIWORD(wParam);
+        return TRUE;
+      case WM_DESTROY:
+        ForgetDialogDpi(dialog);
+        return FALSE;
       case WM_INITDIALOG:
+        TakeOverDialogDpi(dialog);
+        dialogDpi = WindowDpi(dialog);
         openDialog = dialog;
         Load(dialog);
         CenterForm(dialog);

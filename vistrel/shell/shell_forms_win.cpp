@@ -1,5 +1,7 @@
 #include "shell_forms_win.h"
 
+#include <algorithm>
+
 namespace vistrel {
 
 void CenterForm(HWND window) {
@@ -9,7 +11,10 @@ void CenterForm(HWND window) {
   const double screenH = GetSystemMetrics(SM_CYSCREEN);
   const double left = screenW / 2 - (r.right - r.left) / 2.0;
   const double top = screenH / 2 - (r.bottom - r.top) / 2.0;
-  SetWindowPos(window, nullptr, static_cast<int>(left), static_cast<int>(top), 0, 0,
+  // A form taller or wider than the screen (a large DPI on a small screen)
+  // keeps its caption and left edge on it, where it can still be moved.
+  SetWindowPos(window, nullptr, std::max(0, static_cast<int>(left)),
+               std::max(0, static_cast<int>(top)), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -24,7 +24,7 @@ struct EffectsBoxes {
 
 // The unit the size boxes are shown in, and the screen it is measured on.
 struct UnitScale {
-  int twipsPerUnit = 15;         // TwipsPerUnit
+  double twipsPerUnit = 15;      // TwipsPerUnit
   double twipsPerPixelX = 15.0;  // the screen's twips per pixel in x
   char decimalSeparator = '.';   // the user's locale, as the size boxes are written
 };

@@ -11,9 +11,10 @@ ScaleSystem LoadScaleSystem(const SettingsStore& store, double twipsPerPixelX,
   const double value = Val(stored);
   ScaleSystem scale;
   if (value == 0) {
+    // The screen's own twips per pixel, unrounded: at 192 dpi a pixel is 7.5
+    // twips, and a rounded 8 would show a 1920-pixel capture as 1800 pixels.
     // A display reporting nothing sensible still needs a divisor that is not 0.
-    const auto perPixel = RoundToInt16(twipsPerPixelX);
-    scale = {"Pixel", perPixel && *perPixel > 0 ? *perPixel : int16_t{15}};
+    scale = {"Pixel", twipsPerPixelX > 0 ? twipsPerPixelX : 15.0};
   } else if (value == 1) {
     scale = {"Inch", 1440};
   } else if (value == 2) {

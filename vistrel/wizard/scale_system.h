@@ -10,7 +10,7 @@ namespace vistrel::wizard {
 
 struct ScaleSystem {
   std::string unitName = "Pixel";
-  int16_t twipsPerUnit = 15;
+  double twipsPerUnit = 15;  // a pixel's share is the screen's own, not rounded
 };
 
 // Reads "ScaleSystem" (section "Divers", default 0) and returns its unit.

@@ -11,7 +11,7 @@ namespace vistrel {
 struct ScaleContext {
   double cropWidthTwips = 0;   // CropRect width
   double cropHeightTwips = 0;  // CropRect height
-  int twipsPerUnit = 15;       // TwipsPerUnit
+  double twipsPerUnit = 15;    // TwipsPerUnit
   char decimalSeparator = '.';
 };
 

@@ -137,7 +137,7 @@ void Wizard::DoFx() {
 void Wizard::EditCapture() {
   auto& vistlib = VistlibClient::Instance();
   const std::string unit = scale_.unitName;
-  vistlib.VisEdit(std::to_string(scale_.twipsPerUnit), GeneralDecimalText(TwipsPerPixelX), unit);
+  vistlib.VisEdit(GeneralDecimalText(scale_.twipsPerUnit), GeneralDecimalText(TwipsPerPixelX), unit);
   scale_.unitName = unit;
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   DoEvents();

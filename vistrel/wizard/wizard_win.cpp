@@ -14,6 +14,7 @@
 #include <string>
 
 #include "crop_preparation.h"
+#include "dpi_win.h"
 #include "event_pump_win.h"
 #include "fx_exchange_win.h"
 #include "gdi_handles_win.h"
@@ -50,6 +51,8 @@ std::unique_ptr<Wizard> theWizard;
 }  // namespace
 
 Wizard::~Wizard() {
+  for (HWND page : pages_) ForgetDialogDpi(page);
+  if (window_) ForgetDialogDpi(window_);
   if (window_) DestroyWindow(window_);
   if (titleFont_) DeleteObject(titleFont_);
   ReplaceBitmap(logo_, nullptr);
@@ -60,15 +63,9 @@ bool Wizard::Create(HINSTANCE instance) {
                                DialogThunk<Wizard, &Wizard::WindowMessage>,
                                reinterpret_cast<LPARAM>(this));
   if (window_ == nullptr) return false;
-
-  // A larger bold face for the page title.
-  LOGFONTA face{};
-  if (auto font = reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)))
-    GetObjectA(font, sizeof face, &face);
-  face.lfHeight = face.lfHeight ? face.lfHeight * 3 / 2 : -16;
-  face.lfWeight = FW_BOLD;
-  titleFont_ = CreateFontIndirectA(&face);
-  SendDlgItemMessageA(window_, IDC_TITEL, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), 0);
+  TakeOverDialogDpi(window_);
+  dpi_ = WindowDpi(window_);
+  MakeTitleFont();
 
   RECT area = kPageArea;
   MapDialogRect(window_, &area);
@@ -77,6 +74,7 @@ bool Wizard::Create(HINSTANCE instance) {
                                       DialogThunk<Wizard, &Wizard::PageMessage>,
                                       reinterpret_cast<LPARAM>(this));
     if (pages_[page] == nullptr) return false;
+    TakeOverDialogDpi(pages_[page]);
     // Every panel at the place of page 0, the frame as tall as the tallest.
     SetWindowPos(pages_[page], HWND_TOP, area.left, area.top, area.right - area.left,
                  area.bottom - area.top, SWP_NOACTIVATE);
@@ -113,6 +111,18 @@ bool Wizard::Create(HINSTANCE instance) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(pages_[kWelcomePage], SW_SHOW);
   return true;
+}
+
+// A larger bold face for the page title, made from the dialog's own.
+void Wizard::MakeTitleFont() {
+  LOGFONTA face{};
+  if (HFONT font = DialogFace(window_)) GetObjectA(font, sizeof face, &face);
+  face.lfHeight = face.lfHeight ? face.lfHeight * 3 / 2 : -16;
+  face.lfWeight = FW_BOLD;
+  HFONT made = CreateFontIndirectA(&face);
+  SendDlgItemMessageA(window_, IDC_TITEL, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+  if (titleFont_) DeleteObject(titleFont_);
+  titleFont_ = made;
 }
 
 void Wizard::Message(const std::string& text, UINT icon) {
@@ -399,6 +409,12 @@ INT_PTR Wizard::WindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) 
         CloseWizard();
       }
       StageTime("closed");
+      return TRUE;
+    case WM_DPICHANGED:
+      // Moved onto a monitor of another DPI: frame, pages and faces follow.
+      RescaleDialog(window_, dpi_, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      dpi_ = HIWORD(wParam);
+      MakeTitleFont();
       return TRUE;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

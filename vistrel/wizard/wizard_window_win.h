@@ -128,12 +128,14 @@ class Wizard final : public WalkHost, public SettingsControls {
   void Preview();
   void MailIt();
   void DrawLogo(const DRAWITEMSTRUCT& item);
+  void MakeTitleFont();
   void UpdateScaleTexts();
 
   ShellHooks hooks_;
   HWND window_ = nullptr;
   std::array<HWND, kPageCount> pages_{};
   HFONT titleFont_ = nullptr;
+  int dpi_ = 96;  // what the frame and pages are laid out for
   HBITMAP logo_ = nullptr;
   int shownPage_ = 0;
   bool frameVisible_ = true;

@@ -174,5 +174,28 @@ TEST(ViewModel, PlacementOfNarrowAndWideImages) {
   EXPECT_EQ(PlaceAxis(600, 16, 2000, 1990).position, 71);
 }
 
+TEST(ViewModel, OpensAtThePointersMonitor) {
+  // Two monitors side by side, 1280 and 1920 wide, in a 3200-pixel capture;
+  // the image point each places in the panel's middle.
+  struct Case {
+    const char* what;
+    int panel, start, length;
+    double zoom, wanted;
+  };
+  const Case cases[] = {
+      {"a monitor wider than the panel starts at its left edge", 600, 1280, 1920, 1.0, 1580},
+      {"the first monitor starts at the capture's edge", 600, 0, 1280, 1.0, 300},
+      {"a monitor that fits is centred", 2000, 1280, 1920, 1.0, 2240},
+      {"zoomed out, the monitor's middle in zoomed pixels", 1000, 1280, 1920, 0.5, 1120},
+      {"zoomed in, its start in zoomed pixels", 600, 1280, 1920, 2.0, 2860},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(MonitorInView(c.panel, c.start, c.length, c.zoom), c.wanted) << c.what;
+  }
+  // Placed, the second monitor's left edge stands at the panel's left edge.
+  const AxisPlacement at = PlaceAxis(600, 16, 3200, MonitorInView(600, 1280, 1920, 1.0));
+  EXPECT_EQ(at.offset, -1280);
+}
+
 }  // namespace
 }  // namespace vistlib

@@ -296,7 +296,11 @@ TEST(ScaleSystemTest, TableOfUnits) {
   }
   store.values.clear();
   EXPECT_EQ(LoadScaleSystem(store, 12, {}, nullptr).twipsPerUnit, 12) << "default is pixels";
-  EXPECT_EQ(LoadScaleSystem(store, 14.5, {}, nullptr).twipsPerUnit, 14) << "half to even";
+  // A pixel's twips at 168 and 192 dpi are no whole numbers; rounded, the
+  // wizard would show a 1920-pixel capture as 1800 pixels.
+  EXPECT_EQ(LoadScaleSystem(store, 7.5, {}, nullptr).twipsPerUnit, 7.5) << "192 dpi";
+  EXPECT_EQ(LoadScaleSystem(store, 1440.0 / 168, {}, nullptr).twipsPerUnit, 1440.0 / 168);
+  EXPECT_EQ(LoadScaleSystem(store, 0, {}, nullptr).twipsPerUnit, 15) << "a screen saying nothing";
 }
 
 TEST(ScaleSystemTest, UnknownModeSaysSoAndKeepsThePreviousUnit) {

@@ -10,6 +10,7 @@
 
 #include "cb_viewer_win.h"
 #include "chain_recorder_win.h"
+#include "text_fit_win.h"
 
 namespace vistlib::cbview {
 namespace {
@@ -25,8 +26,8 @@ class OpenViewer {
   OpenViewer() {
     viewer_.Show();
     inner_ = FindWindowExA(viewer_.Handle(), nullptr, kViewerClassName, nullptr);
-    other_ = CreateWindowExA(0, "STATIC", "another program", WS_POPUP, 0, 0, 1, 1, nullptr,
-                             nullptr, nullptr, nullptr);
+    other_ = CreateWindowExA(0, "STATIC", "another program", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                             nullptr, nullptr);
   }
   ~OpenViewer() { DestroyWindow(other_); }
 
@@ -70,6 +71,44 @@ HPALETTE SixteenColours() {
   return CreatePalette(logical);
 }
 
+// Moved onto a monitor of another DPI, the viewer takes the suggested
+// rectangle and its button and panel scale with it, there and back.
+TEST(ClipboardViewer, FollowsAChangeOfDpiThereAndBack) {
+  OpenViewer viewer;
+  HWND button = FindWindowExA(viewer.Frame(), nullptr, "BUTTON", nullptr);
+  auto size = [](HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    return SIZE{box.right - box.left, box.bottom - box.top};
+  };
+  auto top = [&](HWND child) {
+    RECT box{};
+    GetWindowRect(child, &box);
+    MapWindowPoints(nullptr, viewer.Frame(), reinterpret_cast<POINT*>(&box), 2);
+    return static_cast<int>(box.top);
+  };
+  // A size that fits the screen at twice the DPI, whatever placement is stored.
+  SetWindowPos(viewer.Frame(), nullptr, 10, 10, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT frame{};
+  GetWindowRect(viewer.Frame(), &frame);
+  const SIZE button96 = size(button);
+  const int inner96 = top(viewer.Inner());
+  for (const int dpi : {192, 96}) {
+    SCOPED_TRACE(dpi);
+    RECT suggested = {frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, dpi, 96),
+                      frame.top + MulDiv(frame.bottom - frame.top, dpi, 96)};
+    SendMessageA(viewer.Frame(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(size(viewer.Frame()).cx, suggested.right - suggested.left);
+    EXPECT_EQ(size(button).cx, MulDiv(button96.cx, dpi, 96));
+    EXPECT_EQ(size(button).cy, MulDiv(button96.cy, dpi, 96));
+    EXPECT_EQ(top(viewer.Inner()), MulDiv(inner96, dpi, 96));
+    const textfit::Check check = textfit::Measure(viewer.Frame());
+    EXPECT_EQ(check.checked, 1);
+    EXPECT_EQ(check.clipped, 0) << check.report;
+  }
+}
+
 TEST(ClipboardViewer, FollowsEveryChangeAndKeepsTheChain) {
   ChainRecorder first, middle;  // joined before the viewer: it passes on to them
   first.Join();
@@ -108,7 +147,8 @@ TEST(ClipboardViewer, FollowsEveryChangeAndKeepsTheChain) {
     middle.Leave();
     const int middleDraws = middle.draws, laterDraws = later.draws;
     viewer.PutText("after the middle left");
-    EXPECT_TRUE(PumpUntil([&] { return viewer.Showing(ViewFormat::cvText, "after the middle left"); }));
+    EXPECT_TRUE(
+        PumpUntil([&] { return viewer.Showing(ViewFormat::cvText, "after the middle left"); }));
     EXPECT_GT(later.draws, laterDraws);
     EXPECT_EQ(middle.draws, middleDraws) << "a window that left still got changes";
 
@@ -128,8 +168,8 @@ TEST(ClipboardViewer, FollowsEveryChangeAndKeepsTheChain) {
   ChainRecorder after;
   after.Join();
   const int draws = after.draws;
-  HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                               nullptr);
+  HWND other =
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(PutOnClipboard(other, CF_TEXT, TextBlock("after closing")));
   EXPECT_TRUE(PumpUntil([&] { return after.draws > draws; }));
   after.Leave();
@@ -141,8 +181,8 @@ TEST(ClipboardViewer, ClipboardHeldByAnotherProgramIsReportedThenShown) {
   HANDLE holding = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   std::thread holder([&] {
-    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     OpenClipboard(window);
     EmptyClipboard();
     SetClipboardData(CF_TEXT, TextBlock("held for a while"));

@@ -14,6 +14,7 @@
 #include "editor_settings_win.h"
 #include "engine_state_win.h"
 #include "engine_test_support_win.h"
+#include "text_fit_win.h"
 #include "vistlib.h"
 
 namespace {
@@ -245,6 +246,64 @@ TEST_F(EditorTest, ReopensWithStoredToolAndSurvivesBadValuesAndArguments) {
   EXPECT_EQ(sizeText, "100x40 Pixel");
   DWORD type = 0;
   EXPECT_EQ(StoredDword("LastTool", &type), 1u);
+}
+
+// Moved onto a monitor of another DPI, the editor takes the suggested
+// rectangle, its panels, button and faces scale, and every text still fits.
+TEST_F(EditorTest, FollowsAChangeOfDpiThereAndBack) {
+  Capture();
+  struct Seen {
+    int frameWidth, buttonWidth, buttonHeight, panelTop, face;
+    std::string clipped;
+  };
+  std::vector<Seen> seen;
+  auto look = [&] {
+    RECT frame{}, button{}, panel{};
+    GetWindowRect(Form(), &frame);
+    GetWindowRect(GetDlgItem(Form(), IDC_UNLOADBUTTON), &button);
+    GetWindowRect(Panel(), &panel);
+    MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&panel), 2);  // client places
+    LOGFONTA face{};
+    GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(Form(), IDC_INFOLBL, WM_GETFONT, 0, 0)),
+               sizeof face, &face);
+    const textfit::Check check = textfit::Measure(Form());
+    seen.push_back({static_cast<int>(frame.right - frame.left),
+                    static_cast<int>(button.right - button.left),
+                    static_cast<int>(button.bottom - button.top),
+                    static_cast<int>(panel.top), std::abs(static_cast<int>(face.lfHeight)),
+                    check.checked == 0 ? "nothing checked" : check.report});
+  };
+  auto change = [&](int dpi) {
+    RECT frame{};
+    GetWindowRect(Form(), &frame);
+    RECT suggested = {frame.left, frame.top, frame.left + MulDiv(seen[0].frameWidth, dpi, 96),
+                      frame.bottom};
+    SendMessageA(Form(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    look();
+  };
+  Script script({
+      [&] { return Form() != nullptr; },
+      [&] {
+        look();
+        change(192);
+        change(96);
+        PostMessageA(Form(), WM_CLOSE, 0, 0);
+        return true;
+      },
+  });
+  VisEdit("1", "1", "Pixel");
+  ASSERT_TRUE(script.Finished());
+  ASSERT_EQ(seen.size(), 3u);
+  for (const int i : {0, 1, 2}) {
+    const int dpi = i == 1 ? 192 : 96;
+    SCOPED_TRACE(dpi);
+    EXPECT_EQ(seen[i].frameWidth, MulDiv(seen[0].frameWidth, dpi, 96));
+    EXPECT_EQ(seen[i].buttonWidth, MulDiv(seen[0].buttonWidth, dpi, 96));
+    EXPECT_EQ(seen[i].buttonHeight, MulDiv(seen[0].buttonHeight, dpi, 96));
+    EXPECT_NEAR(seen[i].panelTop, MulDiv(seen[0].panelTop, dpi, 96), 2);
+    EXPECT_NEAR(seen[i].face, MulDiv(seen[0].face, dpi, 96), 1);  // points, rounded
+    EXPECT_EQ(seen[i].clipped, "");
+  }
 }
 
 TEST_F(EditorTest, ZoomingOutAndInAgainDrawsTheCaptureAtItsOwnSize) {

@@ -21,6 +21,7 @@
 #include "program_settings_win.h"
 #include "send_mail.h"
 #include "shell_state.h"
+#include "text_fit_win.h"
 #include "wizard_res.h"
 #include "wizard_walk.h"
 #include "window_thunk_win.h"
@@ -235,6 +236,56 @@ TEST_F(WizardWindowTest, FirstOpeningShowsTheWelcomePageWithDefaults) {
   EXPECT_EQ(Text(PageControl(1, IDC_SELECTIONDISP)), "Current selection: 200 x 100 Pixel");
   EXPECT_EQ(Text(PageControl(2, IDC_SCALETITLE0)), "Pixel");
   Shot("page0");
+}
+
+// Moved onto a monitor of another DPI (the system says so with WM_DPICHANGED),
+// the frame takes the suggested rectangle and its pages, controls and faces
+// scale with it, there and back, every text still fitting.
+TEST_F(WizardWindowTest, FollowsAChangeOfDpiThereAndBack) {
+  Open();
+  auto width = [](HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    return static_cast<int>(box.right - box.left);
+  };
+  auto faceHeight = [](HWND control) {
+    LOGFONTA face{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof face,
+               &face);
+    return std::abs(static_cast<int>(face.lfHeight));
+  };
+  RECT frame{};
+  GetWindowRect(Window(), &frame);
+  const HWND controls[] = {Button(IDC_MOVER1), GetDlgItem(Window(), IDC_TITEL),
+                           PageControl(1, IDC_SELECTAREA), PageControl(3, IDC_FILEFORMAT)};
+  struct Seen {
+    int width, face;
+  };
+  std::vector<Seen> at96;
+  for (HWND control : controls) at96.push_back({width(control), faceHeight(control)});
+
+  for (const int dpi : {192, 144, 96}) {
+    SCOPED_TRACE(dpi);
+    const int w = MulDiv(frame.right - frame.left, dpi, 96);
+    const int h = MulDiv(frame.bottom - frame.top, dpi, 96);
+    RECT suggested = {frame.left, frame.top, frame.left + w, frame.top + h};
+    SendMessageA(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    RECT now{};
+    GetWindowRect(Window(), &now);
+    // A dialog grows as its face does, which is close to the DPI's ratio.
+    EXPECT_NEAR(now.right - now.left, w, w / 12);
+    EXPECT_NEAR(now.bottom - now.top, h, h / 12);
+    for (size_t i = 0; i < std::size(controls); ++i) {
+      const int linear = MulDiv(at96[i].width, dpi, 96);
+      EXPECT_NEAR(width(controls[i]), linear, std::max(3, linear / 12)) << i;
+      EXPECT_NEAR(faceHeight(controls[i]), MulDiv(at96[i].face, dpi, 96), 1) << i;
+    }
+    const textfit::Check check = textfit::Measure(Window());
+    EXPECT_GT(check.checked, 50);
+    EXPECT_EQ(check.clipped, 0) << check.report;
+  }
 }
 
 TEST_F(WizardWindowTest, WalkCropsToTheActiveWindowEmptiesTheClipboardAndEnds) {
