@@ -6,7 +6,7 @@ import subprocess
 import time
 from pathlib import Path
 
-from harness import DRIVER, driver, wait_until, wine_run
+from harness import DIST, DRIVER, driver, wait_until, wine_run
 
 OUTPUT_DRIVER = DRIVER.parent / "output_driver.exe"
 SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Tarnwick Vistrel"
@@ -113,6 +113,45 @@ def wait_complete(path, timeout=60):
 def page_driver(*args):
     run = wine_run([OUTPUT_DRIVER, *args])
     return run.returncode, run.stdout.strip()
+
+
+def walk_to_page(button, timeout=40):
+    """Waits for the wizard, then clicks Next until the page holding that
+    button shows (one click at a time: each waits for the page it opens)."""
+    wait_until(lambda: page_driver("shown", WIZARD, "&Next >")[0] == 0, timeout=30,
+               what="the wizard")
+
+    def there():
+        if page_driver("shown", WIZARD, button)[0] == 0:
+            return True
+        page_driver("click", WIZARD, "&Next >")
+        return False
+    wait_until(there, timeout=timeout, interval=1, what=f"the page with {button}")
+
+
+class ProgramWithTemp:
+    """vistrel.exe with its own TEMP and TMP, set in a Windows command
+    interpreter: Wine takes a Windows program's TEMP from the prefix, not from
+    the Unix environment."""
+
+    def __init__(self, temp):
+        folder = wine_path(temp)
+        exe = wine_path(DIST / "vistrel.exe")
+        assert " " not in folder + exe, "paths with blanks need quoting here"
+        line = f"set TEMP={folder}&& set TMP={folder}&& {exe}"
+        self.process = subprocess.Popen(["wine", "cmd", "/c", line], cwd=DIST,
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL, start_new_session=True)
+
+    def stop(self):
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, 15)
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.process.pid, 9)
+                self.process.wait()
+        driver("kill", "vistrel.exe")
 
 
 def identify(path):

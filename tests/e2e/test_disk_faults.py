@@ -15,7 +15,7 @@ import pytest
 
 from harness import Program, screenshot, wait_until, wine_run
 from mail_server import MailServer
-from output_helpers import (WIZARD, capture, page_driver, reg_add, show_every_page,
+from output_helpers import (WIZARD, capture, page_driver, reg_add, show_every_page, walk_to_page,
                             straight_through, wait_complete, wait_main_window, wine_path)
 import test_error_paths
 
@@ -166,15 +166,7 @@ def test_folder_gone_before_the_save(vistrel, tmp_path):
     gone.mkdir()
     show_every_page(gone, fmt=0)
     capture()
-    wait_until(lambda: page_driver("shown", WIZARD, "&Next >")[0] == 0, timeout=30,
-               what="the wizard")
-
-    def on_save_page():
-        if page_driver("shown", WIZARD, "Sa&ve")[0] == 0:
-            return True
-        page_driver("click", WIZARD, "&Next >")
-        return False
-    wait_until(on_save_page, timeout=40, interval=1, what="the save page")
+    walk_to_page("Sa&ve")
     gone.rmdir()
     assert page_driver("click", WIZARD, "Sa&ve")[0] == 0
     assert next_message() == f"{CANNOT_WRITE}\n{PATH_NOT_FOUND} ({wine_path(gone)})"

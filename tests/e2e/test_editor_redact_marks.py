@@ -4,18 +4,16 @@ and into a zip; then arrows, a box, a text and numbered steps are drawn, one is
 moved, undone and redone, and the saved png shows them where they were drawn;
 at last every change of a session is undone and the saved picture is the
 capture again."""
-import os
 import subprocess
 import time
 import zipfile
-from pathlib import Path
 
 import pytest
 from PIL import Image
 
-from harness import DIST, driver, screenshot, wait_until
+from harness import driver, screenshot, wait_until
 from output_helpers import (WIZARD, capture, page_driver, reg_add, show_every_page, wait_complete,
-                            wait_main_window, wine_path)
+                            wait_main_window, ProgramWithTemp)
 from test_editor import HELPER, helper, open_editor, step
 
 SECRET_AT = (300, 120, 420, 80)  # the holder window: left, top, width, height
@@ -26,29 +24,6 @@ BACK, UNDO, REDO = 102, 231, 232
 ARROW, RECTANGLE, TEXT, STEP = 233, 234, 236, 238
 REDACT_MOSAIC, FILL_WHITE = 352, 301
 RED = (255, 0, 0)
-
-
-class ProgramWithTemp:
-    """vistrel.exe with its own TEMP, where the picture an archive save packs is
-    written first (set in a Windows command interpreter: Wine takes a Windows
-    program's TEMP from the prefix, not from the Unix environment)."""
-
-    def __init__(self, temp):
-        line = (f"set TEMP={wine_path(temp)}&& set TMP={wine_path(temp)}&& "
-                f"{wine_path(DIST / 'vistrel.exe')}")
-        self.process = subprocess.Popen(["wine", "cmd", "/c", line], cwd=DIST,
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL, start_new_session=True)
-
-    def stop(self):
-        if self.process.poll() is None:
-            os.killpg(self.process.pid, 15)
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.process.pid, 9)
-                self.process.wait()
-        driver("kill", "vistrel.exe")
 
 
 @pytest.fixture(scope="module")

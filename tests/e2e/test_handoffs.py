@@ -11,7 +11,8 @@ import pytest
 
 from harness import DRIVER, driver, screenshot, wait_until
 from output_helpers import (WIZARD, capture, metric, page_driver, reg_add, show_every_page,
-                            straight_through, wait_complete, wait_main_window, wine_path)
+                            straight_through, wait_complete, wait_main_window, walk_to_page,
+                            wine_path)
 
 PROBE = DRIVER.parent / "handoff_probe.exe"
 VIEWER = "Tarnwick Clipboard Viewer"
@@ -119,15 +120,7 @@ def test_handoffs_by_their_buttons(tmp_path, program, opener):
     program()
     wait_main_window()
     capture()
-    wait_until(lambda: page_driver("shown", WIZARD, "&Next >")[0] == 0, timeout=30,
-               what="the wizard")
-
-    def on_save_page():
-        if page_driver("shown", WIZARD, "Sa&ve")[0] == 0:
-            return True
-        page_driver("click", WIZARD, "&Next >")
-        return False
-    wait_until(on_save_page, timeout=40, interval=1, what="the save page")
+    walk_to_page("Sa&ve")
     screenshot("handoffs-save-page")
     assert page_driver("click", WIZARD, "Sa&ve")[0] == 0
     saved = wait_complete(out / "Vistrel.dcx")

@@ -3,15 +3,12 @@ pointed at one of ours: a zip attachment that Python's zipfile opens and that ho
 the capture; an archive step that cannot write (its name taken by a folder) and a
 temporary folder that is gone, where no mail goes out, the message says which file
 could not be made, and no temporary file stays. One program start for all three."""
-import os
-import subprocess
 import time
 import zipfile
-from pathlib import Path
 
-from harness import DIST, driver, screenshot, wait_until
+from harness import driver, screenshot, wait_until
 from output_helpers import (PatternOnScreen, capture, make_pattern, metric, region,
-                            wait_main_window, wine_path)
+                            wait_main_window, wine_path, ProgramWithTemp)
 from test_mail import check_headers, mail_settings, server  # noqa: F401 (fixture)
 
 PATTERN_AT = (200, 150)
@@ -19,33 +16,6 @@ PATTERN_SIZE = (400, 300)
 PATTERN_INSIDE = (PATTERN_AT[0] + 2, PATTERN_AT[1] + 2)
 TITLE = "Tarnwick Vistrel"
 SENDING = "Sending Mail..."
-
-
-class ProgramWithTemp:
-    """vistrel.exe with TEMP and TMP set for it alone. Wine takes a Windows
-    program's TEMP from the prefix's registry, not from the Unix environment, so
-    the variables are set in a Windows command interpreter that starts it (no
-    blank before "&&": it would become part of the value; no quotes: Wine's
-    interpreter keeps them)."""
-
-    def __init__(self, temp):
-        folder = wine_path(temp)
-        exe = wine_path(DIST / "vistrel.exe")
-        assert " " not in folder + exe, "paths with blanks need quoting here"
-        line = f"set TEMP={folder}&& set TMP={folder}&& {exe}"
-        self.process = subprocess.Popen(["wine", "cmd", "/c", line], cwd=DIST,
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL, start_new_session=True)
-
-    def stop(self):
-        if self.process.poll() is None:
-            os.killpg(self.process.pid, 15)
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.process.pid, 9)
-                self.process.wait()
-        driver("kill", "vistrel.exe")
 
 
 def message(caption, shot, timeout=90):

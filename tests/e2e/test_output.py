@@ -9,7 +9,7 @@ import pytest
 from harness import screenshot, wait_until
 from output_helpers import (WIZARD, PatternOnScreen, capture, identify, make_pattern, metric,
                             page_driver, region, show_every_page, straight_through,
-                            wait_complete, wait_main_window)
+                            wait_complete, wait_main_window, walk_to_page)
 
 PATTERN_AT = (200, 150)
 PATTERN_SIZE = (400, 300)
@@ -127,14 +127,7 @@ def test_effects_and_save_pages_by_their_buttons(scene):
     pattern, out, work = scene
     show_every_page(out, fmt=3)
     capture()
-    wait_until(lambda: page_driver("shown", WIZARD, "&Next >")[0] == 0, timeout=30,
-               what="the wizard")
-    def on_effects_page():
-        if page_driver("shown", WIZARD, "Invert Image")[0] == 0:
-            return True
-        page_driver("click", WIZARD, "&Next >")
-        return False
-    wait_until(on_effects_page, timeout=30, interval=1, what="the effects page")
+    walk_to_page("Invert Image", timeout=30)
     screenshot("output-effects-page")
     assert page_driver("click", WIZARD, "&Next >")[0] == 0
     wait_until(lambda: page_driver("shown", WIZARD, "Sa&ve")[0] == 0, timeout=30,

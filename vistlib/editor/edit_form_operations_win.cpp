@@ -271,23 +271,16 @@ void TVisEditForm::EndStep() {
 }
 
 void TVisEditForm::Undo() {
-  if (!history_.Undo(document_)) return;
-  const Image& image = document_.image;
-  if (view_.imageBounds.right != image.width || view_.imageBounds.bottom != image.height) {
-    view_.Reset(image.width, image.height);
-    offset_ = {0, 0};
-    PlaceView(0, 0);
-  }
-  selectedMark_ = -1;
-  editingText_ = false;
-  markDrag_ = MarkDrag::None;
-  UpdateUndoButtons();
-  UpdateStepButton();
-  ImageChanged();
+  if (history_.Undo(document_)) AfterHistoryStep();
 }
 
 void TVisEditForm::Redo() {
-  if (!history_.Redo(document_)) return;
+  if (history_.Redo(document_)) AfterHistoryStep();
+}
+
+// An undone or redone step may have changed the picture's size (a crop): the
+// view starts afresh then; marks are plain again either way.
+void TVisEditForm::AfterHistoryStep() {
   const Image& image = document_.image;
   if (view_.imageBounds.right != image.width || view_.imageBounds.bottom != image.height) {
     view_.Reset(image.width, image.height);

@@ -99,6 +99,7 @@ class TVisEditForm {
   void EndStep();
   void Undo();
   void Redo();
+  void AfterHistoryStep();
   void UpdateUndoButtons();
 
   // edit_form_marks_win.cpp: the annotation tool bar and the marks.
