@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "partial_file_name.h"
+
 namespace vistrel {
 
 // The folder of the running program, without a trailing backslash.
@@ -24,6 +26,39 @@ inline std::string UserTempFolder() {
   std::string folder = length > 0 && length < sizeof buffer ? std::string(buffer, length) : ".\\";
   if (folder.back() != '\\') folder += '\\';
   return folder;
+}
+
+// This run's own folder inside the temporary folder, without a trailing
+// backslash: its name carries our process id, so that the next start can
+// remove what a killed run left in it, and nothing of anyone else's.
+inline std::string OwnTempFolderPath() {
+  return PartialFileName(UserTempFolder() + "Vistrel", GetCurrentProcessId());
+}
+
+// Where pictures on their way into an archive or a mail are written, ending in
+// a backslash: this run's own folder, made when first asked for (the
+// temporary folder itself when it cannot be made there).
+inline std::string OwnTempFolder() {
+  const std::string own = OwnTempFolderPath();
+  if (CreateDirectoryA(own.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
+    return own + '\\';
+  }
+  return UserTempFolder();
+}
+
+// Removes this run's own temporary folder when nothing is left in it.
+inline void ReleaseOwnTempFolder() { RemoveDirectoryA(OwnTempFolderPath().c_str()); }
+
+// A file of this run's own temporary folder that the user is told about moves
+// to the temporary folder itself, which no start clears; its path then (the
+// given one when it cannot move).
+inline std::string MovedOutOfOwnTempFolder(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos || path.substr(0, slash) != OwnTempFolderPath()) return path;
+  const std::string kept = UserTempFolder() + path.substr(slash + 1);
+  if (!MoveFileExA(path.c_str(), kept.c_str(), MOVEFILE_COPY_ALLOWED)) return path;
+  ReleaseOwnTempFolder();
+  return kept;
 }
 
 }  // namespace vistrel

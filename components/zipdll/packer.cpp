@@ -465,9 +465,18 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
   }
   if (files.empty()) return 0;  // nothing to add: the archive stays as it is
 
+  // The archive itself is only ever replaced whole, by its working copy.
+  const std::string working = fs.WorkingName(request.archive);
+  fs.Remove(working);
+  if (request.grow && fs.Exists(request.archive) && !fs.Copy(request.archive, working)) {
+    report.Message(1, "cannot copy " + request.archive + " to " + working);
+    fs.Remove(working);
+    return 0;
+  }
+
   zip_error_t error;
   zip_error_init(&error);
-  zip_source_t* archiveSource = fs.ArchiveSource(request.archive, &error);
+  zip_source_t* archiveSource = fs.ArchiveSource(working, &error);
   zip_t* archive = nullptr;
   if (archiveSource != nullptr) {
     archive =
@@ -477,6 +486,7 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
   if (archive == nullptr) {
     report.Message(1, "cannot open " + request.archive + ": " + zip_error_strerror(&error));
     zip_error_fini(&error);
+    fs.Remove(working);
     return 0;
   }
   zip_error_fini(&error);
@@ -484,6 +494,7 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
   auto fail = [&](const std::string& text) {
     report.Message(1, text);
     zip_discard(archive);
+    fs.Remove(working);
     return 0;
   };
 
@@ -529,6 +540,7 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
   }
   if (added.empty()) {
     zip_discard(archive);
+    fs.Remove(working);
     return 0;
   }
 
@@ -545,6 +557,11 @@ int32_t RunPacker(const PackRequest& request, PackerFileSystem& fs, PackerReport
   }
   if (zip_close(archive) < 0) {
     return fail("cannot write " + request.archive + ": " + ArchiveError(archive));
+  }
+  if (!fs.MoveReplacing(working, request.archive)) {
+    report.Message(1, "cannot write " + request.archive);
+    fs.Remove(working);
+    return 0;
   }
   if (request.move) {
     for (const std::string& path : packedPaths) {

@@ -3,13 +3,13 @@
 // libzip writes the new archive beside the old one and renames it into place
 // only when everything went well, so a failed run leaves the old archive as
 // it was.
+#include <zip.h>
+
 #include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <zip.h>
 
 #include "zip_param_block.h"
 
@@ -58,6 +58,12 @@ class PackerFileSystem {
   // A libzip source on the archive file that supports writing; nullptr on
   // failure with `error` set.
   virtual zip_source_t* ArchiveSource(const std::string& path, zip_error_t* error) = 0;
+  // The archive is packed under a working name of ours and replaces the
+  // archive when whole: a run that dies leaves a file the next start knows.
+  virtual std::string WorkingName(const std::string& archive) = 0;
+  virtual bool Exists(const std::string& path) = 0;
+  virtual bool Copy(const std::string& from, const std::string& to) = 0;
+  virtual bool MoveReplacing(const std::string& from, const std::string& to) = 0;
 };
 
 // Where the packer reports; any call may ask it to stop by returning false.

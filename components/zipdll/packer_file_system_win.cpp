@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "partial_file_name.h"
+
 namespace zipdll {
 namespace {
 
@@ -50,7 +52,9 @@ std::optional<std::vector<DirItem>> WinPackerFileSystem::List(const std::string&
   return items;
 }
 
-bool WinPackerFileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool WinPackerFileSystem::Remove(const std::string& path) {
+  return DeleteFileA(path.c_str()) != FALSE;
+}
 
 bool WinPackerFileSystem::SetModified(const std::string& path, std::time_t when) {
   HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
@@ -65,6 +69,23 @@ bool WinPackerFileSystem::SetModified(const std::string& path, std::time_t when)
 zip_source_t* WinPackerFileSystem::ArchiveSource(const std::string& path, zip_error_t* error) {
   // Paths come in the ANSI code page.
   return zip_source_win32a_create(path.c_str(), 0, -1, error);
+}
+
+std::string WinPackerFileSystem::WorkingName(const std::string& archive) {
+  return vistrel::PartialFileName(archive, GetCurrentProcessId());
+}
+
+bool WinPackerFileSystem::Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WinPackerFileSystem::Copy(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool WinPackerFileSystem::MoveReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 }  // namespace zipdll

@@ -10,6 +10,10 @@ class WinPackerFileSystem : public PackerFileSystem {
   bool Remove(const std::string& path) override;
   bool SetModified(const std::string& path, std::time_t when) override;
   zip_source_t* ArchiveSource(const std::string& path, zip_error_t* error) override;
+  std::string WorkingName(const std::string& archive) override;
+  bool Exists(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to) override;
+  bool MoveReplacing(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace zipdll

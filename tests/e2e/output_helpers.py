@@ -26,6 +26,15 @@ def reg_add(section, key, value):
     raise AssertionError(f"reg add {section}\\{key} failed: {run.stdout}{run.stderr}")
 
 
+def wine_temp():
+    """The temporary folder of the prefix's user, where Windows programs write."""
+    prefix = Path(os.environ.get("WINEPREFIX", Path.home() / ".wine"))
+    users = prefix / "drive_c" / "users"
+    temps = [p for p in users.glob("*/AppData/Local/Temp") if p.is_dir()]
+    temps += [p for p in users.glob("*/Temp") if p.is_dir()]
+    return temps[0] if temps else users
+
+
 def wine_path(path):
     """The Windows spelling of a Linux path (Wine maps / to drive Z:)."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")

@@ -16,7 +16,8 @@ import pytest
 from harness import Program, screenshot, wait_until, wine_run
 from mail_server import MailServer
 from output_helpers import (WIZARD, capture, page_driver, reg_add, show_every_page, walk_to_page,
-                            straight_through, wait_complete, wait_main_window, wine_path)
+                            straight_through, wait_complete, wait_main_window, wine_path,
+                            wine_temp)
 import test_error_paths
 
 CANNOT_WRITE = "Could not write to that disk / path."
@@ -180,19 +181,13 @@ def test_folder_gone_before_the_save(vistrel, tmp_path):
     assert sorted(os.listdir(gone)) == ["Vistrel.bmp"]
 
 
-def wine_temp():
-    prefix = Path(os.environ.get("WINEPREFIX", Path.home() / ".wine"))
-    users = prefix / "drive_c" / "users"
-    temps = [p for p in users.glob("*/AppData/Local/Temp") if p.is_dir()]
-    temps += [p for p in users.glob("*/Temp") if p.is_dir()]
-    return temps[0]
-
-
 def test_killed_in_a_save(vistrel, tmp_path):
     """Killed while writing a full-screen bitmap: the final name holds nothing
     or the whole picture; the next start removes the partial files a dead run
     left (ours only: a user's file of a like name stays). Then killed while
-    packing an archive: the final name holds the old archive or the whole new one."""
+    packing an archive: the final name holds the old archive or the whole new one,
+    and the next start removes the archive's working copy and the picture the
+    dead run had put in its own temporary folder."""
     out = tmp_path / "killed"
     out.mkdir()
     straight_through(out, fmt=0)
@@ -247,14 +242,17 @@ def test_killed_in_a_save(vistrel, tmp_path):
                                      capture_output=True, text=True)
                 assert run.returncode == 0, run.stdout + run.stderr
                 assert sorted(names) == sorted([*EARLIER, "Vistrel.bmp"]), names
+            third = Program()
+            try:
+                wait_main_window()
+                wait_until(lambda: os.listdir(packed) == ["Vistrel.zip"], 30,
+                           what=f"the archive's leftovers to go: {os.listdir(packed)}")
+                wait_until(lambda: set(temp.iterdir()) == temp_before, 30,
+                           what="the dead run's temporary folder to go")
+            finally:
+                third.stop()
         finally:
             again.stop()
-            # The picture a killed archive save had put in the temporary folder is
-            # not one of the partial files a start removes: it goes here, so that
-            # the mail tests' count of temporary files starts from none.
-            if "temp_before" in locals():
-                for path in set(temp.iterdir()) - temp_before:
-                    path.unlink(missing_ok=True)
     finally:
         for path in [planted, *users]:
             path.unlink(missing_ok=True)

@@ -4,7 +4,6 @@ window selector, filled white or cropped to, and the result saved as png and
 checked with ImageMagick."""
 import subprocess
 import time
-from pathlib import Path
 
 import pytest
 

@@ -6,14 +6,13 @@ import re
 import subprocess
 import time
 import zipfile
-from pathlib import Path
 
 import pytest
 
 from harness import DIST, driver, screenshot, wait_until
 from mail_server import MailServer, free_port
 from output_helpers import (SETTINGS, PatternOnScreen, capture, make_pattern, metric, reg_add,
-                            region, straight_through, wait_main_window)
+                            region, straight_through, wait_main_window, wine_temp)
 
 PATTERN_AT = (200, 150)
 PATTERN_SIZE = (400, 300)
@@ -31,16 +30,10 @@ def stored(section, key):
     return match.group(1) if match else None
 
 
-def wine_temp():
-    import os
-    prefix = Path(os.environ.get("WINEPREFIX", Path.home() / ".wine"))
-    temps = [p for p in (prefix / "drive_c" / "users").glob("*/AppData/Local/Temp") if p.is_dir()]
-    temps += [p for p in (prefix / "drive_c" / "users").glob("*/Temp") if p.is_dir()]
-    return temps[0]
-
-
 def temporary_files():
-    return [p.name for p in wine_temp().iterdir() if TEMP_NAME.match(p.name)]
+    """The pictures and archives on their way into a mail, wherever in the
+    temporary folder the program puts them."""
+    return [p for p in wine_temp().rglob("*") if TEMP_NAME.match(p.name)]
 
 
 def mail_settings(out, port, to, zip_=0, exe=0, more_info=0):

@@ -19,7 +19,7 @@ from output_helpers import (SETTINGS, PatternOnScreen, capture, make_pattern, me
                             reg_add, region, wait_main_window)
 from mail_server import free_port
 from test_mail import (FAILED, PATTERN_AT, PATTERN_INSIDE, PATTERN_SIZE, _message_text,
-                       check_headers, mail_settings, temporary_files, wine_temp)
+                       check_headers, mail_settings, temporary_files)
 from test_setup import open_setup, press
 from tls_mail_server import PASSWORD, USER, Authority, TlsMailServer
 from tls_peer import RenegotiatingPeer, TlsPeer
@@ -35,8 +35,8 @@ def certificates(tmp_path):
     authority nobody trusts with its own certificate for 127.0.0.1."""
     clear = ["wine", "reg", "delete", SETTINGS, "/f"]
     subprocess.run(clear, capture_output=True, stdin=subprocess.DEVNULL)
-    for name in temporary_files():  # left by an earlier run that was stopped
-        (wine_temp() / name).unlink()
+    for path in temporary_files():  # left by an earlier run that was stopped
+        path.unlink()
     trusted = Authority(tmp_path / "ca", "Vistrel Test Authority")
     stranger = Authority(tmp_path / "stranger", "Unknown Authority")
     made = {"good": trusted.server("good", "127.0.0.1"),

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "param_block_builder.h"
+#include "partial_file_name.h"
 #include "sfx_header.h"
 #include "sfx_stub_search.h"
 
@@ -164,10 +165,10 @@ void TZipMaster::ConvertSFX() {
 }
 
 // Builds the executable under a temporary name and puts it in place only when
-// complete, so a failure never costs an earlier executable of that name.
+// complete, so a failure never costs an earlier executable of that name; the
+// name carries our process id, so the next start removes it after a kill.
 bool TZipMaster::WriteExecutable(const std::string& stubPath, const std::string& outputPath) {
-  std::string temp = outputPath + ".tmp";
-  for (int n = 1; system_.FileExists(temp); ++n) temp = outputPath + "." + std::to_string(n) + ".tmp";
+  const std::string temp = vistrel::PartialFileName(outputPath, system_.ProcessId());
 
   const std::optional<SfxHeader> header = BuildSfxHeader(Settings);
   if (!header) return false;
@@ -186,7 +187,8 @@ bool TZipMaster::WriteExecutable(const std::string& stubPath, const std::string&
   out.reset();
   stub.reset();
   archive.reset();
-  ok = ok && system_.FileSize(temp) == stubSize + static_cast<int64_t>(kSfxHeaderSize) + archiveSize;
+  ok =
+      ok && system_.FileSize(temp) == stubSize + static_cast<int64_t>(kSfxHeaderSize) + archiveSize;
   ok = ok && system_.MoveReplacing(temp, outputPath);
   if (!ok) system_.Delete(temp);
   return ok;

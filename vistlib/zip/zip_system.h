@@ -38,6 +38,8 @@ class ZipSystem {
   // suppressed; nullptr when it cannot be loaded.
   virtual std::unique_ptr<PackerModule> LoadPacker(const std::string& path) = 0;
   virtual std::string CurrentDirectory() = 0;
+  // The running process's id: it names the files we write before renaming them.
+  virtual unsigned long ProcessId() = 0;
   virtual std::string HostProgramDirectory() = 0;
   virtual std::string SystemDirectory() = 0;
   virtual std::string WindowsDirectory() = 0;

@@ -19,6 +19,7 @@ class WinZipSystem : public ZipSystem {
   bool MoveReplacing(const std::string& from, const std::string& to) override;
   std::unique_ptr<PackerModule> LoadPacker(const std::string& path) override;
   std::string CurrentDirectory() override;
+  unsigned long ProcessId() override { return GetCurrentProcessId(); }
   std::string HostProgramDirectory() override;
   std::string SystemDirectory() override;
   std::string WindowsDirectory() override;

@@ -71,7 +71,7 @@ class MailPortsWin final : public MailPorts {
   }
   bool FileExists(const std::string& path) override { return FileCanBeRead(path); }
   void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
-  std::string TempFolder() override { return UserTempFolder(); }
+  std::string TempFolder() override { return OwnTempFolder(); }
   LocalTime Now() override {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -173,6 +173,7 @@ void SendMailFromPage(HWND owner, const MailPageControls& page, SharedPicture fx
   } catch (...) {
     ReportUnexpected(owner, nullptr);
   }
+  ReleaseOwnTempFolder();  // when the mail's files are gone
 }
 
 }  // namespace vistrel

@@ -17,6 +17,21 @@ bool ProcessRuns(unsigned long id) {
   return running;
 }
 
+// A killed run's own temporary folder holds only files of its own.
+void RemoveFolderOfFiles(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA((folder + "\\" + found.cFileName).c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 std::string WithoutTrailingSlash(std::string folder) {
   while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
   return folder;
@@ -34,10 +49,13 @@ void RemoveLeftoverPartials(const std::vector<std::string>& folders) {
     HANDLE search = FindFirstFileA((folder + kPartialFilePattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) continue;
     do {
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       const std::optional<unsigned long> owner = PartialFileOwner(found.cFileName);
       if (!owner || *owner == self || ProcessRuns(*owner)) continue;
-      DeleteFileA((folder + found.cFileName).c_str());
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveFolderOfFiles(folder + found.cFileName);
+      } else {
+        DeleteFileA((folder + found.cFileName).c_str());
+      }
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }

@@ -91,7 +91,7 @@ class Sequence {
     result_.failedStep = step;
     NoteCause(step);
     if (step != OutputStep::Picture && request_.temporaryPicture && !request_.temporaryArchive) {
-      result_.keptPicture = request_.picture;  // all the user has of this capture
+      result_.keptPicture = ports_.KeepTemporary(request_.picture);  // all the user has of it
     } else {
       RemoveTemporaries();
     }

@@ -62,6 +62,9 @@ class OutputPorts {
     (void)code;
     return {};
   }
+  // A temporary picture the user is told about is kept where it stays: its
+  // path then (the given one when it stays where it is).
+  virtual std::string KeepTemporary(const std::string& path) { return path; }
 };
 
 // The system's code for a path whose folder does not exist: the cause then

@@ -48,7 +48,10 @@ class SavePortsWin : public SavePorts {
   }
   void DoEvents() override { vistrel::DoEvents(); }
   void RemoveFile(const std::string& path) override { ::DeleteFileA(path.c_str()); }
-  std::string TempFolder() override { return UserTempFolder(); }
+  std::string TempFolder() override { return OwnTempFolder(); }
+  std::string KeepTemporary(const std::string& path) override {
+    return MovedOutOfOwnTempFolder(path);
+  }
   LocalTime Now() override {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -76,7 +79,9 @@ std::string AutoFileNameWin(const SaveTarget& target) {
 SaveOutcome SaveItWin(HWND owner, const SaveTarget& target, HBITMAP fxPic,
                       std::string& lastSavedFile) {
   SavePortsWin ports(owner, fxPic);
-  return SaveIt(target, ports, lastSavedFile);
+  const SaveOutcome outcome = SaveIt(target, ports, lastSavedFile);
+  ReleaseOwnTempFolder();  // when the picture packed from it is gone
+  return outcome;
 }
 
 }  // namespace vistrel

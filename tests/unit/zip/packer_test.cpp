@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 
+#include "partial_file_name.h"
 #include "test_pictures.h"
 
 namespace zipdll {
@@ -42,6 +43,21 @@ class TestFileSystem : public PackerFileSystem {
   bool SetModified(const std::string&, std::time_t) override { return true; }
   zip_source_t* ArchiveSource(const std::string& path, zip_error_t* error) override {
     return zip_source_file_create(path.c_str(), 0, -1, error);
+  }
+  std::string WorkingName(const std::string& archive) override {
+    return vistrel::PartialFileName(archive, 4242);
+  }
+  bool Exists(const std::string& path) override { return fs::exists(path); }
+  bool Copy(const std::string& from, const std::string& to) override {
+    std::error_code ec;
+    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  }
+  bool refuseRename = false;
+  bool MoveReplacing(const std::string& from, const std::string& to) override {
+    if (refuseRename) return false;
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    return !ec;
   }
 };
 
@@ -115,6 +131,12 @@ class PackerTest : public ::testing::Test {
     std::ofstream(root / rel, std::ios::binary) << data;
   }
   std::string P(const std::string& rel) const { return (root / rel).string(); }
+  // No working copy of the archive stays beside it, whatever the run's end.
+  void ExpectOnlyArchiveAndInput() const {
+    for (const auto& e : fs::directory_iterator(root)) {
+      EXPECT_TRUE(e.path().filename() == "in" || e.path().filename() == "out.zip") << e.path();
+    }
+  }
   int32_t Run(std::vector<std::string> specs, auto configure) {
     PackRequest request;
     request.archive = P("out.zip");
@@ -201,9 +223,13 @@ TEST_F(PackerTest, FailureMidwayLeavesThePreviousArchiveAsItWas) {
   report.stopAtStart = 1;  // the caller asks to stop at the second file
   EXPECT_EQ(Run({"in/a.bmp", "in/b.txt"}), 0);
   EXPECT_EQ(ReadAll(root / "out.zip"), before);
-  for (const auto& e : fs::directory_iterator(root)) {
-    EXPECT_TRUE(e.path().filename() == "in" || e.path().filename() == "out.zip") << e.path();
-  }
+  ExpectOnlyArchiveAndInput();
+  // Packed whole, but the working copy cannot take the archive's place.
+  files.refuseRename = true;
+  EXPECT_EQ(Run({"in/b.txt"}), 0);
+  EXPECT_EQ(ReadAll(root / "out.zip"), before);
+  EXPECT_EQ(report.events.back(), "message 1 cannot write " + P("out.zip"));
+  ExpectOnlyArchiveAndInput();
 }
 
 TEST_F(PackerTest, UnmatchedNamesAndBrokenArchivesAreReported) {
@@ -214,6 +240,7 @@ TEST_F(PackerTest, UnmatchedNamesAndBrokenArchivesAreReported) {
   EXPECT_EQ(Run({"in/a.bmp"}), 0);
   EXPECT_EQ(ReadAll(root / "out.zip"), before);
   EXPECT_NE(report.events.back().find("message 1 cannot open"), std::string::npos);
+  ExpectOnlyArchiveAndInput();
 }
 
 // The bytes an entry is stored as, and its local header's flags.
@@ -334,6 +361,7 @@ TEST_F(PackerTest, StopWhilePackingLeavesThePreviousArchiveAsItWas) {
   report.stopAtProgress = true;
   EXPECT_EQ(Run({"in/photo.bmp"}), 0);
   EXPECT_EQ(ReadAll(root / "out.zip"), before);
+  ExpectOnlyArchiveAndInput();
 }
 
 TEST(PackerNames, WildcardsAndDosNames) {

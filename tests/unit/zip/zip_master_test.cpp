@@ -70,6 +70,7 @@ class FakeSystem : public ZipSystem {
     return std::make_unique<FakePacker>(*this, packerHasExec, packerHasVersion);
   }
   std::string CurrentDirectory() override { return "C:\\cwd"; }
+  unsigned long ProcessId() override { return 4242; }
   std::string HostProgramDirectory() override { return "C:\\prog"; }
   std::string SystemDirectory() override { return "C:\\windows\\system32"; }
   std::string WindowsDirectory() override { return "C:\\windows"; }

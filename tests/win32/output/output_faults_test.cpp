@@ -244,16 +244,30 @@ TEST_F(OutputFaults, LeftoversOfADeadWriterGoOthersStay) {
   const std::string folder = NewFolder("vistrel_leftover_");
   const std::string dead = PartialFileName(folder + "\\Vistrel.bmp", 4000000001u);
   const std::string ours = PartialFileName(folder + "\\Vistrel1.bmp", GetCurrentProcessId());
+  // The archive library's own temporary file of a dead run's partial archive.
+  const std::string deadLibrary =
+      PartialFileName(folder + "\\Vistrel.zip", 4000000001u) + ".0a1b2c3d";
+  // Temporary folders: a dead run's, this run's and a user's of a like name.
+  const std::string deadFolder = PartialFileName(folder + "\\Vistrel", 4000000001u);
+  const std::string ownFolder = PartialFileName(folder + "\\Vistrel", GetCurrentProcessId());
+  const std::string userFolder = folder + "\\Vistrel.part";
+  for (const std::string& made : {deadFolder, ownFolder, userFolder}) {
+    ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr)) << made;
+    std::ofstream(made + "\\2026_12_9_8_10_5.bmp") << "picture";
+  }
   for (const std::string& path :
-       {dead, ours, folder + "\\notes.part", folder + "\\Vistrel.bmp.part"}) {
+       {dead, ours, deadLibrary, folder + "\\notes.part", folder + "\\Vistrel.bmp.part"}) {
     std::ofstream(path) << "x";
   }
   RemoveLeftoverPartials({folder + "\\"});
   std::vector<std::string> left = FilesIn(folder);
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{
-                      "Vistrel.bmp.part",
+                      "Vistrel.bmp.part", "Vistrel.part",
+                      "Vistrel" + PartialFileName("", GetCurrentProcessId()),
                       "Vistrel1.bmp" + PartialFileName("", GetCurrentProcessId()), "notes.part"}));
+  EXPECT_EQ(FilesIn(ownFolder).size(), 1u);
+  EXPECT_EQ(FilesIn(userFolder).size(), 1u);
 }
 
 }  // namespace

@@ -29,6 +29,11 @@ TEST(PartialFileName, OnlyOurOwnNamesGiveTheirWriter) {
                                          {"x.vistrel-4294967296.part", std::nullopt},
                                          {"x.vistrel-99999999999.part", std::nullopt},
                                          {"x.vistrel-12.part.bmp", std::nullopt},
+                                         // The archive library's temporary file of a partial.
+                                         {"V.zip.vistrel-12.part.0a1B2c3d", 12u},
+                                         {"V.zip.vistrel-12.part.0a1b2c3", std::nullopt},
+                                         {"V.zip.vistrel-12.part.0a1b2c3g", std::nullopt},
+                                         {"V.zip.0a1b2c3d", std::nullopt},
                                          {"x.vistrel-12.PART", std::nullopt}}) {
     EXPECT_EQ(PartialFileOwner(c.name), c.owner) << c.name;
   }

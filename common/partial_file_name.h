@@ -12,10 +12,12 @@ namespace vistrel {
 std::string PartialFileName(const std::string& path, unsigned long processId);
 
 // The writer's process id when `fileName` (without folder) is one of our
-// partial files, nothing for any other name.
+// partial files, nothing for any other name. The archive library writes a
+// partial archive through a temporary file of its own beside it, named
+// after it with "." and eight hex digits: that is ours too.
 std::optional<unsigned long> PartialFileOwner(const std::string& fileName);
 
 // The pattern that finds candidates in a folder listing.
-inline constexpr char kPartialFilePattern[] = "*.vistrel-*.part";
+inline constexpr char kPartialFilePattern[] = "*.vistrel-*.part*";
 
 }  // namespace vistrel
