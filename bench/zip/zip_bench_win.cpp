@@ -2,10 +2,13 @@
 // archive, as the program calls it (vistlib.dll loaded by name, ZIPDLL.DLL
 // loaded for each run). Prints one line per run: seconds, archive size and the
 // processor seconds the run took on all threads.
+// zip_bench.exe --exe <archive>: turns the archive into a self-extractor, as
+// the program does (MakeExe), untimed.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "vistlib.h"
 
@@ -24,12 +27,19 @@ double ProcessorSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::printf("usage: zip_bench <file> <archive> <runs>\n");
+  if (argc < 3 || (argc < 4 && std::strcmp(argv[1], "--exe") != 0)) {
+    std::printf("usage: zip_bench <file> <archive> <runs> | zip_bench --exe <archive>\n");
     return 2;
   }
   HMODULE library = LoadLibraryA("vistlib.dll");
   if (library == nullptr) return 2;
+  if (std::strcmp(argv[1], "--exe") == 0) {
+    auto makeExe = reinterpret_cast<vistlib::MakeExeFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "MakeExe")));
+    makeExe(argv[2]);
+    FreeLibrary(library);
+    return 0;
+  }
   auto addToZip = reinterpret_cast<vistlib::AddToZipFn>(
       reinterpret_cast<void*>(GetProcAddress(library, "AddToZip")));
   LARGE_INTEGER frequency;

@@ -1,6 +1,6 @@
 #pragma once
-// What the shell keeps for the whole process and shares with the wizard and
-// the other windows of the program. Everything runs on the one user-interface
+// What the program keeps for the whole process and shares among the shell,
+// the wizard and its other windows. Everything runs on the one user-interface
 // thread, so plain globals are enough.
 #include <cstdint>
 #include <string>
