@@ -47,8 +47,10 @@ struct IconTraits {
 using Bitmap = GdiHandle<HBITMAP, GdiObjectTraits>;
 using Brush = GdiHandle<HBRUSH, GdiObjectTraits>;
 using Font = GdiHandle<HFONT, GdiObjectTraits>;
+using Pen = GdiHandle<HPEN, GdiObjectTraits>;
 using Palette = GdiHandle<HPALETTE, GdiObjectTraits>;
 using MemoryDc = GdiHandle<HDC, MemoryDcTraits>;
+using PrinterDc = GdiHandle<HDC, MemoryDcTraits>;  // from CreateDC
 using Icon = GdiHandle<HICON, IconTraits>;
 
 // A device context from GetDC, given back to the same window (the screen for none).

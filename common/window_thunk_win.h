@@ -60,17 +60,17 @@ LRESULT CALLBACK WindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lP
                  [&] { return (self->*Handle)(window, message, wParam, lParam); });
 }
 
-// For CreateDialogParam with the object as its last argument.
+// For CreateDialogParam and DialogBoxParam with the object as their last
+// argument. The handler sees WM_INITDIALOG too, once the object is in place;
+// the dialog's answer to it is always TRUE, so the first control gets the focus.
 template <typename Dialog, INT_PTR (Dialog::*Handle)(HWND, UINT, WPARAM, LPARAM)>
 INT_PTR CALLBACK DialogThunk(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    return TRUE;
-  }
+  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  if (self == nullptr) return FALSE;
-  return Guarded("dialog procedure", INT_PTR{FALSE},
-                 [&] { return (self->*Handle)(dialog, message, wParam, lParam); });
+  if (self == nullptr) return message == WM_INITDIALOG;
+  const INT_PTR answer = Guarded("dialog procedure", INT_PTR{FALSE},
+                                 [&] { return (self->*Handle)(dialog, message, wParam, lParam); });
+  return message == WM_INITDIALOG ? TRUE : answer;
 }
 
 }  // namespace vistrel

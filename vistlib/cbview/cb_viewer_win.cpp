@@ -59,7 +59,8 @@ BOOL CALLBACK CollectEnabled(HWND window, LPARAM list) {
 TCBViewer::TCBViewer() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  if (!RegisterWindowClass<TCBViewer>(kCBViewerClassName, 0, COLOR_BTNFACE))
+  if (!RegisterWindowClass(kCBViewerClassName, 0, COLOR_BTNFACE,
+                           vistrel::WindowThunk<TCBViewer, &TCBViewer::OnMessage>))
     throw std::runtime_error("The clipboard viewer's window class could not be registered.");
   const int dpi = vistrel::SystemDpi();
   CreateWindowExA(0, kCBViewerClassName, kCBViewerCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -186,7 +187,8 @@ void TCBViewer::FormClose() {
   DestroyWindow(window_);
 }
 
-LRESULT TCBViewer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TCBViewer::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const KeptHandle kept(window_, window, message);
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kUnloadButtonId || LOWORD(wParam) == IDOK ||

@@ -31,10 +31,11 @@ class TCBViewer {
   // Shows it without waiting (tests drive the window from the same thread).
   void Show();
 
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+ private:
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   HWND window_ = nullptr;
 
- private:
   void FormClose();
   void Layout();
   void SetButtonFont();

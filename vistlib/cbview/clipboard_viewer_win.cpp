@@ -52,7 +52,8 @@ std::string ClipboardText(UINT format) {
 TClipboardViewer::TClipboardViewer(HWND parent, const RECT& place,
                                    std::function<void(const std::string&)> status)
     : status_(std::move(status)) {
-  RegisterWindowClass<TClipboardViewer>(kViewerClassName, CS_HREDRAW | CS_VREDRAW, COLOR_WINDOW);
+  RegisterWindowClass(kViewerClassName, CS_HREDRAW | CS_VREDRAW, COLOR_WINDOW,
+                      vistrel::WindowThunk<TClipboardViewer, &TClipboardViewer::OnMessage>);
   CreateWindowExA(0, kViewerClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left,
                   place.top, place.right - place.left, place.bottom - place.top, parent, nullptr,
                   ModuleInstance(), this);
@@ -314,7 +315,8 @@ void TClipboardViewer::Paint(HDC dc) {
   }
 }
 
-LRESULT TClipboardViewer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TClipboardViewer::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const KeptHandle kept(window_, window, message);
   switch (message) {
     case WM_CREATE:
       JoinChain();

@@ -34,10 +34,11 @@ class TClipboardViewer {
   ViewFormat GetViewFormat() const { return viewFormat_; }
   void SetViewFormat(ViewFormat format);
 
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+ private:
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   HWND window_ = nullptr;
 
- private:
   void JoinChain();
   void LeaveChain();
   void ClipboardChanged();

@@ -24,7 +24,8 @@ void Fill(HDC dc, const RECT& rect, COLORREF color) {
 }  // namespace
 
 TPaletteGrid::TPaletteGrid(HWND parent, const RECT& place) {
-  RegisterWindowClass<TPaletteGrid>(kClassName, CS_HREDRAW | CS_VREDRAW, COLOR_WINDOW);
+  RegisterWindowClass(kClassName, CS_HREDRAW | CS_VREDRAW, COLOR_WINDOW,
+                      vistrel::WindowThunk<TPaletteGrid, &TPaletteGrid::OnMessage>);
   CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP, place.left,
                   place.top, place.right - place.left, place.bottom - place.top, parent, nullptr,
                   ModuleInstance(), this);
@@ -138,7 +139,8 @@ void TPaletteGrid::Paint(HDC dc) {
   if (oldPalette != nullptr) SelectPalette(dc, oldPalette, FALSE);
 }
 
-LRESULT TPaletteGrid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TPaletteGrid::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const KeptHandle kept(window_, window, message);
   switch (message) {
     case WM_SIZE:
       Relayout();

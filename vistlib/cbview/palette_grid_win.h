@@ -25,10 +25,11 @@ class TPaletteGrid {
   void TakePalette(const std::vector<PaletteColor>& entries);
   const PaletteGridModel& Model() const { return model_; }
 
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+ private:
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   HWND window_ = nullptr;
 
- private:
   void Relayout();
   void Paint(HDC dc);
   void DrawCell(HDC dc, const RECT& cell, int entry);

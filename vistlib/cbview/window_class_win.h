@@ -1,43 +1,39 @@
 #pragma once
-// One window procedure for the viewer's window classes: the object travels in
-// lpCreateParams, lives in GWLP_USERDATA, and handles its messages in
-// OnMessage; nothing unwinds through the system's frames.
+// The viewer's window classes: each object keeps its window's handle while the
+// window lives, and handles its messages in OnMessage through the program's
+// window thunk.
 #include <windows.h>
 
 #include "module_win.h"
+#include "window_thunk_win.h"
 
 namespace vistlib::cbview {
 
-template <typename Window>
-LRESULT CALLBACK WindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->window_ = window;
+// Keeps the window's handle in `kept` from WM_NCCREATE until its WM_NCDESTROY
+// has been handled: a handler may still use it then.
+class KeptHandle {
+ public:
+  KeptHandle(HWND& kept, HWND window, UINT message) : kept_(kept), last_(message == WM_NCDESTROY) {
+    if (message == WM_NCCREATE) kept = window;
   }
-  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  LRESULT result = 0;
-  try {
-    result = self->OnMessage(message, wParam, lParam);
-  } catch (...) {
-    result = 0;
+  ~KeptHandle() {
+    if (last_) kept_ = nullptr;
   }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    self->window_ = nullptr;
-  }
-  return result;
-}
+  KeptHandle(const KeptHandle&) = delete;
+  KeptHandle& operator=(const KeptHandle&) = delete;
+
+ private:
+  HWND& kept_;
+  bool last_;
+};
 
 // Registers the class with the library's own instance the first time.
-template <typename Window>
-bool RegisterWindowClass(const char* name, UINT style, int background) {
+inline bool RegisterWindowClass(const char* name, UINT style, int background, WNDPROC procedure) {
   WNDCLASSA existing{};
   if (GetClassInfoA(ModuleInstance(), name, &existing)) return true;
   WNDCLASSA windowClass{};
   windowClass.style = style;
-  windowClass.lpfnWndProc = &WindowThunk<Window>;
+  windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = ModuleInstance();
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = background < 0 ? nullptr : GetSysColorBrush(background);

@@ -9,47 +9,50 @@
 #include "edit_form_win.h"
 #include "editor_res.h"
 #include "module_win.h"
+#include "window_thunk_win.h"
 
 namespace vistlib {
 namespace {
 
 constexpr int kLargeChange = 500 / kScrollStep;
-int exactZoomDpi = 96;  // what the (modal, so only) zoom box is laid out for
+// The exact zoom box: the percentage typed when it was closed with OK.
+struct ExactZoomBox {
+  std::string text;
+  int dpi = 96;  // what the box is laid out for
 
-INT_PTR CALLBACK ExactZoomProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_DPICHANGED:
-      vistrel::RescaleDialog(dialog, exactZoomDpi, HIWORD(wParam),
-                             *reinterpret_cast<const RECT*>(lParam));
-      exactZoomDpi = HIWORD(wParam);
-      return TRUE;
-    case WM_DESTROY:
-      vistrel::ForgetDialogDpi(dialog);
-      return FALSE;
-    case WM_INITDIALOG:
-      vistrel::TakeOverDialogDpi(dialog);
-      exactZoomDpi = vistrel::WindowDpi(dialog);
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-      SetDlgItemTextA(dialog, IDC_EXACTZOOM_EDIT, "100");
-      SendDlgItemMessageA(dialog, IDC_EXACTZOOM_EDIT, EM_SETSEL, 0, -1);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        char text[64] = {};
-        GetDlgItemTextA(dialog, IDC_EXACTZOOM_EDIT, text, sizeof text);
-        *reinterpret_cast<std::string*>(GetWindowLongPtrA(dialog, DWLP_USER)) = text;
-        EndDialog(dialog, IDOK);
+  INT_PTR Message(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_DPICHANGED:
+        vistrel::RescaleDialog(dialog, dpi, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        dpi = HIWORD(wParam);
         return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
+      case WM_DESTROY:
+        vistrel::ForgetDialogDpi(dialog);
+        return FALSE;
+      case WM_INITDIALOG:
+        vistrel::TakeOverDialogDpi(dialog);
+        dpi = vistrel::WindowDpi(dialog);
+        SetDlgItemTextA(dialog, IDC_EXACTZOOM_EDIT, "100");
+        SendDlgItemMessageA(dialog, IDC_EXACTZOOM_EDIT, EM_SETSEL, 0, -1);
         return TRUE;
-      }
-      return FALSE;
-    default:
-      return FALSE;
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+          char typed[64] = {};
+          GetDlgItemTextA(dialog, IDC_EXACTZOOM_EDIT, typed, sizeof typed);
+          text = typed;
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+        }
+        return FALSE;
+      default:
+        return FALSE;
+    }
   }
-}
+};
 
 }  // namespace
 
@@ -312,12 +315,13 @@ void TVisEditForm::ZoomToPercent(int percent) {
 }
 
 void TVisEditForm::ExactZoom() {
-  std::string text;
-  if (DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(IDD_EXACTZOOM), form_, ExactZoomProcedure,
-                      reinterpret_cast<LPARAM>(&text)) != IDOK) {
+  ExactZoomBox box;
+  if (DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(IDD_EXACTZOOM), form_,
+                      vistrel::DialogThunk<ExactZoomBox, &ExactZoomBox::Message>,
+                      reinterpret_cast<LPARAM>(&box)) != IDOK) {
     return;  // Cancel changes nothing
   }
-  ZoomToPercent(ParseZoomPercent(text));
+  ZoomToPercent(ParseZoomPercent(box.text));
 }
 
 void TVisEditForm::RemoveOutline() {

@@ -13,6 +13,7 @@
 #include "editor_res.h"
 #include "editor_settings_win.h"
 #include "module_win.h"
+#include "window_thunk_win.h"
 
 namespace vistlib {
 namespace {
@@ -93,17 +94,18 @@ std::string HintPart(int id, bool longPart) {
   return {};
 }
 
-void RegisterClasses(WNDPROC procedure) {
+void RegisterClasses(WNDPROC formProcedure, WNDPROC panelProcedure) {
   WNDCLASSA existing{};
   if (GetClassInfoA(ModuleInstance(), kFormClass, &existing)) return;
   WNDCLASSA form{};
-  form.lpfnWndProc = procedure;
+  form.lpfnWndProc = formProcedure;
   form.hInstance = ModuleInstance();
   form.hCursor = LoadCursor(nullptr, IDC_ARROW);
   form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   form.lpszClassName = kFormClass;
   form.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   WNDCLASSA panel = form;
+  panel.lpfnWndProc = panelProcedure;
   panel.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
   panel.lpszClassName = kPanelClass;
   panel.hIcon = nullptr;
@@ -134,6 +136,20 @@ TBBUTTON Button(int image, int id, BYTE style, const char* text = nullptr,
   return button;
 }
 
+// Runs one of the editor's handlers. A failure the user can meet (no memory
+// for an undo step) is told in a message box, and the editor stays open; what
+// is no std::exception is left to the caller's guard, which logs it.
+template <typename Result, typename Handler>
+Result TellingFailure(HWND owner, Result failed, Handler&& handler) {
+  try {
+    return handler();
+  } catch (const std::exception& error) {
+    vistrel::LogCaughtException("editor", error.what());
+    MessageBoxA(owner, error.what(), "Tarnwick Vistrel", MB_OK | MB_ICONERROR);
+  }
+  return failed;
+}
+
 // The windows the modal editor disables while it is open.
 BOOL CALLBACK CollectEnabled(HWND window, LPARAM list) {
   auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
@@ -144,7 +160,8 @@ BOOL CALLBACK CollectEnabled(HWND window, LPARAM list) {
 }  // namespace
 
 TVisEditForm::TVisEditForm(EngineState& engine) : engine_(engine), document_(engine.Table) {
-  RegisterClasses(&TVisEditForm::Procedure);
+  RegisterClasses(vistrel::WindowThunk<TVisEditForm, &TVisEditForm::FormProcedure>,
+                  vistrel::WindowThunk<TVisEditForm, &TVisEditForm::PanelProcedure>);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   // Tall enough that the view keeps its size beside the tool bar of marks.
@@ -291,27 +308,14 @@ void TVisEditForm::Layout() {
   PlaceView(-offset_.x + PanelArea().right / 2.0, -offset_.y + PanelArea().bottom / 2.0);
 }
 
-LRESULT CALLBACK TVisEditForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<TVisEditForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    if (self->form_ == nullptr) {
-      self->form_ = window;
-    } else {
-      self->panel_ = window;
-    }
-  }
-  auto* self = reinterpret_cast<TVisEditForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    if (window == self->form_) return self->FormMessage(message, wParam, lParam);
-    if (window == self->panel_) return self->PanelMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    MessageBoxA(window, error.what(), "Tarnwick Vistrel", MB_OK | MB_ICONERROR);
-  } catch (...) {
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
+LRESULT TVisEditForm::FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) form_ = window;
+  return TellingFailure(window, LRESULT{0}, [&] { return FormMessage(message, wParam, lParam); });
+}
+
+LRESULT TVisEditForm::PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) panel_ = window;
+  return TellingFailure(window, LRESULT{0}, [&] { return PanelMessage(message, wParam, lParam); });
 }
 
 LRESULT TVisEditForm::FormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -676,15 +680,11 @@ void TVisEditForm::CloseEditor() {
 }
 
 bool TVisEditForm::KeyMessage(MSG& message) {
-  // Runs in the modal loop, outside any window procedure: a failure (no
-  // memory for an undo step) is told here and the editor stays open.
-  try {
-    return KeyCommand(message);
-  } catch (const std::exception& error) {
-    MessageBoxA(form_, error.what(), "Tarnwick Vistrel", MB_OK | MB_ICONERROR);
-  } catch (...) {
-  }
-  return true;
+  // Runs in the modal loop, outside any window procedure: a failure is told
+  // or logged here, and the editor stays open.
+  return vistrel::Guarded("editor keys", true, [&] {
+    return TellingFailure(form_, true, [&] { return KeyCommand(message); });
+  });
 }
 
 bool TVisEditForm::KeyCommand(MSG& message) {

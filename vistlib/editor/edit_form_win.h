@@ -34,7 +34,9 @@ class TVisEditForm {
  private:
   enum SelectionTool { kWindowSelector = 0, kManualSelector = 1 };
 
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The form's and the image panel's messages, through the window thunk.
+  LRESULT FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT FormMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT PanelMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,11 +1,10 @@
 // VisEdit, and the editor's place in the engine's life: the form is made with
 // the first Init and kept, hidden, until the library is unloaded.
-#include <exception>
 #include <memory>
 
 #include "edit_form_win.h"
 #include "engine_state_win.h"
-#include "library_message.h"
+#include "export_guard_win.h"
 #include "vistlib.h"
 
 namespace vistlib {
@@ -30,15 +29,9 @@ const bool registered = [] {
 }  // namespace vistlib
 
 extern "C" void __stdcall VisEdit(const char* divisor, const char* multiplier, const char* unit) {
-  try {
+  vistlib::GuardedExport("VisEdit", [&] {
     auto& form = vistlib::Form();
     if (!form || !vistlib::Engine().running) return;
     form->ShowModal(vistlib::ParseSizeScale(divisor, multiplier, unit));
-  } catch (const std::exception& error) {
-    try {
-      vistlib::ShowMessage(error.what());
-    } catch (...) {
-    }
-  } catch (...) {
-  }
+  });
 }

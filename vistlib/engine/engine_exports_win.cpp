@@ -2,7 +2,6 @@
 // state, Cheese captures, GiveActiveWindow and Transfer hand its results out.
 #include <windows.h>
 
-#include <exception>
 #include <optional>
 
 #include "capture_rules.h"
@@ -10,6 +9,7 @@
 #include "clipboard_transfer_win.h"
 #include "engine_state_win.h"
 #include "engine_texts.h"
+#include "export_guard_win.h"
 #include "hotkey_choice.h"
 #include "library_message.h"
 #include "msg_form_win.h"
@@ -24,20 +24,6 @@ static_assert(sizeof(vistlib::WindowHandle) == 4 && sizeof(HWND) == 4);
 
 namespace vistlib {
 namespace {
-
-// No exception may leave an export: it cannot unwind through the caller.
-template <typename Body>
-void Guarded(Body body) {
-  try {
-    body();
-  } catch (const std::exception& error) {
-    try {
-      ShowMessage(error.what());
-    } catch (...) {
-    }
-  } catch (...) {
-  }
-}
 
 void QuitEngine(EngineState& engine) {
   if (!engine.running) return;
@@ -79,16 +65,17 @@ void InitEngine(EngineState& engine, HWND notifyWindow) {
 extern "C" {
 
 void __stdcall Init(vistlib::WindowHandle notifyWindow) {
-  vistlib::Guarded(
-      [&] { vistlib::InitEngine(vistlib::Engine(), reinterpret_cast<HWND>(notifyWindow)); });
+  vistlib::GuardedExport("Init", [&] {
+    vistlib::InitEngine(vistlib::Engine(), reinterpret_cast<HWND>(notifyWindow));
+  });
 }
 
 void __stdcall Quit() {
-  vistlib::Guarded([] { vistlib::QuitEngine(vistlib::Engine()); });
+  vistlib::GuardedExport("Quit", [] { vistlib::QuitEngine(vistlib::Engine()); });
 }
 
 void __stdcall Cheese(const char* drawCursor) {
-  vistlib::Guarded([&] {
+  vistlib::GuardedExport("Cheese", [&] {
     vistlib::EngineState& engine = vistlib::Engine();
     if (!engine.running) return;
     vistlib::TakeCapture(engine, vistlib::CursorRequested(drawCursor));
@@ -96,13 +83,13 @@ void __stdcall Cheese(const char* drawCursor) {
 }
 
 void __stdcall GiveActiveWindow(vistrel::Rect* buffer) {
-  vistlib::Guarded([&] {
+  vistlib::GuardedExport("GiveActiveWindow", [&] {
     if (buffer != nullptr) *buffer = vistlib::Engine().ActiveWindowRect;
   });
 }
 
 void __stdcall SetHotkey(const char* keyText) {
-  vistlib::Guarded([&] {
+  vistlib::GuardedExport("SetHotkey", [&] {
     if (keyText == nullptr) return;
     const std::optional<vistlib::Hotkey> key = vistlib::ParseHotkey(keyText);
     if (!key) return;
@@ -115,7 +102,7 @@ void __stdcall SetHotkey(const char* keyText) {
 }
 
 void __stdcall Transfer() {
-  vistlib::Guarded([] {
+  vistlib::GuardedExport("Transfer", [] {
     vistlib::EngineState& engine = vistlib::Engine();
     if (!engine.running) return;
     if (!vistlib::PutPictureOnClipboard(engine.MsgForm->Handle(), engine.EditorImage)) {

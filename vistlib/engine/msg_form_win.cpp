@@ -9,17 +9,18 @@
 #include "hotkey_trouble.h"
 #include "library_message.h"
 #include "module_win.h"
+#include "window_thunk_win.h"
 
 namespace vistlib {
 namespace {
 
 constexpr char kClassName[] = "TMsgForm";
 
-void RegisterClassOnce() {
+void RegisterClassOnce(WNDPROC procedure) {
   WNDCLASSA existing{};
   if (GetClassInfoA(ModuleInstance(), kClassName, &existing)) return;
   WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;  // replaced per window below
+  windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = ModuleInstance();
   windowClass.lpszClassName = kClassName;
   if (!RegisterClassA(&windowClass))
@@ -50,15 +51,13 @@ std::optional<std::string> TurnOffSnipping() {
 }  // namespace
 
 TMsgForm::TMsgForm() {
-  RegisterClassOnce();
+  RegisterClassOnce(vistrel::WindowThunk<TMsgForm, &TMsgForm::OnMessage>);
   // A plain top-level window, never shown: the capture's walk starts from
   // its place among the top-level windows, so it must not be message-only.
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr,
-                            nullptr, ModuleInstance(), nullptr);
+                            nullptr, ModuleInstance(), this);
   if (window_ == nullptr)
     throw std::runtime_error("Unable to create the window for the PrintScreen hotkey.");
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TMsgForm::Procedure));
 }
 
 TMsgForm::~TMsgForm() {
@@ -133,18 +132,7 @@ void TMsgForm::WMHotKey(WPARAM id) {
 
 void TMsgForm::FormClose() { ReleaseHotkey(); }
 
-LRESULT CALLBACK TMsgForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* form = reinterpret_cast<TMsgForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  // Nothing may unwind through the system's frames.
-  try {
-    return form->OnMessage(message, wParam, lParam);
-  } catch (...) {
-    return 0;
-  }
-}
-
-LRESULT TMsgForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TMsgForm::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_HOTKEY:
       WMHotKey(wParam);
@@ -152,10 +140,10 @@ LRESULT TMsgForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       // The form only hides on close; it gives up the hot key all the same.
       FormClose();
-      ShowWindow(window_, SW_HIDE);
+      ShowWindow(window, SW_HIDE);
       return 0;
   }
-  return DefWindowProcA(window_, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace vistlib

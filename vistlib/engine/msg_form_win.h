@@ -32,8 +32,7 @@ class TMsgForm {
   void ChangeHotkey();
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void WMHotKey(WPARAM id);
   void FormClose();
   // Registers CaptureKey under the atom and says what stands in its way.

@@ -2,23 +2,25 @@
 #include <windows.h>
 
 #include "vistlib.h"
+#include "window_thunk_win.h"
 #include "zip_component_win.h"
 
+// Nothing may unwind into the caller. The run has shown its own messages;
+// what stopped it goes to the debug log.
 extern "C" {
 
 void __stdcall AddToZip(const char* fileSpec, const char* zipPath) {
-  try {
+  vistrel::Guarded("AddToZip", 0, [&] {
     vistlib::zip::AddToZip(vistlib::zip::ZipComponent(), fileSpec ? fileSpec : "",
                            zipPath ? zipPath : "");
-  } catch (...) {
-    // Nothing may unwind into the caller; the run's own messages were shown.
-  }
+    return 0;
+  });
 }
 
 void __stdcall MakeExe(const char* zipPath) {
-  try {
+  vistrel::Guarded("MakeExe", 0, [&] {
     vistlib::zip::MakeExe(vistlib::zip::ZipComponent(), zipPath ? zipPath : "");
-  } catch (...) {
-  }
+    return 0;
+  });
 }
 }

@@ -4,6 +4,7 @@
 
 #include "dpi_win.h"
 #include "event_pump_win.h"
+#include "gdi_handles_win.h"
 #include "mail_form_res.h"
 #include "program_settings_win.h"
 #include "send_mail.h"
@@ -13,12 +14,26 @@ namespace vistrel {
 
 namespace {
 
-HWND form = nullptr;
-int formDpi = 96;  // what the form is laid out for
-int percent = 0;
-int widestLine = 0;
+// The one progress window; its state lives as long as the program.
+class MailWindow {
+ public:
+  INT_PTR Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void DrawProgress(const DRAWITEMSTRUCT& item) const;
+  void StoreMoreInfo() const;
 
-void DrawProgress(const DRAWITEMSTRUCT& item) {
+  HWND form = nullptr;
+  int dpi = 96;  // what the form is laid out for
+  int percent = 0;
+  int widestLine = 0;
+};
+MailWindow mail;
+
+// The face the control draws its text in.
+HFONT FontOf(HWND control) {
+  return reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+}
+
+void MailWindow::DrawProgress(const DRAWITEMSTRUCT& item) const {
   RECT box = item.rcItem;
   HDC dc = item.hDC;
   FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
@@ -28,7 +43,7 @@ void DrawProgress(const DRAWITEMSTRUCT& item) {
   bar.right = box.left + (box.right - box.left) * percent / 100;
   if (percent > 0) FillRect(dc, &bar, GetSysColorBrush(COLOR_HIGHLIGHT));
   const std::string label = std::to_string(percent) + "%";
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+  const SelectGuard font(dc, FontOf(item.hwndItem));
   SetBkMode(dc, TRANSPARENT);
   SIZE size{};
   GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &size);
@@ -43,50 +58,43 @@ void DrawProgress(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     ExtTextOutA(dc, x, y, ETO_CLIPPED, &bar, label.c_str(), static_cast<UINT>(label.size()), nullptr);
   }
-  SelectObject(dc, oldFont);
 }
 
-void StoreMoreInfo() {
+void MailWindow::StoreMoreInfo() const {
   if (!form) return;
   const bool ticked = IsDlgButtonChecked(form, IDC_MAIL_MOREINFO) == BST_CHECKED;
   ProgramSettings().SaveSetting("Divers", "Extended Server Info", ticked ? "1" : "0");
 }
 
-INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    switch (message) {
-      case WM_INITDIALOG:
-        TakeOverDialogDpi(window);
-        formDpi = WindowDpi(window);
-        return TRUE;
-      case WM_DPICHANGED:
-        RescaleDialog(window, formDpi, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        formDpi = HIWORD(wParam);
-        return TRUE;
-      case WM_DRAWITEM: {
-        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item->CtlID != IDC_MAIL_PICTURE1) return FALSE;
-        DrawProgress(*item);
-        return TRUE;
-      }
-      case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) {
-          if (!CloseWaitsForWork(window)) MailForm::Close();
-          return TRUE;
-        }
-        return FALSE;
-      case WM_CLOSE:
+INT_PTR MailWindow::Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      TakeOverDialogDpi(window);
+      dpi = WindowDpi(window);
+      return TRUE;
+    case WM_DPICHANGED:
+      RescaleDialog(window, dpi, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      dpi = HIWORD(wParam);
+      return TRUE;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != IDC_MAIL_PICTURE1) return FALSE;
+      DrawProgress(*item);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) {
         if (!CloseWaitsForWork(window)) MailForm::Close();
         return TRUE;
-      case WM_DESTROY:
-        ForgetDialogDpi(window);
-        if (window == form) form = nullptr;
-        return FALSE;
-    }
-  } catch (const std::exception& error) {
-    LogCaughtException("mail window", error.what());
-  } catch (...) {
-    LogCaughtException("mail window", nullptr);
+      }
+      return FALSE;
+    case WM_CLOSE:
+      if (!CloseWaitsForWork(window)) MailForm::Close();
+      return TRUE;
+    case WM_DESTROY:
+      ForgetDialogDpi(window);
+      if (window == form) form = nullptr;
+      return FALSE;
   }
   return FALSE;
 }
@@ -94,63 +102,64 @@ INT_PTR CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void MailForm::Show(HWND owner) {
-  if (!form) {
-    form = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAILFORM), owner,
-                              FormProc, 0);
-    if (!form) return;
-    widestLine = 0;
-    percent = 0;
+  if (!mail.form) {
+    mail.form = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAILFORM), owner,
+                                   DialogThunk<MailWindow, &MailWindow::Message>,
+                                   reinterpret_cast<LPARAM>(&mail));
+    if (!mail.form) return;
+    mail.widestLine = 0;
+    mail.percent = 0;
     const bool ticked =
         ProgramSettings().GetSetting("Divers", "Extended Server Info", "0") == "1";
-    CheckDlgButton(form, IDC_MAIL_MOREINFO, ticked ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(mail.form, IDC_MAIL_MOREINFO, ticked ? BST_CHECKED : BST_UNCHECKED);
   }
   RECT frame;
-  GetWindowRect(form, &frame);
+  GetWindowRect(mail.form, &frame);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  SetWindowPos(form, HWND_TOP, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
+  SetWindowPos(mail.form, HWND_TOP, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
                GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0, SWP_NOSIZE);
-  ShowWindow(form, SW_SHOW);
-  UpdateWindow(form);
+  ShowWindow(mail.form, SW_SHOW);
+  UpdateWindow(mail.form);
 }
 
 void MailForm::Close() {
-  if (!form) return;
-  StoreMoreInfo();
-  HWND closing = form;
-  form = nullptr;
+  if (!mail.form) return;
+  mail.StoreMoreInfo();
+  HWND closing = mail.form;
+  mail.form = nullptr;
   DestroyWindow(closing);
 }
 
-bool MailForm::IsOpen() { return form != nullptr; }
-HWND MailForm::Window() { return form; }
+bool MailForm::IsOpen() { return mail.form != nullptr; }
+HWND MailForm::Window() { return mail.form; }
 
 void MailForm::AddStatus(const std::string& text) {
-  if (!form) return;
-  SetDlgItemTextA(form, IDC_MAIL_DOCLBL, text.c_str());
-  HWND list = GetDlgItem(form, IDC_MAIL_DOCLIST);
+  if (!mail.form) return;
+  SetDlgItemTextA(mail.form, IDC_MAIL_DOCLBL, text.c_str());
+  HWND list = GetDlgItem(mail.form, IDC_MAIL_DOCLIST);
   const auto index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index >= 0) SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
   // Long server lines scroll sideways instead of being cut off.
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
-  widestLine = std::max(widestLine, static_cast<int>(size.cx) + 8);
-  SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widestLine), 0);
+  {
+    const WindowDc dc(list);
+    const SelectGuard font(dc.get(), FontOf(list));
+    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  }
+  mail.widestLine = std::max(mail.widestLine, static_cast<int>(size.cx) + 8);
+  SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(mail.widestLine), 0);
 }
 
 void MailForm::SetProgress(int value) {
-  if (!form) return;
+  if (!mail.form) return;
   const int clamped = std::clamp(value, 0, 100);
-  if (clamped == percent) return;
-  percent = clamped;
-  InvalidateRect(GetDlgItem(form, IDC_MAIL_PICTURE1), nullptr, FALSE);
+  if (clamped == mail.percent) return;
+  mail.percent = clamped;
+  InvalidateRect(GetDlgItem(mail.form, IDC_MAIL_PICTURE1), nullptr, FALSE);
 }
 
 bool MailForm::MoreInfo() {
-  return form && IsDlgButtonChecked(form, IDC_MAIL_MOREINFO) == BST_CHECKED;
+  return mail.form && IsDlgButtonChecked(mail.form, IDC_MAIL_MOREINFO) == BST_CHECKED;
 }
 
 }  // namespace vistrel

@@ -22,6 +22,7 @@
 #include "vistlib_client_win.h"
 #include "wait_cursor_win.h"
 #include "window_text_win.h"
+#include "window_thunk_win.h"
 #include "winsock_transport_win.h"
 
 namespace vistrel {
@@ -141,6 +142,7 @@ void ReportUnexpected(HWND owner, const char* cause) noexcept {
     MailForm::Close();
   } catch (...) {
     // Out of memory for even the message: the window at least goes.
+    LogCaughtException("reporting a failed send", cause);
     if (MailForm::IsOpen()) DestroyWindow(MailForm::Window());
   }
 }

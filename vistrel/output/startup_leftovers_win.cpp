@@ -4,15 +4,16 @@
 #include "leftover_files_win.h"
 #include "program_paths_win.h"
 #include "program_settings_win.h"
+#include "window_thunk_win.h"
 
 namespace vistrel {
 
 void RemoveLeftoversAtStart() {
-  try {
+  // Clearing up is a courtesy: a start-up never fails for it.
+  Guarded("clearing up at start", 0, [] {
     RemoveLeftoverPartials({ProgramSettings().GetSetting("Divers", "Path", ""), UserTempFolder()});
-  } catch (...) {
-    // Clearing up is a courtesy: a start-up never fails for it.
-  }
+    return 0;
+  });
 }
 
 }  // namespace vistrel

@@ -10,6 +10,7 @@
 #include <exception>
 #include <vector>
 
+#include "gdi_handles_win.h"
 #include "number_text.h"
 #include "picture_win.h"
 #include "print_run.h"
@@ -89,22 +90,16 @@ bool ReadPictureBits(HBITMAP picture, PictureBits& bits) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
   }
-  HDC screen = GetDC(nullptr);
-  if (screen == nullptr) return false;
-  const int lines =
-      GetDIBits(screen, picture, 0, height, bits.rows.data(), &bits.info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  return lines == height;
+  const WindowDc screen(nullptr);
+  if (!screen) return false;
+  return GetDIBits(screen.get(), picture, 0, height, bits.rows.data(), &bits.info,
+                   DIB_RGB_COLORS) == height;
 }
 
 class WinPrintPorts final : public PrintPorts {
  public:
   WinPrintPorts(HWND owner, const PrintInputs& inputs) : owner_(owner), inputs_(inputs) {}
-  ~WinPrintPorts() override {
-    AbortDoc();
-    if (pictureDc_) DeleteDC(pictureDc_);
-    if (dc_) DeleteDC(dc_);
-  }
+  ~WinPrintPorts() override { AbortDoc(); }
 
   void ShowHourglass() override { hourglass_.Show(); }
   void RestorePointer() override { hourglass_.Restore(); }
@@ -115,8 +110,8 @@ class WinPrintPorts final : public PrintPorts {
 
   std::optional<PrintFailure> PrintSpace() override {
     if (!docOpen_) {
-      dc_ = CreatePrinterDc(inputs_.devNames, inputs_.devMode);
-      if (dc_ == nullptr) return NoPrinterFailure();
+      dc_.reset(CreatePrinterDc(inputs_.devNames, inputs_.devMode));
+      if (!dc_) return NoPrinterFailure();
       // Read before the document starts, so that nothing is queued when it fails.
       if (bits_.rows.empty() && !ReadPictureBits(inputs_.fxPic, bits_))
         return PrintFailure{kPrinterErrorCode, "The picture could not be read for the printer (" +
@@ -125,26 +120,26 @@ class WinPrintPorts final : public PrintPorts {
       DOCINFOA doc{};
       doc.cbSize = sizeof doc;
       doc.lpszDocName = kAppTitle;
-      if (StartDocA(dc_, &doc) <= 0) return PrinterFailure();
+      if (StartDocA(dc_.get(), &doc) <= 0) return PrinterFailure();
       docOpen_ = true;
-      if (StartPage(dc_) <= 0) return PrinterFailure();
+      if (StartPage(dc_.get()) <= 0) return PrinterFailure();
     }
-    if (!TextOutA(dc_, 0, 0, " ", 1)) return PrinterFailure();
+    if (!TextOutA(dc_.get(), 0, 0, " ", 1)) return PrinterFailure();
     return std::nullopt;
   }
 
   Extent PrintableArea() override {
-    return {GetDeviceCaps(dc_, HORZRES) * TwipsPerPixelX(),
-            GetDeviceCaps(dc_, VERTRES) * TwipsPerPixelY()};
+    return {GetDeviceCaps(dc_.get(), HORZRES) * TwipsPerPixelX(),
+            GetDeviceCaps(dc_.get(), VERTRES) * TwipsPerPixelY()};
   }
 
   std::optional<PrintFailure> Draw(const PrintedSize& size) override {
     const BITMAPINFOHEADER& header = bits_.info.bmiHeader;
     // HALFTONE averages the pixels a shrunk picture loses; it needs the brush origin set after it.
-    if (SetStretchBltMode(dc_, HALFTONE) == 0 || !SetBrushOrgEx(dc_, 0, 0, nullptr))
+    if (SetStretchBltMode(dc_.get(), HALFTONE) == 0 || !SetBrushOrgEx(dc_.get(), 0, 0, nullptr))
       return PrinterFailure();
     const int lines =
-        StretchDIBits(dc_, 0, 0, DevicePixels(size.sa, TwipsPerPixelX()),
+        StretchDIBits(dc_.get(), 0, 0, DevicePixels(size.sa, TwipsPerPixelX()),
                       DevicePixels(size.sb, TwipsPerPixelY()), 0, 0, header.biWidth,
                       header.biHeight, bits_.rows.data(), &bits_.info, DIB_RGB_COLORS, SRCCOPY);
     if (lines == 0 || lines == static_cast<int>(GDI_ERROR)) return PrinterFailure();
@@ -152,20 +147,20 @@ class WinPrintPorts final : public PrintPorts {
   }
 
   std::optional<PrintFailure> NewPage() override {
-    if (EndPage(dc_) <= 0 || StartPage(dc_) <= 0) return PrinterFailure();
+    if (EndPage(dc_.get()) <= 0 || StartPage(dc_.get()) <= 0) return PrinterFailure();
     return std::nullopt;
   }
 
   std::optional<PrintFailure> EndDoc() override {
-    const bool pageEnded = EndPage(dc_) > 0;
+    const bool pageEnded = EndPage(dc_.get()) > 0;
     if (!pageEnded) return PrinterFailure();
     docOpen_ = false;
-    if (::EndDoc(dc_) <= 0) return PrinterFailure();
+    if (::EndDoc(dc_.get()) <= 0) return PrinterFailure();
     return std::nullopt;
   }
 
   void AbortDoc() override {
-    if (docOpen_) ::AbortDoc(dc_);
+    if (docOpen_) ::AbortDoc(dc_.get());
     docOpen_ = false;
   }
 
@@ -179,7 +174,7 @@ class WinPrintPorts final : public PrintPorts {
     const Extent area = PrintableArea();
     facts.scaleWidth = area.width;
     facts.scaleHeight = area.height;
-    facts.printerHdc = reinterpret_cast<uintptr_t>(dc_);
+    facts.printerHdc = reinterpret_cast<uintptr_t>(dc_.get());
     facts.pictureHdc = reinterpret_cast<uintptr_t>(PictureDc());
     facts.decimalSeparator = UserDecimalSeparator();
     return facts;
@@ -219,20 +214,20 @@ class WinPrintPorts final : public PrintPorts {
   // device its bitmap belongs to. The picture is selected only for a moment, so
   // that it is never held while it is read or drawn.
   HDC PictureDc() {
-    if (pictureDc_ == nullptr) pictureDc_ = CreateCompatibleDC(nullptr);
-    if (pictureDc_ != nullptr && inputs_.fxPic != nullptr) {
-      if (HGDIOBJ old = SelectObject(pictureDc_, inputs_.fxPic)) SelectObject(pictureDc_, old);
+    if (!pictureDc_) pictureDc_.reset(CreateCompatibleDC(nullptr));
+    if (pictureDc_ && inputs_.fxPic != nullptr) {
+      const SelectGuard moment(pictureDc_.get(), inputs_.fxPic);
     }
-    return pictureDc_;
+    return pictureDc_.get();
   }
-  double TwipsPerPixelX() const { return 1440.0 / GetDeviceCaps(dc_, LOGPIXELSX); }
-  double TwipsPerPixelY() const { return 1440.0 / GetDeviceCaps(dc_, LOGPIXELSY); }
+  double TwipsPerPixelX() const { return 1440.0 / GetDeviceCaps(dc_.get(), LOGPIXELSX); }
+  double TwipsPerPixelY() const { return 1440.0 / GetDeviceCaps(dc_.get(), LOGPIXELSY); }
 
   HWND owner_;
   const PrintInputs& inputs_;
   Hourglass hourglass_;
-  HDC dc_ = nullptr;
-  HDC pictureDc_ = nullptr;
+  PrinterDc dc_;
+  MemoryDc pictureDc_;
   PictureBits bits_;
   bool docOpen_ = false;
 };

@@ -7,11 +7,13 @@
 #include "countdown_win.h"
 #include "event_pump_win.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 #include "output_files_win.h"
 #include "output_picture.h"
 #include "output_sequence.h"
 #include "recent_captures_win.h"
 #include "save_it_win.h"
+#include "window_thunk_win.h"
 
 namespace vistrel {
 
@@ -67,37 +69,46 @@ CommandResult DecodeReply(const char* data, size_t size) {
   return {std::stoi(text.substr(0, line)), text.substr(line + 1)};
 }
 
-// The answer of the running program, filled in by the reply window.
-struct ReplyBox {
-  bool arrived = false;
-  CommandResult result;
-};
-ReplyBox* replyBox = nullptr;
+// A message-only window: the running program's answer arrives here, and the
+// clipboard takes it as the owner of what this process puts there.
+class ReplyWindow {
+ public:
+  ReplyWindow() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowThunk<ReplyWindow, &ReplyWindow::Message>;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kReplyClass;
+    RegisterClassA(&windowClass);
+    window_ = CreateWindowExA(0, kReplyClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              windowClass.hInstance, this);
+  }
+  ~ReplyWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  ReplyWindow(const ReplyWindow&) = delete;
+  ReplyWindow& operator=(const ReplyWindow&) = delete;
 
-LRESULT CALLBACK ReplyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_COPYDATA && replyBox) {
+  HWND get() const { return window_; }
+  bool Arrived() const { return arrived_; }
+  const CommandResult& Result() const { return result_; }
+
+  LRESULT Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
       if (data->dwData == kCommandReplyTag && data->lpData) {
-        replyBox->result = DecodeReply(static_cast<const char*>(data->lpData), data->cbData);
-        replyBox->arrived = true;
+        result_ = DecodeReply(static_cast<const char*>(data->lpData), data->cbData);
+        arrived_ = true;
         return TRUE;
       }
     }
-  } catch (...) {
+    return DefWindowProcA(window, message, wParam, lParam);
   }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
-HWND MakeReplyWindow() {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = ReplyProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kReplyClass;
-  RegisterClassA(&windowClass);
-  return CreateWindowExA(0, kReplyClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         windowClass.hInstance, nullptr);
-}
+ private:
+  HWND window_ = nullptr;
+  bool arrived_ = false;
+  CommandResult result_;
+};
 
 Rect WholeDesktop() {
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
@@ -140,9 +151,8 @@ HWND RunningProgram() {
 }
 
 CommandResult HandOver(HWND program, const CaptureCommand& command) {
-  ReplyBox box;
-  replyBox = &box;
-  HWND reply = MakeReplyWindow();
+  ReplyWindow replyWindow;
+  const HWND reply = replyWindow.get();
   if (!reply) return {kExitFailed, "The answer window for the running Vistrel could not be made."};
   std::string text = EncodeCaptureCommand(command);
   COPYDATASTRUCT data{kCommandRequestTag, static_cast<DWORD>(text.size() + 1), text.data()};
@@ -170,7 +180,7 @@ CommandResult HandOver(HWND program, const CaptureCommand& command) {
   SetTimer(reply, kWatchTimer, 250, nullptr);
   const DWORD until = GetTickCount() + static_cast<DWORD>(command.delayMs) + kCaptureWaitMs;
   MSG message;
-  while (!box.arrived && GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (!replyWindow.Arrived() && GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (message.message == WM_TIMER && message.hwnd == reply) {
       if (!IsWindow(program)) {
         return {kExitFailed, "The running Vistrel ended before it finished the capture."};
@@ -181,9 +191,8 @@ CommandResult HandOver(HWND program, const CaptureCommand& command) {
     }
     DispatchMessageA(&message);
   }
-  replyBox = nullptr;
-  DestroyWindow(reply);
-  return box.arrived ? box.result : CommandResult{kExitFailed, "The command was interrupted."};
+  return replyWindow.Arrived() ? replyWindow.Result()
+                               : CommandResult{kExitFailed, "The command was interrupted."};
 }
 
 // Waits out the delay in this process, with the count-down showing.
@@ -208,11 +217,10 @@ bool WaitDelay(int milliseconds) {
 }
 
 CommandResult CaptureWithoutProgram(const CaptureCommand& command) {
-  HWND owner = MakeReplyWindow();
+  ReplyWindow owner;
   if (!WaitDelay(command.delayMs)) return {kExitFailed, "The capture was cancelled."};
-  CommandResult result = CaptureToOutputs(owner, command);
+  CommandResult result = CaptureToOutputs(owner.get(), command);
   TheConversionComponent().Release();
-  if (owner) DestroyWindow(owner);
   return result;
 }
 
@@ -258,23 +266,16 @@ std::optional<Rect> AreaOnScreen(const CaptureCommand& command, std::string& err
   return std::nullopt;
 }
 
-HBITMAP ReadScreen(const Rect& area) {
-  HDC screen = GetDC(nullptr);
-  if (!screen) return nullptr;
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP picture = CreateCompatibleBitmap(screen, area.Width(), area.Height());
-  bool copied = false;
-  if (memory && picture) {
-    HGDIOBJ old = SelectObject(memory, picture);
-    copied = BitBlt(memory, 0, 0, area.Width(), area.Height(), screen, area.left, area.top,
-                    SRCCOPY | CAPTUREBLT) != FALSE;
-    SelectObject(memory, old);
-  }
-  if (memory) DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  if (!copied && picture) {
-    DeleteObject(picture);
-    picture = nullptr;
+Bitmap ReadScreen(const Rect& area) {
+  const WindowDc screen(nullptr);
+  if (!screen) return {};
+  const MemoryDc memory(CreateCompatibleDC(screen.get()));
+  Bitmap picture(CreateCompatibleBitmap(screen.get(), area.Width(), area.Height()));
+  if (!memory || !picture) return {};
+  const SelectGuard selected(memory.get(), picture.get());
+  if (!BitBlt(memory.get(), 0, 0, area.Width(), area.Height(), screen.get(), area.left, area.top,
+              SRCCOPY | CAPTUREBLT)) {
+    return {};
   }
   return picture;
 }
@@ -346,12 +347,9 @@ CommandResult CaptureToOutputs(HWND owner, const CaptureCommand& command) {
   std::string error;
   const std::optional<Rect> area = AreaOnScreen(command, error);
   if (!area) return {kExitFailed, error};
-  HBITMAP picture = ReadScreen(*area);
+  const Bitmap owned = ReadScreen(*area);
+  const HBITMAP picture = owned.get();
   if (!picture) return {kExitFailed, "The screen could not be read; nothing was written."};
-  struct Owned {
-    HBITMAP bitmap;
-    ~Owned() { DeleteObject(bitmap); }
-  } owned{picture};
 
   if (!plan.file.empty()) {
     OutputRequest request;

@@ -6,6 +6,7 @@
 #include "countdown.h"
 #include "dpi_win.h"
 #include "event_pump_win.h"
+#include "window_thunk_win.h"
 
 namespace vistrel {
 
@@ -19,8 +20,7 @@ constexpr int kSize = 56;
 // Time for the windows beneath the hidden count-down to paint themselves again.
 constexpr DWORD kSettleMs = 300;
 
-// The one count-down that receives Escape from the keyboard hook.
-Countdown* hooked = nullptr;
+// The window of the one count-down that receives Escape from the keyboard hook.
 HWND hookedWindow = nullptr;
 
 }  // namespace
@@ -36,7 +36,6 @@ void LetScreenSettle(DWORD milliseconds) {
 Countdown::~Countdown() {
   if (keyboard_) UnhookWindowsHookEx(keyboard_);
   if (window_) DestroyWindow(window_);
-  if (font_) DeleteObject(font_);
 }
 
 bool Countdown::Start(int milliseconds, TickFn tick, DoneFn done) {
@@ -45,7 +44,7 @@ bool Countdown::Start(int milliseconds, TickFn tick, DoneFn done) {
   static bool registered = false;
   if (!registered) {
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = Proc;
+    windowClass.lpfnWndProc = WindowThunk<Countdown, &Countdown::Handle>;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClass;
     windowClass.hCursor = LoadCursor(nullptr, IDC_HAND);
@@ -72,7 +71,6 @@ bool Countdown::Start(int milliseconds, TickFn tick, DoneFn done) {
   done_ = std::move(done);
   deadline_ = GetTickCount() + static_cast<DWORD>(std::max(0, milliseconds));
   shown_ = -1;
-  hooked = this;
   hookedWindow = window_;
   keyboard_ = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardProc, instance, 0);
   SetTimer(window_, kTimer, kTimerMs, nullptr);
@@ -101,7 +99,6 @@ void Countdown::Tick() {
 void Countdown::Finish(bool fired) {
   if (keyboard_) UnhookWindowsHookEx(keyboard_);
   keyboard_ = nullptr;
-  hooked = nullptr;
   hookedWindow = nullptr;
   HWND window = window_;
   window_ = nullptr;  // not Active from here: a capture started by done() may run
@@ -119,9 +116,8 @@ void Countdown::Finish(bool fired) {
 
 // The figure's face and the square it stands in, at `dpi`.
 void Countdown::SetDpi(int dpi) {
-  if (font_) DeleteObject(font_);
-  font_ = CreateFontA(-Scaled(36, dpi), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                      "Arial");
+  font_.reset(CreateFontA(-Scaled(36, dpi), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                          "Arial"));
   SetWindowPos(window_, nullptr, 0, 0, Scaled(kSize, dpi), Scaled(kSize, dpi),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(window_, nullptr, FALSE);
@@ -132,16 +128,15 @@ void Countdown::Paint() {
   HDC dc = BeginPaint(window_, &paint);
   RECT client;
   GetClientRect(window_, &client);
-  HBRUSH back = CreateSolidBrush(RGB(32, 40, 56));
-  FillRect(dc, &client, back);
-  DeleteObject(back);
-  HGDIOBJ oldFont =
-      SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(SYSTEM_FONT));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(255, 214, 64));
-  const std::string text = std::to_string(std::max(shown_, 0));
-  DrawTextA(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, oldFont);
+  {
+    const Brush back(CreateSolidBrush(RGB(32, 40, 56)));
+    FillRect(dc, &client, back.get());
+    SelectGuard font(dc, font_ ? static_cast<HGDIOBJ>(font_.get()) : GetStockObject(SYSTEM_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 214, 64));
+    const std::string text = std::to_string(std::max(shown_, 0));
+    DrawTextA(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
   EndPaint(window_, &paint);
 }
 
@@ -154,20 +149,10 @@ LRESULT CALLBACK Countdown::KeyboardProc(int code, WPARAM wParam, LPARAM lParam)
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-LRESULT CALLBACK Countdown::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Countdown*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self && self->window_ == window) return self->Handle(message, wParam, lParam);
-  } catch (...) {
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT Countdown::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Countdown::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Before CreateWindowEx has returned and once the count-down is over, its
+  // messages get the default handling.
+  if (window != window_) return DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
     case WM_TIMER:
       if (wParam == kTimer) Tick();

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include "gdi_handles_win.h"
+
 namespace vistrel {
 
 // Lets events run for a while, so that windows beneath one just hidden paint
@@ -32,9 +34,8 @@ class Countdown {
   void Cancel();
 
  private:
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Tick();
   void Finish(bool fired);
   void Paint();
@@ -42,7 +43,7 @@ class Countdown {
 
   HWND window_ = nullptr;
   HHOOK keyboard_ = nullptr;
-  HFONT font_ = nullptr;
+  Font font_;
   DWORD deadline_ = 0;
   int shown_ = -1;
   TickFn tick_;

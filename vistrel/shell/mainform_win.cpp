@@ -14,12 +14,13 @@
 #include "dpi_win.h"
 #include "event_pump_win.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 #include "monitor_query_win.h"
 #include "number_text.h"
 #include "program_settings_win.h"
 #include "recent_captures.h"
-#include "setup_settings.h"
 #include "setup_dialog_win.h"
+#include "setup_settings.h"
 #include "shell_forms_win.h"
 #include "shell_ids.h"
 #include "shell_selector_win.h"
@@ -28,6 +29,7 @@
 #include "stage_times_win.h"
 #include "startup_texts.h"
 #include "vistlib_client_win.h"
+#include "window_thunk_win.h"
 #include "wizard_win.h"
 
 namespace vistrel {
@@ -100,10 +102,9 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments,
   CreateTrayMenu();
   // 4. Twips per pixel at 1440 twips to the logical inch.
   {
-    HDC dc = GetDC(window_);
-    TwipsPerPixelX = 1440.0f / static_cast<float>(GetDeviceCaps(dc, LOGPIXELSX));
-    TwipsPerPixelY = 1440.0f / static_cast<float>(GetDeviceCaps(dc, LOGPIXELSY));
-    ReleaseDC(window_, dc);
+    const WindowDc dc(window_);
+    TwipsPerPixelX = 1440.0f / static_cast<float>(GetDeviceCaps(dc.get(), LOGPIXELSX));
+    TwipsPerPixelY = 1440.0f / static_cast<float>(GetDeviceCaps(dc.get(), LOGPIXELSY));
   }
   // 5. The selector's view and zoom list.
   CreateSelectorControls();
@@ -122,9 +123,10 @@ bool Mainform::Load(HINSTANCE instance, const std::string& arguments,
   }
   // 9, 10. The colour-depth warning.
   {
-    HDC dc = GetDC(window_);
-    const double colorCount = ColorCount(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES));
-    ReleaseDC(window_, dc);
+    const double colorCount = [this] {
+      const WindowDc dc(window_);
+      return ColorCount(GetDeviceCaps(dc.get(), BITSPIXEL), GetDeviceCaps(dc.get(), PLANES));
+    }();
     SettingsStore& settings = ProgramSettings();
     if (PrepareColorWarning(settings, colorCount)) {
       int answer = Message(ColorWarningMessage(colorCount, kAppTitle), 0x33);
@@ -174,7 +176,7 @@ void Mainform::AfterSplash() {
 
 bool Mainform::CreateWindows() {
   WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = Proc;
+  windowClass.lpfnWndProc = WindowThunk<Mainform, &Mainform::Handle>;
   windowClass.hInstance = instance_;
   windowClass.lpszClassName = kMainWindowClass;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -183,7 +185,7 @@ bool Mainform::CreateWindows() {
   if (!RegisterClassA(&windowClass)) return false;
 
   WNDCLASSA hookClass{};
-  hookClass.lpfnWndProc = PichookProc;
+  hookClass.lpfnWndProc = WindowThunk<Mainform, &Mainform::PichookMessage>;
   hookClass.hInstance = instance_;
   hookClass.lpszClassName = kPichookClass;
   RegisterClassA(&hookClass);
@@ -195,11 +197,11 @@ bool Mainform::CreateWindows() {
   const int height = std::max(Scaled(560, dpi), std::min(screenH - 80, Scaled(800, dpi)));
   window_ = CreateWindowExA(0, kMainWindowClass, kSelectorCaption, WS_OVERLAPPEDWINDOW, 0, 0,
                             std::min(width, screenW), std::min(height, screenH), nullptr, nullptr,
-                            instance_, nullptr);
+                            instance_, this);
   if (!window_) return false;
   pichook_ = CreateWindowExA(0, kPichookClass, "", WS_CHILD, 0, 0, 0, 0, window_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kPichook)),
-                             instance_, nullptr);
+                             instance_, this);
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   return pichook_ != nullptr;
 }
@@ -230,14 +232,11 @@ void Mainform::EnableEdit(bool enabled) {
   }
 }
 
-LRESULT CALLBACK Mainform::PichookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == kTrayCallbackMessage) {
-      // The icon's mouse event arrives where a mouse move has its x coordinate.
-      Instance().PichookMouseMove(static_cast<int>(lParam & 0xFFFF));
-      return 0;
-    }
-  } catch (...) {
+LRESULT Mainform::PichookMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTrayCallbackMessage) {
+    // The icon's mouse event arrives where a mouse move has its x coordinate.
+    PichookMouseMove(static_cast<int>(lParam & 0xFFFF));
+    return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -531,17 +530,9 @@ void Mainform::HandOverToWizard() {
   EnableEdit(false);
 }
 
-LRESULT CALLBACK Mainform::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Mainform& form = Instance();
-  if (form.window_ == nullptr) form.window_ = window;
-  try {
-    return form.Handle(message, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-}
-
-LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Mainform::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Messages of the creation arrive before CreateWindowEx has returned the handle.
+  if (message == WM_NCCREATE) window_ = window;
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     tray_.Readd();
     return 0;
@@ -664,7 +655,7 @@ LRESULT Mainform::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       return 0;
   }
-  return DefWindowProcA(window_, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace vistrel

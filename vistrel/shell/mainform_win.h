@@ -11,6 +11,7 @@
 #include "close_request.h"
 #include "command_line.h"
 #include "countdown_win.h"
+#include "gdi_handles_win.h"
 #include "selector_view.h"
 #include "tray_dispatch.h"
 #include "tray_icon_win.h"
@@ -39,10 +40,9 @@ class Mainform {
 
  private:
   Mainform() = default;
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK ProjektionProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK PichookProc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // The main window's, the tray icon's and the selector view's messages.
+  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT PichookMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleProjektion(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
 
   bool CreateWindows();
@@ -108,7 +108,7 @@ class Mainform {
   bool sysCloseRequested_ = false;
 
   // Selector controls and state
-  HFONT font_ = nullptr;
+  Font font_;
   int dpi_ = 96;  // what the top panel is laid out for
   HWND topFrame_ = nullptr;
   static constexpr int kAreaModes = 4;  // full screen, window, drawn area, pointer's monitor
@@ -120,7 +120,7 @@ class Mainform {
   HWND projektion_ = nullptr;
   HWND hScroll_ = nullptr;
   HWND vScroll_ = nullptr;
-  HBITMAP screenPicture_ = nullptr;  // the capture at 1:1
+  Bitmap screenPicture_;             // the capture at 1:1
   int screenWidth_ = 0;              // ScreenPicture's size in pixels
   int screenHeight_ = 0;
   int areaMode_ = 0;

@@ -9,11 +9,13 @@
 #include <cstdlib>
 
 #include "dpi_win.h"
+#include "gdi_handles_win.h"
 #include "mainform_win.h"
 #include "shell_forms_win.h"
 #include "number_text.h"
 #include "shell_ids.h"
 #include "shell_state.h"
+#include "window_thunk_win.h"
 #include "wizard_win.h"
 
 namespace vistrel {
@@ -66,7 +68,7 @@ int ScrollPos(HWND bar) {
 
 void Mainform::CreateSelectorControls() {
   WNDCLASSA viewClass{};
-  viewClass.lpfnWndProc = ProjektionProc;
+  viewClass.lpfnWndProc = WindowThunk<Mainform, &Mainform::HandleProjektion>;
   viewClass.hInstance = instance_;
   viewClass.lpszClassName = kProjektionClass;
   viewClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
@@ -108,7 +110,7 @@ void Mainform::CreateSelectorControls() {
   // The view at the left edge, directly under the top panel.
   projektion_ = CreateWindowExA(
       WS_EX_CLIENTEDGE, kProjektionClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, window_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kProjektion)), instance_, nullptr);
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kProjektion)), instance_, this);
   hScroll_ =
       Child(window_, "SCROLLBAR", "", SBS_HORZ, 0, 0, 10, 10, ids::kHScroll, instance_, nullptr);
   vScroll_ =
@@ -124,13 +126,12 @@ void Mainform::PlaceSelectorControls(int dpi) {
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
   metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, SystemDpi());
-  HFONT font = CreateFontIndirectA(&metrics.lfMessageFont);
+  Font font(CreateFontIndirectA(&metrics.lfMessageFont));
   for (HWND control :
        {topFrame_, auswahl_[0], auswahl_[1], auswahl_[2], auswahl_[3], zoomFrame_, zoom_, ok_}) {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   }
-  if (font_) DeleteObject(font_);
-  font_ = font;
+  font_ = std::move(font);
 
   auto place = [dpi](HWND control, int x, int y, int w, int h) {
     MoveWindow(control, Scaled(x, dpi), Scaled(y, dpi), Scaled(w, dpi), Scaled(h, dpi), TRUE);
@@ -333,17 +334,16 @@ void Mainform::ApplyAreaChoice(int mode) {
 }
 
 void Mainform::ClearScreenPicture() {
-  if (screenPicture_) DeleteObject(screenPicture_);
-  screenPicture_ = nullptr;
+  screenPicture_.reset();
   shapeVisible_ = false;
 }
 
 int Mainform::ShowSelectorModal(HWND owner, int auswahl, HBITMAP wholePic) {
   ClearScreenPicture();
   if (wholePic) {
-    screenPicture_ = static_cast<HBITMAP>(CopyImage(wholePic, IMAGE_BITMAP, 0, 0, 0));
+    screenPicture_.reset(static_cast<HBITMAP>(CopyImage(wholePic, IMAGE_BITMAP, 0, 0, 0)));
     BITMAP info{};
-    if (screenPicture_ && GetObject(screenPicture_, sizeof info, &info)) {
+    if (screenPicture_ && GetObject(screenPicture_.get(), sizeof info, &info)) {
       screenWidth_ = info.bmWidth;
       screenHeight_ = info.bmHeight;
     }
@@ -384,14 +384,6 @@ int Mainform::ShowSelectorModal(HWND owner, int auswahl, HBITMAP wholePic) {
     SetForegroundWindow(wizardWindow);
   }
   return CropStyleForAreaMode(areaMode_);
-}
-
-LRESULT CALLBACK Mainform::ProjektionProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return Instance().HandleProjektion(view, message, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcA(view, message, wParam, lParam);
-  }
 }
 
 LRESULT Mainform::HandleProjektion(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -445,45 +437,40 @@ void Mainform::PaintProjektion(HWND view) {
   HDC dc = BeginPaint(view, &ps);
   RECT client;
   GetClientRect(view, &client);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP frame =
-      CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
-  HGDIOBJ oldFrame = SelectObject(memory, frame);
-  FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  if (screenPicture_ && viewRendered_) {
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ oldSource = SelectObject(source, screenPicture_);
-    SetStretchBltMode(memory, COLORONCOLOR);
-    StretchBlt(memory, 0, 0, stretch_.destWidth, stretch_.destHeight, source, stretch_.srcX,
-               stretch_.srcY, stretch_.srcWidth, stretch_.srcHeight, SRCCOPY);
-    SelectObject(source, oldSource);
-    DeleteDC(source);
+  {
+    MemoryDc memory(CreateCompatibleDC(dc));
+    Bitmap frame(
+        CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom)));
+    SelectGuard frameSelected(memory.get(), frame.get());
+    FillRect(memory.get(), &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    if (screenPicture_ && viewRendered_) {
+      MemoryDc source(CreateCompatibleDC(dc));
+      SelectGuard pictureSelected(source.get(), screenPicture_.get());
+      SetStretchBltMode(memory.get(), COLORONCOLOR);
+      StretchBlt(memory.get(), 0, 0, stretch_.destWidth, stretch_.destHeight, source.get(),
+                 stretch_.srcX, stretch_.srcY, stretch_.srcWidth, stretch_.srcHeight, SRCCOPY);
+    }
+    if (shapeVisible_) {
+      const double tx = TwipsPerPixelX;
+      const double ty = TwipsPerPixelY;
+      const int l = static_cast<int>(std::lround(shape_.left / tx));
+      const int t = static_cast<int>(std::lround(shape_.top / ty));
+      const int r = static_cast<int>(std::lround((shape_.left + shape_.width) / tx));
+      const int b = static_cast<int>(std::lround((shape_.top + shape_.height) / ty));
+      // A light line under a dark dashed one shows on any picture.
+      const Pen light(CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
+      const Pen dark(CreatePen(PS_DASH, 1, RGB(200, 0, 0)));
+      SelectGuard hollow(memory.get(), GetStockObject(NULL_BRUSH));
+      {
+        SelectGuard pen(memory.get(), light.get());
+        Rectangle(memory.get(), l, t, r + 1, b + 1);
+      }
+      SelectGuard pen(memory.get(), dark.get());
+      SetBkMode(memory.get(), TRANSPARENT);
+      Rectangle(memory.get(), l, t, r + 1, b + 1);
+    }
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
   }
-  if (shapeVisible_) {
-    const double tx = TwipsPerPixelX;
-    const double ty = TwipsPerPixelY;
-    const int l = static_cast<int>(std::lround(shape_.left / tx));
-    const int t = static_cast<int>(std::lround(shape_.top / ty));
-    const int r = static_cast<int>(std::lround((shape_.left + shape_.width) / tx));
-    const int b = static_cast<int>(std::lround((shape_.top + shape_.height) / ty));
-    // A light line under a dark dashed one shows on any picture.
-    HGDIOBJ oldBrush = SelectObject(memory, GetStockObject(NULL_BRUSH));
-    HPEN light = CreatePen(PS_SOLID, 3, RGB(255, 255, 255));
-    HGDIOBJ oldPen = SelectObject(memory, light);
-    Rectangle(memory, l, t, r + 1, b + 1);
-    HPEN dark = CreatePen(PS_DASH, 1, RGB(200, 0, 0));
-    SelectObject(memory, dark);
-    SetBkMode(memory, TRANSPARENT);
-    Rectangle(memory, l, t, r + 1, b + 1);
-    SelectObject(memory, oldPen);
-    SelectObject(memory, oldBrush);
-    DeleteObject(light);
-    DeleteObject(dark);
-  }
-  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, oldFrame);
-  DeleteObject(frame);
-  DeleteDC(memory);
   EndPaint(view, &ps);
 }
 

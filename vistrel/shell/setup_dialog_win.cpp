@@ -14,6 +14,7 @@
 #include "shell_forms_win.h"
 #include "shell_state.h"
 #include "vistlib_client_win.h"
+#include "window_thunk_win.h"
 #include "wizard_win.h"
 
 namespace vistrel {
@@ -24,9 +25,6 @@ constexpr const char* kScaleSystemNames[] = {"Pixel", "Inch", "Millimeter", "Cen
 // The encryption list, in the order of mail::Security, and each choice's usual port.
 constexpr const char* kSecurityNames[] = {"None", "STARTTLS", "TLS"};
 constexpr const char* kSecurityPorts[] = {"25", "587", "465"};
-
-HWND openDialog = nullptr;
-int dialogDpi = 96;  // what the open dialog is laid out for
 
 // Shows the hourglass until it goes out of scope.
 class Hourglass {
@@ -163,48 +161,58 @@ void FindMailSettings(HWND dialog) {
   }
 }
 
-INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    switch (message) {
-      case WM_DPICHANGED:
-        RescaleDialog(dialog, dialogDpi, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        dialogDpi = HIWORD(wParam);
+class SetupDialog {
+ public:
+  HWND Window() const { return dialog_; }
+  INT_PTR Message(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  HWND dialog_ = nullptr;
+  int dpi_ = 96;  // what the dialog is laid out for
+};
+
+// The one that is open: asked for again, it comes to the front.
+SetupDialog* openSetup = nullptr;
+
+INT_PTR SetupDialog::Message(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DPICHANGED:
+      RescaleDialog(dialog, dpi_, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      dpi_ = HIWORD(wParam);
+      return TRUE;
+    case WM_DESTROY:
+      ForgetDialogDpi(dialog);
+      return FALSE;
+    case WM_INITDIALOG:
+      TakeOverDialogDpi(dialog);
+      dpi_ = WindowDpi(dialog);
+      dialog_ = dialog;
+      Load(dialog);
+      CenterForm(dialog);
+      SetForegroundWindow(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDC_SMTPSECURITY && HIWORD(wParam) == CBN_SELCHANGE) {
+        SecurityChosen(dialog);
         return TRUE;
-      case WM_DESTROY:
-        ForgetDialogDpi(dialog);
-        return FALSE;
-      case WM_INITDIALOG:
-        TakeOverDialogDpi(dialog);
-        dialogDpi = WindowDpi(dialog);
-        openDialog = dialog;
-        Load(dialog);
-        CenterForm(dialog);
-        SetForegroundWindow(dialog);
-        return TRUE;
-      case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_SMTPSECURITY && HIWORD(wParam) == CBN_SELCHANGE) {
-          SecurityChosen(dialog);
+      }
+      if (HIWORD(wParam) != BN_CLICKED) break;
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          Save(dialog);
+          EndDialog(dialog, IDOK);
           return TRUE;
-        }
-        if (HIWORD(wParam) != BN_CLICKED) break;
-        switch (LOWORD(wParam)) {
-          case IDOK:
-            Save(dialog);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-          case IDC_COMMAND3:
-            Save(dialog);
-            return TRUE;
-          case IDCANCEL:  // "&Cancel", Escape and the close box
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-          case IDC_AUTOFINDEMAIL:
-            FindMailSettings(dialog);
-            return TRUE;
-        }
-        break;
-    }
-  } catch (...) {
+        case IDC_COMMAND3:
+          Save(dialog);
+          return TRUE;
+        case IDCANCEL:  // "&Cancel", Escape and the close box
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+        case IDC_AUTOFINDEMAIL:
+          FindMailSettings(dialog);
+          return TRUE;
+      }
+      break;
   }
   return FALSE;
 }
@@ -212,12 +220,16 @@ INT_PTR CALLBACK SetupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 void ShowSetupDialog(HWND owner) {
-  if (openDialog != nullptr) {
-    SetForegroundWindow(openDialog);
+  if (openSetup != nullptr) {
+    if (openSetup->Window() != nullptr) SetForegroundWindow(openSetup->Window());
     return;
   }
-  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), owner, SetupProc, 0);
-  openDialog = nullptr;
+  SetupDialog setup;
+  openSetup = &setup;
+  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), owner,
+                  DialogThunk<SetupDialog, &SetupDialog::Message>,
+                  reinterpret_cast<LPARAM>(&setup));
+  openSetup = nullptr;
   DialogOpen = false;
 }
 

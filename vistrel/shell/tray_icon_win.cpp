@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "shell_state.h"
@@ -20,9 +21,9 @@ namespace {
 // from the pixels that were painted.
 struct IconCanvas {
   int size;
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
+  MemoryDc dc;
+  Bitmap bitmap;
+  std::optional<SelectGuard> selected;  // the bitmap, while it is drawn into
   uint32_t* bits = nullptr;
 
   explicit IconCanvas(int s) : size(s) {
@@ -34,37 +35,24 @@ struct IconCanvas {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* raw = nullptr;
-    HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
+    dc.reset(CreateCompatibleDC(WindowDc(nullptr).get()));
+    bitmap.reset(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &raw, nullptr, 0));
     bits = static_cast<uint32_t*>(raw);
-    if (bitmap) old = SelectObject(dc, bitmap);
+    if (bitmap) selected.emplace(dc.get(), bitmap.get());
   }
-  ~IconCanvas() {
-    if (old) SelectObject(dc, old);
-    if (bitmap) DeleteObject(bitmap);
-    if (dc) DeleteDC(dc);
-  }
-  IconCanvas(const IconCanvas&) = delete;
-  IconCanvas& operator=(const IconCanvas&) = delete;
 
   void Fill(int l, int t, int r, int b, COLORREF color, bool ellipse, int round = 0) {
-    HBRUSH brush = CreateSolidBrush(color);
-    HPEN pen = CreatePen(PS_SOLID, 1, color);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    const Brush brush(CreateSolidBrush(color));
+    const Pen pen(CreatePen(PS_SOLID, 1, color));
+    const SelectGuard brushSelected(dc.get(), brush.get());
+    const SelectGuard penSelected(dc.get(), pen.get());
     if (ellipse) {
-      Ellipse(dc, l, t, r, b);
+      Ellipse(dc.get(), l, t, r, b);
     } else if (round > 0) {
-      RoundRect(dc, l, t, r, b, round, round);
+      RoundRect(dc.get(), l, t, r, b, round, round);
     } else {
-      Rectangle(dc, l, t, r, b);
+      Rectangle(dc.get(), l, t, r, b);
     }
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(pen);
-    DeleteObject(brush);
   }
 };
 
@@ -109,34 +97,28 @@ HICON DrawCameraIcon(bool busy) {
       }
     }
   }
-  HBITMAP maskBitmap = CreateBitmap(s, s, 1, 1, mask.data());
+  const Bitmap maskBitmap(CreateBitmap(s, s, 1, 1, mask.data()));
   ICONINFO info{};
   info.fIcon = TRUE;
-  info.hbmColor = c.bitmap;
-  info.hbmMask = maskBitmap;
-  SelectObject(c.dc, c.old);
-  c.old = nullptr;
+  info.hbmColor = c.bitmap.get();
+  info.hbmMask = maskBitmap.get();
+  c.selected.reset();  // the icon is made from a bitmap selected nowhere
   HICON icon = CreateIconIndirect(&info);
-  DeleteObject(maskBitmap);
   return icon ? icon : LoadIcon(nullptr, IDI_APPLICATION);
 }
 
-TrayIcon::~TrayIcon() {
-  Remove();
-  if (normal_) DestroyIcon(normal_);
-  if (busy_) DestroyIcon(busy_);
-}
+TrayIcon::~TrayIcon() { Remove(); }
 
 bool TrayIcon::Add(HWND hook) {
-  if (!normal_) normal_ = DrawCameraIcon(false);
-  if (!busy_) busy_ = DrawCameraIcon(true);
+  if (!normal_) normal_.reset(DrawCameraIcon(false));
+  if (!busy_) busy_.reset(DrawCameraIcon(true));
   data_ = NOTIFYICONDATAA{};
   data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
   data_.hWnd = hook;
   data_.uID = kTrayIconId;
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayCallbackMessage;
-  data_.hIcon = normal_;
+  data_.hIcon = normal_.get();
   TrayTipField tip = TrayTip(kAppTitle, kVersionMajor);
   std::memcpy(data_.szTip, tip.data(), std::min(sizeof data_.szTip, tip.size()));
   return Readd();
@@ -150,7 +132,7 @@ bool TrayIcon::Readd() {
 
 void TrayIcon::SetBusy(bool busy) {
   if (!added_) return;
-  data_.hIcon = busy ? busy_ : normal_;
+  data_.hIcon = busy ? busy_.get() : normal_.get();
   data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
   Shell_NotifyIconA(NIM_MODIFY, &data_);
 }

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "gdi_handles_win.h"
+
 namespace vistrel {
 
 inline constexpr UINT kTrayIconId = 1;
@@ -33,8 +35,8 @@ class TrayIcon {
 
  private:
   NOTIFYICONDATAA data_{};
-  HICON normal_ = nullptr;
-  HICON busy_ = nullptr;
+  Icon normal_;
+  Icon busy_;
   bool added_ = false;
 };
 

@@ -6,6 +6,7 @@
 
 #include "registry_settings_store_win.h"
 #include "version.h"
+#include "window_thunk_win.h"
 
 namespace vistrel {
 
@@ -49,6 +50,7 @@ void ReportRefusal(const BackendSettingsStore::Refusal& refusal) noexcept {
       delete text;
   } catch (...) {
     // Out of memory for the message: the settings still work for this session.
+    LogCaughtException("reporting unwritable settings", nullptr);
   }
 }
 
