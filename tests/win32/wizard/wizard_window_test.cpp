@@ -392,6 +392,32 @@ TEST_F(WizardWindowTest, CopiesLabelFollowsTheCount) {
   EXPECT_EQ(Text(label), "Copy");
 }
 
+// A page's command reaches that page's own work only: sent to any other
+// page's panel it does nothing, on its own page it does what its click does.
+TEST_F(WizardWindowTest, APagesCommandIsHandledOnItsOwnPageOnly) {
+  Open();
+  auto send = [](int page, int owner, int id, int code) {
+    SendMessageA(PageWindow(page), WM_COMMAND, MAKEWPARAM(id, code),
+                 reinterpret_cast<LPARAM>(PageControl(owner, id)));
+    Pump();
+  };
+  HWND label = PageControl(kPrintPage, IDC_LABEL8);
+  SetWindowTextA(PageControl(kPrintPage, IDC_COPIES), "3");
+  SetWindowTextA(label, "Copy");  // out of step with the count until the change is handled
+  for (int page = 0; page < kPageCount; ++page) {
+    if (page != kCropPage) send(page, kCropPage, IDC_SELECTAREA, BN_CLICKED);
+    if (page != kPrintPage) send(page, kPrintPage, IDC_COPIES, EN_CHANGE);
+  }
+  EXPECT_EQ(hookLog.selectorRuns, 0);
+  EXPECT_EQ(Text(label), "Copy");
+
+  send(kCropPage, kCropPage, IDC_SELECTAREA, BN_CLICKED);
+  EXPECT_EQ(hookLog.selectorRuns, 1);
+  send(kPrintPage, kPrintPage, IDC_COPIES, EN_CHANGE);
+  EXPECT_EQ(Text(label), "Copies");
+  SetWindowTextA(PageControl(kPrintPage, IDC_COPIES), "1");
+}
+
 TEST_F(WizardWindowTest, SelectedAreaRunsTheSelectorWithCapturesRefused) {
   hookLog.selectorAnswer = 2;
   Open();
