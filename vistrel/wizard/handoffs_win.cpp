@@ -11,6 +11,7 @@
 #include "clipboard_dib_win.h"
 #include "dib_info_win.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 #include "handoffs.h"
 #include "handoffs_clipboard.h"
 #include "opened_clipboard_win.h"
@@ -77,9 +78,9 @@ std::optional<ClipboardBlocks> BlocksOf(HBITMAP picture) {
     return std::nullopt;
   }
   BITMAPINFO info = TopDown32(width, height);
-  HDC screen = GetDC(nullptr);
-  const int lines = GetDIBits(screen, picture, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  const int lines =
+      GetDIBits(screen.get(), picture, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
   if (lines != height) return std::nullopt;
   for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
   return MakeClipboardBlocks(width, height, pixels);

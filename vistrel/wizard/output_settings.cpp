@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "number_text.h"
+#include "wizard_walk.h"
 
 namespace vistrel::wizard {
 
@@ -56,12 +57,12 @@ void OutputSettings::OpenWizard() {
 
   // 3. Page visibility; the first run creates the section with every page shown.
   if (store_.GetSetting(kShow, "0", "noentry") == "noentry") {
-    for (int page = 0; page < 7; ++page) {
+    for (int page = 0; page < kPageCount; ++page) {
       store_.SaveSetting(kShow, Digit(page), "0");
       ApplyLoading(Field::NotShow, page, "0");
     }
   } else {
-    for (int page = 0; page < 7; ++page)
+    for (int page = 0; page < kPageCount; ++page)
       ApplyLoading(Field::NotShow, page, BoxText(store_.GetSetting(kShow, Digit(page), "0")));
   }
 
@@ -77,7 +78,7 @@ void OutputSettings::OpenWizard() {
                     BoxText(store_.GetSetting(kDivers, "Effect" + Digit(i), "0")));
 
   // 6. Auto click boxes.
-  for (int i = 0; i < 9; ++i)
+  for (int i = 0; i < kAutomateCount; ++i)
     ApplyLoading(Field::Automate, i, BoxText(store_.GetSetting(kAutomate, Digit(i), "0")));
 
   // 7. Folder, falling back to the current directory when it is gone.
@@ -111,9 +112,9 @@ void OutputSettings::OpenWizard() {
 
 void OutputSettings::SaveWizardSettings() {
   if (loading_) return;
-  for (int page = 0; page < 7; ++page)
+  for (int page = 0; page < kPageCount; ++page)
     store_.SaveSetting(kShow, Digit(page), controls_.Value(Field::NotShow, page));
-  for (int i = 0; i < 9; ++i)
+  for (int i = 0; i < kAutomateCount; ++i)
     store_.SaveSetting(kAutomate, Digit(i), controls_.Value(Field::Automate, i));
   store_.SaveSetting(kDivers, "Path", controls_.Value(Field::Path, 0));
   store_.SaveSetting(kDivers, "Name", controls_.Value(Field::Name, 0));

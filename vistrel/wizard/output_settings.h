@@ -11,7 +11,7 @@ namespace vistrel::wizard {
 // The wizard's controls, by the setting they hold. Boxes are "0"/"1",
 // option pairs the index of the chosen option.
 enum class Field {
-  NotShow,         // index 0..6
+  NotShow,         // index: the page
   Automate,        // index 0..8
   Path,            // folder list
   Name,            // VistrelName

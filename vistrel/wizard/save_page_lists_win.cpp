@@ -6,6 +6,7 @@
 #include "auto_file_name.h"
 #include "folder_path.h"
 #include "fx_exchange_win.h"
+#include "gdi_handles_win.h"
 
 namespace vistrel {
 
@@ -112,20 +113,22 @@ void DriveFolderLists::SelectDrive(const std::string& folder) {
 
 // Long folder names can be scrolled to instead of being cut off.
 void DriveFolderLists::ShowWidestEntry() {
-  HDC dc = GetDC(dirlist_);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dirlist_, WM_GETFONT, 0, 0)));
   LONG widest = 0;
-  const LRESULT count = SendMessageA(dirlist_, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::vector<char> text(static_cast<size_t>(SendMessageA(dirlist_, LB_GETTEXTLEN, i, 0)) + 1);
-    const LRESULT length = SendMessageA(dirlist_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    if (length == LB_ERR) continue;
-    SIZE size{};
-    if (GetTextExtentPoint32A(dc, text.data(), static_cast<int>(length), &size))
-      widest = std::max(widest, size.cx);
+  {
+    WindowDc dc(dirlist_);
+    SelectGuard font(dc.get(),
+                     reinterpret_cast<HFONT>(SendMessageA(dirlist_, WM_GETFONT, 0, 0)));
+    const LRESULT count = SendMessageA(dirlist_, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      std::vector<char> text(static_cast<size_t>(SendMessageA(dirlist_, LB_GETTEXTLEN, i, 0)) + 1);
+      const LRESULT length =
+          SendMessageA(dirlist_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+      if (length == LB_ERR) continue;
+      SIZE size{};
+      if (GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(length), &size))
+        widest = std::max(widest, size.cx);
+    }
   }
-  SelectObject(dc, old);
-  ReleaseDC(dirlist_, dc);
   SendMessageA(dirlist_, LB_SETHORIZONTALEXTENT, widest + 6, 0);
 }
 

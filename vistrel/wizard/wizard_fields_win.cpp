@@ -11,8 +11,7 @@ std::string Wizard::Value(Field field, int index) const {
   switch (field) {
     case Field::NotShow: return box(index, IDC_NOTSHOW);
     case Field::Automate: return box(kAutomatePage[index], IDC_AUTOMATE0 + index);
-    case Field::Path:
-      return lists_.Path();
+    case Field::Path: return save_.Folder();
     case Field::Name: return WindowText(Control(kSavePage, IDC_VISTRELNAME));
     case Field::Rotate: return WindowText(Control(kEffectsPage, IDC_ROTTEXT));
     case Field::Scaleing: return WindowText(Control(kEffectsPage, IDC_PERCTEXT0));
@@ -25,7 +24,7 @@ std::string Wizard::Value(Field field, int index) const {
     case Field::SaveAsExe: return box(kSavePage, IDC_COMPILEZIPSAVE);
     case Field::FileFormat:
       return std::to_string(SendMessageA(Control(kSavePage, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0));
-    case Field::UseCropOrEdit: return Checked(kCropPage, IDC_USECROPOREDIT0) ? "0" : "1";
+    case Field::UseCropOrEdit: return crop_.UsesEditor() ? "0" : "1";
     case Field::CropStyle: {
       const int style = CropStyle();
       return style < 0 ? std::string() : std::to_string(style);
@@ -47,11 +46,9 @@ bool Wizard::Apply(Field field, int index, std::string_view value) {
   switch (field) {
     case Field::NotShow: box(index, IDC_NOTSHOW); break;
     case Field::Automate: box(kAutomatePage[index], IDC_AUTOMATE0 + index); break;
-    case Field::Path: {
-      if (!lists_.SetPath(text)) return false;
-      RefreshSaveName();
+    case Field::Path:
+      if (!save_.SetFolder(text)) return false;
       break;
-    }
     case Field::Name: edit(kSavePage, IDC_VISTRELNAME); break;
     case Field::Rotate: edit(kEffectsPage, IDC_ROTTEXT); break;
     case Field::Scaleing: edit(kEffectsPage, IDC_PERCTEXT0); break;
@@ -67,7 +64,7 @@ bool Wizard::Apply(Field field, int index, std::string_view value) {
                    0);
       OnCommand(kSavePage, IDC_FILEFORMAT, CBN_SELCHANGE, Control(kSavePage, IDC_FILEFORMAT));
       break;
-    case Field::UseCropOrEdit: OnUseCropOrEdit(text == "0"); break;
+    case Field::UseCropOrEdit: crop_.UseCropOrEdit(text == "0"); break;
     case Field::CropStyle: SetCropStyle(static_cast<int>(Val(text))); break;
     case Field::StretchToPage: box(kPrintPage, IDC_STRETCHPRINT); break;
     case Field::MailTo: edit(kMailPage, IDC_MAILTO); break;
@@ -92,15 +89,14 @@ void Wizard::ApplyAreaChoice(int wahl) {
 }
 
 void Wizard::UpdateCompressOptions() {
-  vistrel::UpdateCompressOptions(
-      Control(kSavePage, IDC_COMPRESSSAVE), Control(kSavePage, IDC_COMPILEZIPSAVE),
-      Control(kMailPage, IDC_COMPRESSMAIL), Control(kMailPage, IDC_COMPILEZIPMAIL));
+  save_.FollowCompressBox();
+  mail_.FollowCompressBox();
 }
 
 void Wizard::LoadScaleSystem() {
   scale_ = wizard::LoadScaleSystem(ProgramSettings(), TwipsPerPixelX, scale_,
-                                   [this](const std::string& text) { Message(text); });
-  SetDlgItemTextA(pages_[kEffectsPage], IDC_SCALETITLE0, scale_.unitName.c_str());
+                                   [this](const std::string& text) { Message(text, 0); });
+  effects_.ShowUnit(scale_.unitName);
 }
 
 }  // namespace vistrel::wizard

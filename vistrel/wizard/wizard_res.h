@@ -2,7 +2,7 @@
 // Resource and control IDs of the wizard window and its pages (block 2000-3999).
 
 #define IDD_WIZARD 2000
-// Pages 0..6 are IDD_WIZPAGE0 + page.
+// The pages are IDD_WIZPAGE0 + their number (kWelcomePage ... kPrintPage).
 #define IDD_WIZPAGE0 2001
 #define IDD_WIZPAGE1 2002
 #define IDD_WIZPAGE2 2003
@@ -35,10 +35,10 @@
 #define IDC_AUTOMATE7 2127
 #define IDC_AUTOMATE8 2128
 
-// Page 0.
+// The welcome page.
 #define IDC_LABEL1 2200
 
-// Page 1.
+// The crop page.
 #define IDC_USECROPOREDIT0 2300
 #define IDC_USECROPOREDIT1 2301
 #define IDC_PRIVGETSELECTIONWINDOW 2302
@@ -49,7 +49,7 @@
 #define IDC_SELECTIONDISP 2307
 #define IDC_CROPSTYLE3 2308
 
-// Page 2.
+// The effects page.
 #define IDC_PERCTEXT0 2400
 #define IDC_SCALETEXTX 2401
 #define IDC_SCALETEXTY 2402
@@ -61,7 +61,7 @@
 #define IDC_EFFECT2 2408
 #define IDC_PREVIEWCLICK 2409
 
-// Page 3.
+// The save page.
 #define IDC_FILEFORMAT 2500
 #define IDC_DRIVE 2501
 #define IDC_DIRLIST 2502
@@ -73,12 +73,12 @@
 #define IDC_PRIVOPENSAVED 2508
 #define IDC_PRIVSHOWEXPLORER 2509
 
-// Page 4.
+// The clipboard page.
 #define IDC_COPYTOCLIPCOMMAND 2600
 #define IDC_VIEWCLIPBOARD 2601
 #define IDC_LABEL11 2602
 
-// Page 5.
+// The mail page.
 #define IDC_MAILTO 2700
 #define IDC_SUBJECT 2701
 #define IDC_MSGBODY 2702
@@ -86,7 +86,7 @@
 #define IDC_COMPILEZIPMAIL 2704
 #define IDC_SENDMAILBTTN 2705
 
-// Page 6.
+// The print page.
 #define IDC_COPIES 2800
 #define IDC_COPIESSPIN 2801
 #define IDC_LABEL8 2802

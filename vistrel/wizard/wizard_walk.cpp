@@ -42,7 +42,7 @@ void WizardWalk::Move(Direction direction) {
     Finish(forward);
     return;
   }
-  if (currentPage_ < 0) currentPage_ = 1;
+  if (currentPage_ < 0) currentPage_ = kCropPage;
 
   const bool hidden = host_.NotShow(currentPage_);
   if (hidden) host_.HideFrameAndLogo();
@@ -58,7 +58,7 @@ void WizardWalk::Move(Direction direction) {
     host_.ShowFrameAndLogo();
     return;
   }
-  // Going back below the first page turns round at page 1; with every page
+  // Going back below the first page turns round at the crop page; with every page
   // from there on hidden that would go round for ever, so the nesting limit
   // stops on the page reached.
   if (depth_ >= kMaxNestedMoves) {
@@ -125,7 +125,7 @@ void WizardWalk::Finish(bool forward) {
   if (forward && host_.Automate(2)) host_.Run(WalkAction::Print);
   if (firstShownPage_ == -1 && lastShownPage_ == -1) host_.Run(WalkAction::EnableTricktimer);
   host_.Run(WalkAction::SaveSettings);
-  currentPage_ = 0;
+  currentPage_ = kWelcomePage;
   host_.Run(WalkAction::HidePreview);
   host_.Run(WalkAction::HideWizard);
   host_.Run(WalkAction::EnableEditMenu);

@@ -68,7 +68,7 @@ class WalkHost {
   virtual void SetButtons(bool backEnabled, bool closeVisible, std::string_view nextCaption) = 0;
   virtual void SetTitle(std::string_view title) = 0;
   virtual void LoadLogo(int page) = 0;
-  // Hides every page panel and shows `page` in the place of page 0.
+  // Hides every page panel and shows `page` in the welcome page's place.
   virtual void ShowPage(int page) = 0;
 };
 

@@ -1,38 +1,32 @@
 // The wizard window: seven page panels in one window, the walk between them,
 // the window's and the pages' messages, and the wizard as the rest of the
-// program calls it. The page logic is the portable walk and settings code; the
-// pages' work is in wizard_page_work_win.cpp, their values in
+// program calls it. The page logic is the portable walk and settings code; each
+// page's commands and work are in its own class, the values in
 // wizard_fields_win.cpp.
 #include "wizard_window_win.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "clipboard_picture_win.h"
 #include "crop_preparation.h"
 #include "dpi_win.h"
 #include "event_pump_win.h"
-#include "fx_exchange_win.h"
 #include "gdi_handles_win.h"
-#include "handoffs_win.h"
 #include "number_text.h"
+#include "preview_win.h"
 #include "program_paths_win.h"
-#include "selection_text.h"
 #include "shell_state.h"
 #include "stage_times_win.h"
+#include "wait_cursor_win.h"
 #include "window_thunk_win.h"
 
 namespace vistrel::wizard {
-
-SIZE BitmapSize(HBITMAP bitmap) {
-  BITMAP info{};
-  if (bitmap == nullptr || GetObjectA(bitmap, sizeof info, &info) == 0) return {0, 0};
-  return {info.bmWidth, std::abs(info.bmHeight)};
-}
 
 namespace {
 
@@ -49,6 +43,13 @@ void ReplaceBitmap(HBITMAP& slot, HBITMAP value) {
 std::unique_ptr<Wizard> theWizard;
 
 }  // namespace
+
+Wizard::Wizard(const ShellHooks& hooks) : hooks_(hooks) {
+  if (!hooks_.hideOutputPreview) hooks_.hideOutputPreview = print::HideOutputPreview;
+  for (WizardPage* page : std::initializer_list<WizardPage*>{&crop_, &effects_, &save_, &clipboard_,
+                                                             &mail_, &print_})
+    pageObjects_[page->Page()] = page;
+}
 
 Wizard::~Wizard() {
   for (HWND page : pages_) ForgetDialogDpi(page);
@@ -75,7 +76,7 @@ bool Wizard::Create(HINSTANCE instance) {
                                       reinterpret_cast<LPARAM>(this));
     if (pages_[page] == nullptr) return false;
     TakeOverDialogDpi(pages_[page]);
-    // Every panel at the place of page 0, the frame as tall as the tallest.
+    // Every panel at the welcome page's place, the frame as tall as the tallest.
     SetWindowPos(pages_[page], HWND_TOP, area.left, area.top, area.right - area.left,
                  area.bottom - area.top, SWP_NOACTIVATE);
   }
@@ -83,24 +84,13 @@ bool Wizard::Create(HINSTANCE instance) {
   RECT box;
   GetWindowRect(Control(kWelcomePage, IDC_NOTSHOW), &box);
   MapWindowPoints(nullptr, pages_[kWelcomePage], reinterpret_cast<POINT*>(&box), 2);
-  for (int page = 1; page < kPageCount; ++page)
+  for (int page = kWelcomePage + 1; page < kPageCount; ++page)
     SetWindowPos(Control(page, IDC_NOTSHOW), nullptr, box.left, box.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  InitRotScroll(Control(kEffectsPage, IDC_ROTSCROLL));
-  lists_.Attach(Control(kSavePage, IDC_DRIVE), Control(kSavePage, IDC_DIRLIST));
-
-  SendMessageA(Control(kPrintPage, IDC_COPIESSPIN), UDM_SETRANGE32, 1, 999);
-  SetDlgItemTextA(pages_[kPrintPage], IDC_COPIES, "1");
-  SendMessageA(Control(kEffectsPage, IDC_ROTSCROLL), UDM_SETRANGE32, static_cast<WPARAM>(-180),
-               180);
-
-  // The format list with the stored entry.
-  const int format = settings_.StoredFileFormat();
-  FillFileFormatList(Control(kSavePage, IDC_FILEFORMAT), format);
-  SetChecked(kCropPage, IDC_USECROPOREDIT1, true);
-  SetChecked(kCropPage, IDC_CROPSTYLE0, true);
-  OnUseCropOrEdit(false);
+  // The pages' ranges and first values, the format list with the stored entry.
+  for (WizardPage* page : pageObjects_)
+    if (page) page->Attach(pages_[page->Page()]);
 
   // Centred on the screen.
   RECT frame;
@@ -150,40 +140,10 @@ void Wizard::CloseWizard() {
   if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
 }
 
-namespace {
-// The pointer's monitor came after the first three, so its option has its own id.
-int CropStyleControl(int style) {
-  return style == kPointerMonitorCropStyle ? IDC_CROPSTYLE3 : IDC_CROPSTYLE0 + style;
-}
-}  // namespace
-
-int Wizard::CropStyle() const {
-  for (int style = 0; style < kCropStyleCount; ++style)
-    if (Checked(kCropPage, CropStyleControl(style))) return style;
-  return -1;
-}
-
-void Wizard::SetCropStyle(int style) {
-  if (style < 0 || style >= kCropStyleCount) return;
-  for (int other = 0; other < kCropStyleCount; ++other)
-    SetChecked(kCropPage, CropStyleControl(other), other == style);
-  ShowSelection();
-}
-
-void Wizard::ShowSelection() {
-  const TwipsRect rect = CropStyleRect(CropStyle(), ActiveWindowTwips, FullScreenTwips,
-                                       SelectionTwips, PointerMonitorTwips);
-  LoadScaleSystem();
-  SetDlgItemTextA(pages_[kCropPage], IDC_SELECTIONDISP,
-                  SelectionDisplayText(rect.width, rect.height, scale_.twipsPerUnit,
-                                       scale_.unitName, UserDecimalSeparator())
-                      .c_str());
-}
-
 bool Wizard::LoadWholePicFromClipboard() {
-  wholePic = MakePicture(CopyBitmapFromClipboard(window_));
-  tempPic = wholePic;
-  return wholePic != nullptr;
+  pictures_.wholePic = MakePicture(CopyBitmapFromClipboard(window_));
+  pictures_.tempPic = pictures_.wholePic;
+  return pictures_.wholePic != nullptr;
 }
 
 // ---- the walk ----
@@ -200,7 +160,7 @@ void Wizard::StartWalk() {
 
 void Wizard::RefreshUnits() {
   LoadScaleSystem();
-  UpdateScaleTexts();
+  effects_.UpdateScaleTexts();
   ShowSelection();
 }
 
@@ -255,20 +215,10 @@ void Wizard::ShowPage(int page) {
 
 void Wizard::Run(WalkAction action) {
   switch (action) {
-    case WalkAction::SaveSettings:
-      settings_.SaveWizardSettings();
-      break;
+    // The window's own.
+    case WalkAction::SaveSettings: settings_.SaveWizardSettings(); break;
     case WalkAction::HidePreview:
       if (hooks_.hideOutputPreview) hooks_.hideOutputPreview();
-      break;
-    case WalkAction::UpdateScaleTexts:
-      UpdateScaleTexts();
-      break;
-    case WalkAction::OpenEditor:
-      EditCapture();
-      break;
-    case WalkAction::CropPreparation:
-      PrepareCrop();
       break;
     case WalkAction::FixTwipsPerPixel: {
       WindowDc screen(nullptr);
@@ -277,59 +227,34 @@ void Wizard::Run(WalkAction action) {
       break;
     }
     case WalkAction::ZeroSizeCheck:
-      if (IsZeroSize(cropRect)) Message(kZeroSizeMessage, MB_ICONSTOP);
+      if (IsZeroSize(pictures_.cropRect)) Message(kZeroSizeMessage, MB_ICONSTOP);
       break;
-    case WalkAction::DoFx:
-      DoFx();
-      break;
-    case WalkAction::RefreshSaveName:
-      RefreshSaveName();
-      break;
-    case WalkAction::EmptyClipboard:
-      if (OpenClipboard(window_)) {
-        EmptyClipboard();
-        CloseClipboard();
-      }
-      break;
-    case WalkAction::Save:
-      Save();
-      break;
-    case WalkAction::PrinterDescription:
-      SetDlgItemTextA(pages_[kPrintPage], IDC_PRINTERDISP, printer_.Describe().c_str());
-      break;
-    case WalkAction::EnableTricktimer:
-      SetTimer(window_, IDT_TRICKTIMER, 500, nullptr);
-      break;
-    case WalkAction::HideWizard:
-      ShowWindow(window_, SW_HIDE);
-      break;
-    case WalkAction::SendMail:
-      MailIt();
-      break;
+    case WalkAction::EnableTricktimer: SetTimer(window_, IDT_TRICKTIMER, 500, nullptr); break;
+    case WalkAction::HideWizard: ShowWindow(window_, SW_HIDE); break;
     case WalkAction::EnableEditMenu:
       if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
       break;
     case WalkAction::QuitProgram:
       if (hooks_.quitProgram) hooks_.quitProgram();
       break;
-    case WalkAction::FileBrowser:
-      ShowExplorerWin(window_, lists_.Path());
+    // The pages' work.
+    case WalkAction::OpenEditor: crop_.EditCapture(); break;
+    case WalkAction::CropPreparation:
+      if (crop_.PrepareCrop()) effects_.UpdateScaleTexts();
       break;
-    case WalkAction::OpenLastSaved:
-      OpenLastSavedWin(window_, lastSavedFile_);
-      break;
-    case WalkAction::CopyToClipboard:
-      CopyToClipboard(window_, Handle(SharedPicture(fxPic)), false);
-      break;
-    case WalkAction::ViewClipboard:
-      ViewClipboard();
-      break;
-    case WalkAction::OutputPreview:
-      Preview();
-      break;
-    case WalkAction::Print:
-      Print();
-      break;
+    case WalkAction::UpdateScaleTexts: effects_.UpdateScaleTexts(); break;
+    case WalkAction::DoFx: effects_.DoFx(); break;
+    case WalkAction::OutputPreview: effects_.Preview(); break;
+    case WalkAction::RefreshSaveName: save_.RefreshName(); break;
+    case WalkAction::Save: save_.Save(); break;
+    case WalkAction::FileBrowser: save_.ShowExplorer(); break;
+    case WalkAction::OpenLastSaved: save_.OpenLastSaved(); break;
+    case WalkAction::EmptyClipboard: clipboard_.Empty(); break;
+    case WalkAction::CopyToClipboard: clipboard_.Copy(false); break;
+    case WalkAction::ViewClipboard: clipboard_.View(); break;
+    case WalkAction::SendMail: mail_.Send(); break;
+    case WalkAction::PrinterDescription: print_.ShowPrinter(); break;
+    case WalkAction::Print: print_.Print(); break;
   }
 }
 
@@ -435,68 +360,25 @@ INT_PTR Wizard::PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lPara
       OnCommand(index, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return TRUE;
     case WM_VSCROLL:
-      if (reinterpret_cast<HWND>(lParam) == Control(kEffectsPage, IDC_ROTSCROLL)) {
-        RotScrollChange(EffectsPageControls());
-      }
+      if (pageObjects_[index]) pageObjects_[index]->OnScroll(reinterpret_cast<HWND>(lParam));
       return TRUE;
   }
   return FALSE;
 }
 
-namespace {
-
-// The buttons whose work lets events run or opens a window over the wizard.
-bool StartsWork(int id) {
-  switch (id) {
-    case IDC_SELECTAREA:
-    case IDC_PRIVGETSELECTIONWINDOW:
-    case IDC_PRIVSAVEIT:
-    case IDC_PRIVDRUCKEN:
-    case IDC_PREVIEWCLICK:
-    case IDC_SENDMAILBTTN:
-    case IDC_COPYTOCLIPCOMMAND:
-    case IDC_VIEWCLIPBOARD:
-    case IDC_PRINTOPTIONS:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
-
 void Wizard::OnCommand(int page, int id, int code, HWND control) {
-  const bool startsWork = code == BN_CLICKED && StartsWork(id);
-  if (startsWork && !MayStartWork()) return;
-  std::optional<WorkScope> work;
-  if (startsWork) work.emplace();
   // The boxes every page has store the wizard's settings at once.
   if (id == IDC_NOTSHOW || (id >= IDC_AUTOMATE0 && id <= IDC_AUTOMATE8)) {
     if (code == BN_CLICKED) settings_.SaveWizardSettings();
     return;
   }
-  switch (page) {
-    case kCropPage:
-      OnCropPageCommand(id, code, control);
-      break;
-    case kEffectsPage:
-      OnEffectsPageCommand(id, code, control);
-      break;
-    case kSavePage:
-      OnSavePageCommand(id, code, control);
-      break;
-    case kClipboardPage:
-      OnClipboardPageCommand(id, code, control);
-      break;
-    case kMailPage:
-      OnMailPageCommand(id, code, control);
-      break;
-    case kPrintPage:
-      OnPrintPageCommand(id, code, control);
-      break;
-    default:
-      break;
-  }
+  WizardPage* target = pageObjects_[page];
+  if (target == nullptr) return;
+  const bool startsWork = code == BN_CLICKED && target->StartsWork(id);
+  if (startsWork && !MayStartWork()) return;
+  std::optional<WorkScope> work;
+  if (startsWork) work.emplace();
+  target->OnCommand(id, code, control);
 }
 
 // ---- the interface ----
@@ -539,10 +421,10 @@ void SetCropStyle(int style) {
   if (theWizard) theWizard->SetCropStyle(style);
 }
 
-TwipsRect CropRect() { return theWizard ? theWizard->cropRect : TwipsRect{}; }
+TwipsRect CropRect() { return theWizard ? theWizard->Pictures().cropRect : TwipsRect{}; }
 
 void SetCropRect(const TwipsRect& rect) {
-  if (theWizard) theWizard->cropRect = rect;
+  if (theWizard) theWizard->Pictures().cropRect = rect;
 }
 
 void ShowSelection() {
@@ -564,8 +446,8 @@ bool IsWizardDialogMessage(MSG* message) {
   return IsDialogMessageA(window, message) != FALSE;
 }
 
-HBITMAP WholePic() { return theWizard ? Handle(theWizard->wholePic) : nullptr; }
-HBITMAP TempPic() { return theWizard ? Handle(theWizard->tempPic) : nullptr; }
-HBITMAP FxPic() { return theWizard ? Handle(theWizard->fxPic) : nullptr; }
+HBITMAP WholePic() { return theWizard ? Handle(theWizard->Pictures().wholePic) : nullptr; }
+HBITMAP TempPic() { return theWizard ? Handle(theWizard->Pictures().tempPic) : nullptr; }
+HBITMAP FxPic() { return theWizard ? Handle(theWizard->Pictures().fxPic) : nullptr; }
 
 }  // namespace vistrel::wizard

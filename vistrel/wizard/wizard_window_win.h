@@ -1,27 +1,26 @@
 #pragma once
 // The wizard window's class, shared by the files that make it up: the window,
-// its messages and the walk (wizard_win.cpp), each page's commands
-// (wizard_page_commands_win.cpp), the work the pages' buttons and the walk's
-// steps start (wizard_page_work_win.cpp), and the settings moved
-// between the store and the controls (wizard_fields_win.cpp). Nothing outside
-// the wizard includes it; the rest of the program uses wizard_win.h.
+// its messages and the walk (wizard_win.cpp), and the settings moved between
+// the store and the controls (wizard_fields_win.cpp). Each page's commands and
+// the work they start are in that page's own class (crop_page_win.cpp, ...).
+// Nothing outside the wizard includes it; the rest of the program uses
+// wizard_win.h.
 #include <windows.h>
 
 #include <array>
 #include <string>
 #include <string_view>
-#include <utility>
 
-#include "auto_file_name.h"
-#include "effects_page_boxes_win.h"
+#include "clipboard_page_win.h"
+#include "crop_page_win.h"
+#include "effects_page_win.h"
+#include "mail_page_win.h"
 #include "output_settings.h"
-#include "picture_win.h"
-#include "preview_win.h"
-#include "printer_choice_win.h"
+#include "print_page_win.h"
 #include "program_settings_win.h"
-#include "save_page_lists_win.h"
+#include "save_page_win.h"
 #include "scale_system.h"
-#include "window_text_win.h"
+#include "wizard_page_win.h"
 #include "wizard_res.h"
 #include "wizard_walk.h"
 #include "wizard_win.h"
@@ -33,36 +32,24 @@ inline constexpr std::array<int, kAutomateCount> kAutomatePage = {
     kCropPage,      kSavePage,      kPrintPage,   kSavePage, kSavePage,
     kClipboardPage, kClipboardPage, kEffectsPage, kMailPage};
 
-// Width and height of a bitmap; 0 x 0 for none.
-SIZE BitmapSize(HBITMAP bitmap);
-
-class Wizard final : public WalkHost, public SettingsControls {
+class Wizard final : public WalkHost, public SettingsControls, private PageHost {
  public:
-  explicit Wizard(const ShellHooks& hooks) : hooks_(hooks) {
-    if (!hooks_.hideOutputPreview) hooks_.hideOutputPreview = print::HideOutputPreview;
-  }
+  explicit Wizard(const ShellHooks& hooks);
   ~Wizard() override;
 
   bool Create(HINSTANCE instance);
-  HWND Window() const { return window_; }
-  HWND Page(int page) const { return pages_[page]; }
+  HWND Window() const override { return window_; }
+  WizardPictures& Pictures() override { return pictures_; }
 
   // Shell entry points.
   void OpenWizard();
-  void Show();
+  void Show() override;
   void CloseWizard();
-  void ShowSelection();
-  void SetCropStyle(int style);
-  int CropStyle() const;
+  void ShowSelection() override { crop_.ShowSelection(); }
+  void SetCropStyle(int style) { crop_.SetCropStyle(style); }
+  int CropStyle() const { return crop_.CropStyle(); }
   bool LoadWholePicFromClipboard();
   void ResetCurrentPage() { walk_.SetCurrentPage(kWelcomePage); }
-
-  TwipsRect cropRect;
-  // The capture, the part of it the walk works on, and the output picture. They
-  // are often one and the same; whoever works on one keeps its own reference.
-  SharedPicture wholePic;
-  SharedPicture tempPic;
-  SharedPicture fxPic;
 
   // WalkHost
   bool NotShow(int page) const override;
@@ -93,43 +80,21 @@ class Wizard final : public WalkHost, public SettingsControls {
   INT_PTR PageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  HWND Control(int page, int id) const { return GetDlgItem(pages_[page], id); }
-  bool Checked(int page, int id) const {
-    return IsDlgButtonChecked(pages_[page], id) == BST_CHECKED;
-  }
-  void SetChecked(int page, int id, bool on) {
-    CheckDlgButton(pages_[page], id, on ? BST_CHECKED : BST_UNCHECKED);
-  }
-  void Enable(int page, int id, bool on) { EnableWindow(Control(page, id), on); }
-  void Message(const std::string& text, UINT icon = 0);
-  // The effects page's boxes, and the save target the save page shows.
-  EffectsControls EffectsPageControls() const;
-  ScaleContext CropScale() const;
-  SaveTarget CurrentSaveTarget() const;
+  // PageHost
+  const ScaleSystem& Scale() const override { return scale_; }
+  OutputSettings& Settings() override { return settings_; }
+  void Message(const std::string& text, UINT icon) override;
+
+  PagePanel Panel(int page) const { return PagePanel(pages_[page]); }
+  HWND Control(int page, int id) const { return Panel(page).Control(id); }
+  bool Checked(int page, int id) const { return Panel(page).Checked(id); }
+  void SetChecked(int page, int id, bool on) { Panel(page).SetChecked(id, on); }
   void Move(Direction direction);
   void MoveWhenFree(Direction direction);
-  // Hands a command to its page (wizard_page_commands_win.cpp).
+  // Hands a command to its page's object.
   void OnCommand(int page, int id, int code, HWND control);
-  void OnCropPageCommand(int id, int code, HWND control);
-  void OnEffectsPageCommand(int id, int code, HWND control);
-  void OnSavePageCommand(int id, int code, HWND control);
-  void OnClipboardPageCommand(int id, int code, HWND control);
-  void OnMailPageCommand(int id, int code, HWND control);
-  void OnPrintPageCommand(int id, int code, HWND control);
-  void OnUseCropOrEdit(bool editor);
-  void OnSelectArea();
-  void OnCopiesChange();
-  void RefreshSaveName();
-  void PrepareCrop();
-  void DoFx();
-  void EditCapture();
-  void Save();
-  void Print();
-  void Preview();
-  void MailIt();
   void DrawLogo(const DRAWITEMSTRUCT& item);
   void MakeTitleFont();
-  void UpdateScaleTexts();
 
   ShellHooks hooks_;
   HWND window_ = nullptr;
@@ -139,14 +104,19 @@ class Wizard final : public WalkHost, public SettingsControls {
   HBITMAP logo_ = nullptr;
   int shownPage_ = 0;
   bool frameVisible_ = true;
-  bool moving_ = false;
   bool moveWaiting_ = false;  // a Back or Next click waits for running work
+  WizardPictures pictures_;
   ScaleSystem scale_;
-  PrinterChoice printer_;
   WizardWalk walk_{*this};
   OutputSettings settings_{ProgramSettings(), *this};
-  DriveFolderLists lists_;
-  std::string lastSavedFile_;
+  CropPage crop_{*this, hooks_};
+  EffectsPage effects_{*this};
+  SavePage save_{*this};
+  ClipboardPage clipboard_{*this};
+  MailPage mail_{*this, save_, hooks_};
+  PrintPage print_{*this};
+  // Each page's object by the page's number; the welcome page has no commands.
+  std::array<WizardPage*, kPageCount> pageObjects_{};
 };
 
 }  // namespace vistrel::wizard

@@ -1,5 +1,5 @@
 // The wizard window under Windows: its walk over real controls, the settings
-// in the registry, the clipboard on page 4 and the end of the walk.
+// in the registry, the clipboard page and the end of the walk.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -220,21 +220,22 @@ TEST_F(WizardWindowTest, FirstOpeningShowsTheWelcomePageWithDefaults) {
   Open();
   EXPECT_EQ(Text(Window()), "Vistrel Wizard");
   EXPECT_TRUE(IsWindowVisible(Window()));
-  EXPECT_EQ(ShownPage(), 0);
+  EXPECT_EQ(ShownPage(), kWelcomePage);
   EXPECT_EQ(Title(), "You made a screen shot!");
   EXPECT_FALSE(IsWindowEnabled(Button(IDC_MOVER0)));
   EXPECT_EQ(Text(Button(IDC_MOVER1)), "&Next >");
   EXPECT_TRUE(IsWindowVisible(Button(IDC_PRIVCLOSE)));
   for (int page = 0; page < kPageCount; ++page)
     EXPECT_EQ(Stored("Show", std::to_string(page).c_str()), "0");
-  EXPECT_EQ(Text(PageControl(3, IDC_VISTRELNAME)), "Vistrel");
-  EXPECT_EQ(Text(PageControl(3, IDC_FILEFORMAT)), "bmp-Windows Bitmap");
-  EXPECT_EQ(Text(PageControl(2, IDC_PERCTEXT0)), "100");
-  EXPECT_EQ(Text(PageControl(2, IDC_ROTTEXT)), "0");
-  EXPECT_EQ(SendMessageA(PageControl(1, IDC_USECROPOREDIT1), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(Text(PageControl(kSavePage, IDC_VISTRELNAME)), "Vistrel");
+  EXPECT_EQ(Text(PageControl(kSavePage, IDC_FILEFORMAT)), "bmp-Windows Bitmap");
+  EXPECT_EQ(Text(PageControl(kEffectsPage, IDC_PERCTEXT0)), "100");
+  EXPECT_EQ(Text(PageControl(kEffectsPage, IDC_ROTTEXT)), "0");
+  EXPECT_EQ(SendMessageA(PageControl(kCropPage, IDC_USECROPOREDIT1), BM_GETCHECK, 0, 0),
+            BST_CHECKED);
   EXPECT_EQ(CropStyle(), 0);
-  EXPECT_EQ(Text(PageControl(1, IDC_SELECTIONDISP)), "Current selection: 200 x 100 Pixel");
-  EXPECT_EQ(Text(PageControl(2, IDC_SCALETITLE0)), "Pixel");
+  EXPECT_EQ(Text(PageControl(kCropPage, IDC_SELECTIONDISP)), "Current selection: 200 x 100 Pixel");
+  EXPECT_EQ(Text(PageControl(kEffectsPage, IDC_SCALETITLE0)), "Pixel");
   Shot("page0");
 }
 
@@ -257,7 +258,8 @@ TEST_F(WizardWindowTest, FollowsAChangeOfDpiThereAndBack) {
   RECT frame{};
   GetWindowRect(Window(), &frame);
   const HWND controls[] = {Button(IDC_MOVER1), GetDlgItem(Window(), IDC_TITEL),
-                           PageControl(1, IDC_SELECTAREA), PageControl(3, IDC_FILEFORMAT)};
+                           PageControl(kCropPage, IDC_SELECTAREA),
+                           PageControl(kSavePage, IDC_FILEFORMAT)};
   struct Seen {
     int width, face;
   };
@@ -291,12 +293,12 @@ TEST_F(WizardWindowTest, FollowsAChangeOfDpiThereAndBack) {
 TEST_F(WizardWindowTest, WalkCropsToTheActiveWindowEmptiesTheClipboardAndEnds) {
   Open();
   Next();
-  EXPECT_EQ(ShownPage(), 1);
+  EXPECT_EQ(ShownPage(), kCropPage);
   EXPECT_EQ(Title(), "Use Vistrel Editor/Autocropping");
   EXPECT_TRUE(IsWindowEnabled(Button(IDC_MOVER0)));
   Shot("page1");
   Next();
-  EXPECT_EQ(ShownPage(), 2);
+  EXPECT_EQ(ShownPage(), kEffectsPage);
   EXPECT_EQ(Title(), "Select Special Effects.");
   EXPECT_EQ(CropRect(), ActiveWindowTwips);
   EXPECT_EQ(SizeOf(TempPic()).cx, 200);
@@ -318,13 +320,13 @@ TEST_F(WizardWindowTest, WalkCropsToTheActiveWindowEmptiesTheClipboardAndEnds) {
   EXPECT_EQ(Title(), "Printing");
   EXPECT_EQ(Text(Button(IDC_MOVER1)), "&Minimize");
   EXPECT_FALSE(IsWindowVisible(Button(IDC_PRIVCLOSE)));
-  EXPECT_FALSE(Text(PageControl(6, IDC_PRINTERDISP)).empty());
+  EXPECT_FALSE(Text(PageControl(kPrintPage, IDC_PRINTERDISP)).empty());
   Shot("page6");
   // Back to 4 empties the clipboard again.
   Back();
   PutOnClipboard(TestCapture(8, 8));
   Back();
-  EXPECT_EQ(ShownPage(), 4);
+  EXPECT_EQ(ShownPage(), kClipboardPage);
   EXPECT_EQ(CountClipboardFormats(), 0);
   Next();
   Next();
@@ -341,47 +343,48 @@ TEST_F(WizardWindowTest, BoxesWriteTheirSettingsAtOnce) {
   Next();
   Next();
   Next();
-  Click(PageControl(4, IDC_AUTOMATE5));
+  Click(PageControl(kClipboardPage, IDC_AUTOMATE5));
   EXPECT_EQ(Stored("Automate", "5"), "1");
-  Click(PageControl(4, IDC_NOTSHOW));
+  Click(PageControl(kClipboardPage, IDC_NOTSHOW));
   EXPECT_EQ(Stored("Show", "4"), "1");
-  Click(PageControl(6, IDC_STRETCHPRINT));
+  Click(PageControl(kPrintPage, IDC_STRETCHPRINT));
   EXPECT_EQ(Stored("Divers", "StretchToPage"), "1");
-  SendMessageA(PageControl(3, IDC_FILEFORMAT), CB_SETCURSEL, 3, 0);
-  SendMessageA(PageWindow(3), WM_COMMAND, MAKEWPARAM(IDC_FILEFORMAT, CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(PageControl(3, IDC_FILEFORMAT)));
+  SendMessageA(PageControl(kSavePage, IDC_FILEFORMAT), CB_SETCURSEL, 3, 0);
+  SendMessageA(PageWindow(kSavePage), WM_COMMAND, MAKEWPARAM(IDC_FILEFORMAT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(PageControl(kSavePage, IDC_FILEFORMAT)));
   EXPECT_EQ(Stored("Divers", "FileFormat"), "3");
   // The next capture reads them back.
   CloseWizard();
   Open();
-  EXPECT_EQ(SendMessageA(PageControl(4, IDC_AUTOMATE5), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendMessageA(PageControl(3, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(PageControl(kClipboardPage, IDC_AUTOMATE5), BM_GETCHECK, 0, 0),
+            BST_CHECKED);
+  EXPECT_EQ(SendMessageA(PageControl(kSavePage, IDC_FILEFORMAT), CB_GETCURSEL, 0, 0), 3);
 }
 
 TEST_F(WizardWindowTest, EditorChoiceEnablesTheEditorAndKeepsItsBox) {
   ProgramSettings().SaveSetting("Automate", "0", "1");
   Open();
   Next();
-  EXPECT_FALSE(IsWindowEnabled(PageControl(1, IDC_PRIVGETSELECTIONWINDOW)));
-  EXPECT_FALSE(IsWindowEnabled(PageControl(1, IDC_AUTOMATE0)));
-  EXPECT_TRUE(IsWindowEnabled(PageControl(1, IDC_SELECTAREA)));
-  EXPECT_EQ(SendMessageA(PageControl(1, IDC_AUTOMATE0), BM_GETCHECK, 0, 0), BST_CHECKED)
+  EXPECT_FALSE(IsWindowEnabled(PageControl(kCropPage, IDC_PRIVGETSELECTIONWINDOW)));
+  EXPECT_FALSE(IsWindowEnabled(PageControl(kCropPage, IDC_AUTOMATE0)));
+  EXPECT_TRUE(IsWindowEnabled(PageControl(kCropPage, IDC_SELECTAREA)));
+  EXPECT_EQ(SendMessageA(PageControl(kCropPage, IDC_AUTOMATE0), BM_GETCHECK, 0, 0), BST_CHECKED)
       << "disabled, not cleared";
-  Click(PageControl(1, IDC_USECROPOREDIT0));
-  EXPECT_TRUE(IsWindowEnabled(PageControl(1, IDC_PRIVGETSELECTIONWINDOW)));
-  EXPECT_TRUE(IsWindowEnabled(PageControl(1, IDC_AUTOMATE0)));
+  Click(PageControl(kCropPage, IDC_USECROPOREDIT0));
+  EXPECT_TRUE(IsWindowEnabled(PageControl(kCropPage, IDC_PRIVGETSELECTIONWINDOW)));
+  EXPECT_TRUE(IsWindowEnabled(PageControl(kCropPage, IDC_AUTOMATE0)));
   for (int id : {IDC_CROPSTYLE0, IDC_CROPSTYLE1, IDC_CROPSTYLE2, IDC_SELECTAREA, IDC_SELECTIONDISP})
-    EXPECT_FALSE(IsWindowEnabled(PageControl(1, id)));
+    EXPECT_FALSE(IsWindowEnabled(PageControl(kCropPage, id)));
   // Any box click saves; going forward would open the editor.
-  Click(PageControl(1, IDC_NOTSHOW));
+  Click(PageControl(kCropPage, IDC_NOTSHOW));
   EXPECT_EQ(Stored("Automate", "UseCropOrEdit"), "0");
-  Click(PageControl(1, IDC_NOTSHOW));
+  Click(PageControl(kCropPage, IDC_NOTSHOW));
 }
 
 TEST_F(WizardWindowTest, CopiesLabelFollowsTheCount) {
   Open();
-  HWND copies = PageControl(6, IDC_COPIES);
-  HWND label = PageControl(6, IDC_LABEL8);
+  HWND copies = PageControl(kPrintPage, IDC_COPIES);
+  HWND label = PageControl(kPrintPage, IDC_LABEL8);
   SetWindowTextA(copies, "3");
   EXPECT_EQ(Text(label), "Copies");
   SetWindowTextA(copies, "0");
@@ -392,16 +395,42 @@ TEST_F(WizardWindowTest, CopiesLabelFollowsTheCount) {
   EXPECT_EQ(Text(label), "Copy");
 }
 
+// A page's command reaches that page's own work only: sent to any other
+// page's panel it does nothing, on its own page it does what its click does.
+TEST_F(WizardWindowTest, APagesCommandIsHandledOnItsOwnPageOnly) {
+  Open();
+  auto send = [](int page, int owner, int id, int code) {
+    SendMessageA(PageWindow(page), WM_COMMAND, MAKEWPARAM(id, code),
+                 reinterpret_cast<LPARAM>(PageControl(owner, id)));
+    Pump();
+  };
+  HWND label = PageControl(kPrintPage, IDC_LABEL8);
+  SetWindowTextA(PageControl(kPrintPage, IDC_COPIES), "3");
+  SetWindowTextA(label, "Copy");  // out of step with the count until the change is handled
+  for (int page = 0; page < kPageCount; ++page) {
+    if (page != kCropPage) send(page, kCropPage, IDC_SELECTAREA, BN_CLICKED);
+    if (page != kPrintPage) send(page, kPrintPage, IDC_COPIES, EN_CHANGE);
+  }
+  EXPECT_EQ(hookLog.selectorRuns, 0);
+  EXPECT_EQ(Text(label), "Copy");
+
+  send(kCropPage, kCropPage, IDC_SELECTAREA, BN_CLICKED);
+  EXPECT_EQ(hookLog.selectorRuns, 1);
+  send(kPrintPage, kPrintPage, IDC_COPIES, EN_CHANGE);
+  EXPECT_EQ(Text(label), "Copies");
+  SetWindowTextA(PageControl(kPrintPage, IDC_COPIES), "1");
+}
+
 TEST_F(WizardWindowTest, SelectedAreaRunsTheSelectorWithCapturesRefused) {
   hookLog.selectorAnswer = 2;
   Open();
   Next();
-  Click(PageControl(1, IDC_SELECTAREA));
+  Click(PageControl(kCropPage, IDC_SELECTAREA));
   EXPECT_EQ(hookLog.selectorRuns, 1);
   EXPECT_TRUE(hookLog.dialogOpenInSelector);
   EXPECT_FALSE(DialogOpen);
   EXPECT_EQ(CropStyle(), 2);
-  EXPECT_EQ(Text(PageControl(1, IDC_SELECTIONDISP)), "Current selection: 30 x 40 Pixel");
+  EXPECT_EQ(Text(PageControl(kCropPage, IDC_SELECTIONDISP)), "Current selection: 30 x 40 Pixel");
   EXPECT_TRUE(IsWindowVisible(Window()));
 }
 
@@ -412,7 +441,7 @@ TEST_F(WizardWindowTest, ZeroSizeSelectionWarnsTwiceOnArrivalAtEffects) {
   Next();
   MessageBoxAnswerer answerer(kAppTitle);
   Next();
-  EXPECT_EQ(ShownPage(), 2);
+  EXPECT_EQ(ShownPage(), kEffectsPage);
   const auto texts = answerer.Texts();
   EXPECT_EQ(texts, (std::vector<std::string>(
                        2, "You've set the screen-shot size to zero. Any output will be empty!")));
@@ -426,7 +455,7 @@ TEST_F(WizardWindowTest, UnknownScaleModeIsReportedAndThePixelUnitStays) {
   const auto texts = answerer.Texts();
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.front(), "Unknown Scale Mode 7");
-  EXPECT_EQ(Text(PageControl(2, IDC_SCALETITLE0)), "Pixel");
+  EXPECT_EQ(Text(PageControl(kEffectsPage, IDC_SCALETITLE0)), "Pixel");
 }
 
 TEST_F(WizardWindowTest, EveryPageHiddenWithEndAfterShotQuits) {
@@ -458,7 +487,7 @@ TEST_F(WizardWindowTest, HiddenFirstPagesOpenOnTheEffectsPage) {
   ProgramSettings().SaveSetting("Show", "0", "1");
   ProgramSettings().SaveSetting("Show", "1", "1");
   Open();
-  EXPECT_EQ(ShownPage(), 2);
+  EXPECT_EQ(ShownPage(), kEffectsPage);
   EXPECT_EQ(Title(), "Select Special Effects.");
   EXPECT_FALSE(IsWindowEnabled(Button(IDC_MOVER0)));
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(Window(), IDC_LOGO)));
@@ -499,8 +528,8 @@ class WizardWorkTest : public WizardWindowTest {
     Open();
     Next();
     Next();
-    ASSERT_EQ(ShownPage(), 2);
-    Click(PageControl(2, IDC_EFFECT0));
+    ASSERT_EQ(ShownPage(), kEffectsPage);
+    Click(PageControl(kEffectsPage, IDC_EFFECT0));
   }
   static void PostClick(int page, int id) {
     PostMessageA(PageWindow(page), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -514,14 +543,14 @@ class WizardWorkTest : public WizardWindowTest {
 TEST_F(WizardWorkTest, AClickDuringAConversionDoesNotConvertTwice) {
   OpenOnEffectsPage();
   // The preview's click waits in the queue while "Next" converts.
-  PostClick(2, IDC_PREVIEWCLICK);
+  PostClick(kEffectsPage, IDC_PREVIEWCLICK);
   Next();
-  EXPECT_EQ(ShownPage(), 3);
+  EXPECT_EQ(ShownPage(), kSavePage);
   EXPECT_EQ(conversions, 1);
   EXPECT_EQ(SizeOf(FxPic()).cx, 320) << "the effects were applied twice";
   EXPECT_EQ(FindWindowA("VistrelPreview", nullptr), nullptr) << "the click was not refused";
   // Refused, not lost for good: the same click now opens the preview.
-  Click(PageControl(2, IDC_PREVIEWCLICK));
+  Click(PageControl(kEffectsPage, IDC_PREVIEWCLICK));
   EXPECT_NE(FindWindowA("VistrelPreview", nullptr), nullptr);
   EXPECT_EQ(SizeOf(FxPic()).cx, 320);
 }
@@ -533,35 +562,35 @@ TEST_F(WizardWorkTest, ANextClickedWhileNextMovesIsSpent) {
                reinterpret_cast<LPARAM>(Button(IDC_MOVER1)));
   Next();
   Pump();
-  EXPECT_EQ(ShownPage(), 3) << "the waiting click skipped the save page";
+  EXPECT_EQ(ShownPage(), kSavePage) << "the waiting click skipped the save page";
 }
 
 TEST_F(WizardWorkTest, ThePreviewClosedDuringItsLoadClosesAfterIt) {
   OpenOnEffectsPage();
-  Click(PageControl(2, IDC_PREVIEWCLICK));
+  Click(PageControl(kEffectsPage, IDC_PREVIEWCLICK));
   HWND preview = FindWindowA("VistrelPreview", nullptr);
   ASSERT_NE(preview, nullptr);
   bool openDuringLoad = false;
   duringConversion = [&] { openDuringLoad = IsWindow(preview) != FALSE; };
   // The close reaches the preview through its load's own event pump.
   PostMessageA(preview, WM_CLOSE, 0, 0);
-  Click(PageControl(2, IDC_PREVIEWCLICK));
+  Click(PageControl(kEffectsPage, IDC_PREVIEWCLICK));
   EXPECT_EQ(conversions, 2);
   EXPECT_TRUE(openDuringLoad) << "the window went while its load ran";
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(preview); })) << "the close was lost";
-  Click(PageControl(2, IDC_PREVIEWCLICK));
+  Click(PageControl(kEffectsPage, IDC_PREVIEWCLICK));
   EXPECT_NE(FindWindowA("VistrelPreview", nullptr), nullptr) << "no preview after the close";
 }
 
 TEST_F(WizardWorkTest, AClickDuringASendLeavesTheMailsPictureAlone) {
   OpenOnEffectsPage();
-  for (int page = 2; page < 5; ++page) Next();
-  ASSERT_EQ(ShownPage(), 5);
-  SetWindowTextA(PageControl(5, IDC_MAILTO), "you@there.test");
+  for (int page = kEffectsPage; page < kMailPage; ++page) Next();
+  ASSERT_EQ(ShownPage(), kMailPage);
+  SetWindowTextA(PageControl(kMailPage, IDC_MAILTO), "you@there.test");
   MessageBoxAnswerer answerer(kAppTitle);
   // The preview's click waits in the queue; the send's status lines let it run.
-  PostClick(2, IDC_PREVIEWCLICK);
-  Click(PageControl(5, IDC_SENDMAILBTTN));
+  PostClick(kEffectsPage, IDC_PREVIEWCLICK);
+  Click(PageControl(kMailPage, IDC_SENDMAILBTTN));
   // With the picture written, the send stops at the missing mail settings.
   EXPECT_EQ(answerer.Texts(), (std::vector<std::string>{kNoSettings}));
   EXPECT_EQ(conversions, 1);
