@@ -32,6 +32,14 @@ inline int WindowDpi(HWND window) {
 // A length laid out at 96 dpi, at `dpi`.
 inline int Scaled(int length96, int dpi) { return MulDiv(length96, dpi, kLayoutDpi); }
 
+// Takes the place and size WM_DPICHANGED suggests (its lParam) for the new DPI.
+inline void TakeSuggestedRect(HWND window, LPARAM lParam) {
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top,
+               suggested->right - suggested->left, suggested->bottom - suggested->top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // A dialog built from a template follows a change of DPI with RescaleDialog
 // below: the system's own re-layout of dialogs (where it has one) is switched
 // off, so the two never scale the same dialog twice.

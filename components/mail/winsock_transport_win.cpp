@@ -11,24 +11,15 @@
 #include <thread>
 #include <utility>
 
+#include "system_text_win.h"
+
 namespace mail {
 
 namespace {
 
-std::string SystemText(int code) {
-  char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text = length && buffer ? std::string(buffer, length) : std::string();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
-    text.pop_back();
-  return text.empty() ? "Network error " + std::to_string(code) + "." : text;
-}
 
 Transport::Io SocketFailure(int code, TransportError& error) {
-  error = {code, SystemText(code)};
+  error = {code, vistrel::SystemText(static_cast<DWORD>(code), "Network error ")};
   return Transport::Io::Failed;
 }
 

@@ -214,10 +214,7 @@ LRESULT TCBViewer::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
       // face and the places of the children for it.
       dpi_ = HIWORD(wParam);
       SetButtonFont();
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      vistrel::TakeSuggestedRect(window_, lParam);
       Layout();
       return 0;
     }

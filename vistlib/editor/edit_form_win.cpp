@@ -343,10 +343,7 @@ LRESULT TVisEditForm::FormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // the children placed again for it (by the WM_SIZE the move sends).
       dpi_ = HIWORD(wParam);
       SetFonts();
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(form_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      vistrel::TakeSuggestedRect(form_, lParam);
       Layout();
       return 0;
     }

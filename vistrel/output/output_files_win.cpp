@@ -8,6 +8,7 @@
 #include "bmp_file.h"
 #include "file_handle_win.h"
 #include "partial_file_name.h"
+#include "system_text_win.h"
 
 namespace vistrel {
 
@@ -151,15 +152,6 @@ DWORD WriteProbeError(const std::string& target, const std::string& source) {
   return error;
 }
 
-std::string SystemMessageText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length != 0 && text != nullptr ? std::string(text, length) : std::string();
-  if (text != nullptr) LocalFree(text);
-  if (result.empty()) result = "System error " + std::to_string(code) + ".";
-  return result;
-}
+std::string SystemMessageText(DWORD code) { return SystemText(code, "System error "); }
 
 }  // namespace vistrel

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "dpi_win.h"
 #include "event_pump_win.h"
 #include "gdi_handles_win.h"
 #include "number_text.h"
@@ -209,10 +210,7 @@ LRESULT Preview::FrameMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
   if (message == WM_DPICHANGED) {
     // The picture is shown pixel for pixel at any DPI; only the frame takes
     // the size the system suggests on the new monitor.
-    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                 suggested->right - suggested->left, suggested->bottom - suggested->top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    vistrel::TakeSuggestedRect(window, lParam);
     return 0;
   }
   if (message == WM_NCDESTROY && current_.get() == this) {

@@ -17,6 +17,7 @@
 #include "program_paths_win.h"
 #include "shell_state.h"
 #include "startup_texts.h"
+#include "system_text_win.h"
 #include "user_locale_win.h"
 #include "wait_cursor_win.h"
 
@@ -24,16 +25,10 @@ namespace vistrel::print {
 
 namespace {
 
+// Said inside a sentence: without the description's own full stop.
 std::string SystemMessage(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' ' || message.back() == '.'))
-    message.pop_back();
+  std::string message = SystemText(error, "error ", "");
+  while (!message.empty() && message.back() == '.') message.pop_back();
   return message;
 }
 

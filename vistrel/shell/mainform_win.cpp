@@ -642,10 +642,7 @@ LRESULT Mainform::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       // Moved onto a monitor of another DPI: the top panel is laid out again
       // and the window takes the size the system suggests for it there.
       PlaceSelectorControls(HIWORD(wParam));
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      vistrel::TakeSuggestedRect(window_, lParam);
       return 0;
     }
     case WM_HSCROLL:

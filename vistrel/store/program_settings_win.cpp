@@ -5,6 +5,7 @@
 #include <string>
 
 #include "registry_settings_store_win.h"
+#include "system_text_win.h"
 #include "version.h"
 #include "window_thunk_win.h"
 
@@ -12,19 +13,6 @@ namespace vistrel {
 
 namespace {
 
-std::string SystemText(long status) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message =
-      length ? std::string(text, length) : "Error " + std::to_string(status) + ".";
-  if (text) LocalFree(text);
-  while (!message.empty() &&
-         (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-    message.pop_back();
-  return message;
-}
 
 DWORD WINAPI ShowRefusal(void* parameter) {
   auto* text = static_cast<std::string*>(parameter);
@@ -41,7 +29,7 @@ void ReportRefusal(const BackendSettingsStore::Refusal& refusal) noexcept {
   try {
     auto* text = new std::string(
         "The settings cannot be kept: they could not be written to the registry.\r\n" +
-        SystemText(refusal.status) + " (HKEY_CURRENT_USER\\" + refusal.keyPath +
+        SystemText(static_cast<DWORD>(refusal.status), "Error ") + " (HKEY_CURRENT_USER\\" + refusal.keyPath +
         ")\r\nCaptures and outputs go on with this session's settings; changes are lost when "
         "the program ends.");
     if (HANDLE thread = CreateThread(nullptr, 0, ShowRefusal, text, 0, nullptr))
