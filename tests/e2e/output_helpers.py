@@ -35,6 +35,14 @@ def wine_temp():
     return temps[0] if temps else users
 
 
+def temporary_files(pattern="*"):
+    """Files on their way into an archive or a mail: in the temporary folder and
+    in the program's own folders there (one a process), nowhere deeper."""
+    temp = wine_temp()
+    places = [temp, *temp.glob("Vistrel.vistrel-*.part")]
+    return [p for place in places for p in place.glob(pattern) if p.is_file()]
+
+
 def wine_path(path):
     """The Windows spelling of a Linux path (Wine maps / to drive Z:)."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")

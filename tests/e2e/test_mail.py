@@ -12,7 +12,8 @@ import pytest
 from harness import DIST, driver, screenshot, wait_until
 from mail_server import MailServer, free_port
 from output_helpers import (SETTINGS, PatternOnScreen, capture, make_pattern, metric, reg_add,
-                            region, straight_through, wait_main_window, wine_temp)
+                            region, straight_through, wait_main_window)
+from output_helpers import temporary_files as on_their_way
 
 PATTERN_AT = (200, 150)
 PATTERN_SIZE = (400, 300)
@@ -31,9 +32,8 @@ def stored(section, key):
 
 
 def temporary_files():
-    """The pictures and archives on their way into a mail, wherever in the
-    temporary folder the program puts them."""
-    return [p for p in wine_temp().rglob("*") if TEMP_NAME.match(p.name)]
+    """The pictures and archives on their way into a mail."""
+    return [p for p in on_their_way() if TEMP_NAME.match(p.name)]
 
 
 def mail_settings(out, port, to, zip_=0, exe=0, more_info=0):

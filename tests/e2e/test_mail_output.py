@@ -84,8 +84,13 @@ def test_mail_output_steps_are_checked(tmp_path, server):  # noqa: F811
         wait_until(lambda: not list(temp.iterdir()), 30, what="the temporary files to go")
 
         # 2. The archive cannot be written: nothing is sent, the message names the
-        # archive, and the picture written for it is gone.
-        taken = taken_archive_names(temp, 120)
+        # archive, and the picture written for it is gone. The program writes in a
+        # folder of its own inside the temporary one, named after its process.
+        code, pid = driver("pid", "vistrel.exe")
+        assert code == 0, "vistrel.exe runs under no process id"
+        own = temp / f"Vistrel.vistrel-{int(pid)}.part"
+        own.mkdir()
+        taken = taken_archive_names(own, 120)
         capture()
         text = message(TITLE, "mail-output-archive-failed")
         assert "could not be written in the folder" in text and "Nothing was sent." in text, text
@@ -93,10 +98,12 @@ def test_mail_output_steps_are_checked(tmp_path, server):  # noqa: F811
         assert zip_name in taken, text
         time.sleep(2)  # a mail that wrongly went on would reach the server by now
         assert server.count() == 1, "a mail was sent without its archive"
-        assert sorted(p.name for p in temp.iterdir() if p.name not in taken) == []
-        assert all((temp / name).is_dir() for name in taken)
+        assert sorted(p.name for p in own.iterdir() if p.name not in taken) == []
+        assert all((own / name).is_dir() for name in taken)
         for name in taken:
-            (temp / name).rmdir()
+            (own / name).rmdir()
+        own.rmdir()
+        assert list(temp.iterdir()) == []
         close_mail_form()
 
         # 3. The temporary folder is gone: the picture cannot be written, nothing is sent.

@@ -9,7 +9,7 @@ import pytest
 from harness import screenshot, wait_until
 from output_helpers import (WIZARD, PatternOnScreen, capture, identify, make_pattern, metric,
                             page_driver, region, show_every_page, straight_through,
-                            wait_complete, wait_main_window, walk_to_page, wine_temp)
+                            temporary_files, wait_complete, wait_main_window, walk_to_page)
 
 PATTERN_AT = (200, 150)
 PATTERN_SIZE = (400, 300)
@@ -93,7 +93,7 @@ def test_archive_mode_packs_one_picture_and_leaves_no_temporary_file(scene):
     assert sorted(p.name for p in out.iterdir()) == ["Vistrel.zip"]
     screenshot("output-archive-saved")
     # The temporary picture goes once the archive is complete.
-    wait_until(lambda: not list(wine_temp().rglob("*_*_*_*_*_*.jpg")), 20,
+    wait_until(lambda: not temporary_files("*_*_*_*_*_*.jpg"), 20,
                what="the temporary picture to be removed")
 
 
@@ -110,7 +110,7 @@ def test_self_executable_archive(scene):
         names = packed.namelist()
         assert len(names) == 1 and names[0].lower().endswith(".jpg"), names
         assert packed.testzip() is None
-    wait_until(lambda: not list(wine_temp().rglob("*_*_*_*_*_*.jpg")), 20,
+    wait_until(lambda: not temporary_files("*_*_*_*_*_*.jpg"), 20,
                what="the temporary picture to be removed")
 
 

@@ -248,6 +248,12 @@ int main(int argc, char** argv) {
     }
   }
   if (verb == "modules" && argc == 3) return Modules(argv[2]);
+  if (verb == "pid" && argc == 3) {
+    const DWORD pid = ProcessId(argv[2]);
+    if (pid == 0) return 1;
+    std::printf("%lu\n", pid);
+    return 0;
+  }
   if (verb == "kill" && argc == 3) return Kill(argv[2]);
   if (verb == "holdclipboard" && (argc == 3 || argc == 4)) {
     return HoldClipboard(std::strtoul(argv[2], nullptr, 10),
