@@ -43,6 +43,17 @@ def temporary_files(pattern="*"):
     return [p for place in places for p in place.glob(pattern) if p.is_file()]
 
 
+def own_temp_folder(temp):
+    """The running program's own folder in the temporary folder `temp`, where it
+    writes what goes into an archive or a mail (named after its process); made
+    here so that a test can put files in its way."""
+    code, pid = driver("pid", "vistrel.exe")
+    assert code == 0, "vistrel.exe runs under no process id"
+    own = Path(temp) / f"Vistrel.vistrel-{int(pid)}.part"
+    own.mkdir(exist_ok=True)
+    return own
+
+
 def wine_path(path):
     """The Windows spelling of a Linux path (Wine maps / to drive Z:)."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")

@@ -13,7 +13,7 @@ from PIL import Image
 
 from harness import driver, screenshot, wait_until
 from output_helpers import (WIZARD, capture, page_driver, reg_add, show_every_page, wait_complete,
-                            wait_main_window, ProgramWithTemp)
+                            own_temp_folder, wait_main_window, ProgramWithTemp)
 from test_editor import HELPER, helper, open_editor, step
 
 SECRET_AT = (300, 120, 420, 80)  # the holder window: left, top, width, height
@@ -121,15 +121,17 @@ def test_redaction_leaves_no_trace_in_png_bmp_or_zip(session):
     png = save(out, "Vistrel.png", "redacted.png")
     bmp = save(out, "Vistrel.bmp", "redacted.bmp", fmt=0)
 
-    # The zip's picture is written first into TEMP under the second's name:
-    # larger old files wait under the names of the next seconds, a marker at
-    # their end, which a writer that does not replace the file whole leaves.
+    # The zip's picture is written first into the program's own folder in TEMP
+    # under the second's name: larger old files wait under the names of the next
+    # seconds, a marker at their end, which a writer that does not replace the
+    # file whole leaves.
+    own = own_temp_folder(temp)
     marker = b"OLD-TAIL-OF-A-LARGER-FILE"
     now = time.time()
     waiting = []
     for offset in range(40):
         t = time.localtime(now + offset)
-        old = temp / f"{t.tm_year}_{t.tm_mon}_{t.tm_mday}_{t.tm_hour}_{t.tm_min}_{t.tm_sec}.bmp"
+        old = own / f"{t.tm_year}_{t.tm_mon}_{t.tm_mday}_{t.tm_hour}_{t.tm_min}_{t.tm_sec}.bmp"
         with open(old, "wb") as f:
             f.truncate(12 << 20)
             f.seek((12 << 20) - len(marker))

@@ -8,7 +8,7 @@ import zipfile
 
 from harness import driver, screenshot, wait_until
 from output_helpers import (PatternOnScreen, capture, make_pattern, metric, region,
-                            wait_main_window, wine_path, ProgramWithTemp)
+                            own_temp_folder, wait_main_window, wine_path, ProgramWithTemp)
 from test_mail import check_headers, mail_settings, server  # noqa: F401 (fixture)
 
 PATTERN_AT = (200, 150)
@@ -86,10 +86,7 @@ def test_mail_output_steps_are_checked(tmp_path, server):  # noqa: F811
         # 2. The archive cannot be written: nothing is sent, the message names the
         # archive, and the picture written for it is gone. The program writes in a
         # folder of its own inside the temporary one, named after its process.
-        code, pid = driver("pid", "vistrel.exe")
-        assert code == 0, "vistrel.exe runs under no process id"
-        own = temp / f"Vistrel.vistrel-{int(pid)}.part"
-        own.mkdir()
+        own = own_temp_folder(temp)
         taken = taken_archive_names(own, 120)
         capture()
         text = message(TITLE, "mail-output-archive-failed")

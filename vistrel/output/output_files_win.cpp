@@ -7,6 +7,7 @@
 #include "archive_entries.h"
 #include "bmp_file.h"
 #include "file_handle_win.h"
+#include "gdi_handles_win.h"
 #include "partial_file_name.h"
 #include "system_text_win.h"
 
@@ -31,11 +32,9 @@ bool BitmapRows(HBITMAP bitmap, int32_t& width, int32_t& height, std::vector<uin
   header.bmiHeader.biPlanes = 1;
   header.bmiHeader.biBitCount = 24;
   header.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  int lines =
-      GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), rows.data(), &header, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  return lines == height;
+  const WindowDc screen(nullptr);
+  return GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), rows.data(), &header,
+                   DIB_RGB_COLORS) == height;
 }
 
 // An archive file read through the zip entry reader.
