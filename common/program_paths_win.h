@@ -50,15 +50,26 @@ inline std::string OwnTempFolder() {
 inline void ReleaseOwnTempFolder() { RemoveDirectoryA(OwnTempFolderPath().c_str()); }
 
 // A file of this run's own temporary folder that the user is told about moves
-// to the temporary folder itself, which no start clears; its path then (the
-// given one when it cannot move).
+// to the temporary folder itself, which no start clears, under its own name or,
+// when that is taken, "name (2).ext" and so on; its path then (the given one
+// when it cannot move).
 inline std::string MovedOutOfOwnTempFolder(const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   if (slash == std::string::npos || path.substr(0, slash) != OwnTempFolderPath()) return path;
-  const std::string kept = UserTempFolder() + path.substr(slash + 1);
-  if (!MoveFileExA(path.c_str(), kept.c_str(), MOVEFILE_COPY_ALLOWED)) return path;
-  ReleaseOwnTempFolder();
-  return kept;
+  const std::string name = path.substr(slash + 1);
+  const size_t dot = name.find_last_of('.');
+  const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+  const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+  for (int n = 1; n <= 99; ++n) {
+    const std::string kept =
+        UserTempFolder() + (n == 1 ? name : stem + " (" + std::to_string(n) + ")" + extension);
+    if (MoveFileExA(path.c_str(), kept.c_str(), MOVEFILE_COPY_ALLOWED)) {
+      ReleaseOwnTempFolder();
+      return kept;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return path;
 }
 
 }  // namespace vistrel

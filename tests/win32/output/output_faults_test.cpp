@@ -15,6 +15,7 @@
 #include "message_box_answerer.h"
 #include "output_picture.h"
 #include "partial_file_name.h"
+#include "program_paths_win.h"
 #include "save_it_win.h"
 #include "test_bitmaps.h"
 
@@ -238,6 +239,26 @@ TEST_F(OutputFaults, FailedWritesLeaveTheSystemsCause) {
   EXPECT_FALSE(SystemMessageText(ERROR_DISK_FULL).empty());
   DeleteFileA(source.c_str());
   DeleteObject(picture);
+}
+
+// A kept picture whose name is taken in the temporary folder still leaves our
+// own folder, which the next start clears, and the other file stays as it was.
+TEST_F(OutputFaults, KeptPictureLeavesOurFolderWhenItsNameIsTaken) {
+  const std::string name = "vistrel_kept_" + std::to_string(GetTickCount());
+  const std::string taken = UserTempFolder() + name + ".bmp";
+  const std::string ours = OwnTempFolder() + name + ".bmp";
+  std::ofstream(taken) << "someone's";
+  std::ofstream(ours) << "picture";
+  const std::string kept = MovedOutOfOwnTempFolder(ours);
+  EXPECT_EQ(kept, UserTempFolder() + name + " (2).bmp");
+  EXPECT_EQ(GetFileAttributesA(ours.c_str()), INVALID_FILE_ATTRIBUTES);
+  std::string text;
+  std::ifstream(kept) >> text;
+  EXPECT_EQ(text, "picture");
+  std::ifstream(taken) >> text;
+  EXPECT_EQ(text, "someone's");
+  DeleteFileA(kept.c_str());
+  DeleteFileA(taken.c_str());
 }
 
 TEST_F(OutputFaults, LeftoversOfADeadWriterGoOthersStay) {
