@@ -219,10 +219,13 @@ def report(results, breakdown):
 
 
 class PeakPrivate:
-    """The highest private (anonymous) memory of a process, sampled every 2 ms."""
+    """The highest private (anonymous) memory of a process, sampled every 2 ms;
+    the samples are kept with their time (the clock of the program's stage
+    stamps), so that the peak can be put down to a stage."""
 
     def __init__(self, pid):
         self.pid, self.peak, self.running = pid, 0, True
+        self.samples = []  # (ms, bytes)
         self.thread = threading.Thread(target=self.sample, daemon=True)
         self.thread.start()
 
@@ -237,8 +240,13 @@ class PeakPrivate:
 
     def sample(self):
         while self.running:
-            self.peak = max(self.peak, self.now())
+            value = self.now()
+            self.samples.append((time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000, value))
+            self.peak = max(self.peak, value)
             time.sleep(0.002)
+
+    def highest(self, start, end):
+        return max((v for t, v in self.samples if start <= t < end), default=0)
 
     def stop(self):
         self.running = False
@@ -267,7 +275,7 @@ def two_monitors(picture, work, times_file):
     wine_run(["reg", "add", driver_key, "/v", "UseXRandR", "/t", "REG_SZ", "/d", "N", "/f"])
     os.environ["DISPLAY"] = f":{number}"
     restart_wine()
-    runs, peers_ = [], []
+    runs, peers_, shots, breakdown = [], [], [], {}
     program = None
     try:
         show(picture)
@@ -279,7 +287,9 @@ def two_monitors(picture, work, times_file):
         baseline = idle.stop()
         memory = PeakPrivate(program.process.pid)
         for n in range(ROUNDS):
-            runs.append(shot(work, "png", n, times_file, {}, "two"))
+            before = len(stamps(times_file))
+            runs.append(shot(work, "png", n, times_file, breakdown, "two"))
+            shots.append(stamps(times_file)[before:])
             target = work / f"scrot{n}.png"
             peers_.append(timed(["scrot", "-o", str(target)], target))
         peak = memory.stop()
@@ -299,6 +309,16 @@ def two_monitors(picture, work, times_file):
     print(f"bench-row: peak private memory above idle, two monitors | {(peak - baseline) / 2**20:.1f} MiB"
           f" | 3 frames {3 * frame / 2**20:.1f} MiB | {(peak - baseline) / (3 * frame):.2f} | <= 1.0")
     print(f"two monitors: peak private memory {peak / 2**20:.1f} MiB, idle {baseline / 2**20:.1f} MiB")
+    # Each stage's median time and its highest private memory above idle, over the shots.
+    highest = {}
+    for stages in shots:
+        for (_, start), (name, end) in zip(stages, stages[1:]):
+            value = memory.highest(start, end)
+            highest[name] = max(highest.get(name, 0), value - baseline)
+    parts = [f"{label} {statistics.median(breakdown['two'][name]):.0f} ms"
+             f" {highest.get(name, 0) / 2**20:.1f} MiB"
+             for name, label in STAGES if name in breakdown.get("two", {})]
+    print("two monitors by stage (median ms, highest MiB above idle): " + ", ".join(parts))
 
 
 if __name__ == "__main__":
