@@ -22,18 +22,10 @@
 namespace tiffdll {
 namespace {
 
-extern "C" void OnPngWrite(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-  bool failed = false;
-  try {
-    out->insert(out->end(), data, data + length);
-  } catch (...) {
-    failed = true;
-  }
-  if (failed) png_error(png, "out of memory");
-}
 extern "C" void OnPngFlush(png_structp) {}
 extern "C" void OnPngWarning(png_structp, png_const_charp) {}
+// A refused write is reported by the caller's answer, not on the console.
+extern "C" void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // How the filtered rows are deflated.
 struct Packing {
@@ -148,45 +140,53 @@ struct Band {
   bool ok = false;
 };
 
-// The band's rows filtered, and their checksum.
-void FilterBand(const Image& image, Band& band) {
-  if (image.Empty() || band.end <= band.first) return;
+// `count` rows of `length` bytes filtered into the band, and their checksum;
+// `above` is the row before the first (zeros for the picture's first row).
+void FilterRows(const uint8_t* rows, const uint8_t* above, int count, size_t length, Band& band) {
 #if defined(__GNUC__) && defined(__i386__)
   // The weighing vectorises with SSE2, which the baseline 32-bit target lacks.
   __builtin_cpu_init();
   const bool sse2 = __builtin_cpu_supports("sse2");
 #endif
-  const size_t length = static_cast<uint32_t>(image.width) * size_t{kBytesPerPixel};
-  const std::vector<uint8_t> zeros(length, 0);
-  band.filtered.resize((length + 1) * static_cast<uint32_t>(band.end - band.first));
+  band.filtered.resize((length + 1) * static_cast<uint32_t>(count));
   uint8_t* out = band.filtered.data();
-  for (int y = band.first; y < band.end; ++y, out += length + 1) {
-    const uint8_t* above = y > 0 ? image.Row(y - 1) : zeros.data();
+  for (int y = 0; y < count; ++y, out += length + 1) {
+    const uint8_t* row = rows + static_cast<size_t>(y) * length;
 #if defined(__GNUC__) && defined(__i386__)
     if (sse2) {
-      FilterRowSse2(image.Row(y), above, length, out);
+      FilterRowSse2(row, above, length, out);
+      above = row;
       continue;
     }
 #endif
-    FilterRow(image.Row(y), above, length, out);
+    FilterRow(row, above, length, out);
+    above = row;
   }
   band.adler = adler32(1, band.filtered.data(), static_cast<uInt>(band.filtered.size()));
   band.filteredWhole = true;
 }
 
-// Raw deflate of the band, starting from `before`'s tail; the last band ends the stream.
-void DeflateBand(Band& band, const Band* before, bool last, Packing packing) {
-  if (!band.filteredWhole || (before != nullptr && !before->filteredWhole)) return;
+// The band's rows of the picture filtered, and their checksum.
+void FilterBand(const Image& image, Band& band) {
+  if (image.Empty() || band.end <= band.first) return;
+  const size_t length = static_cast<uint32_t>(image.width) * size_t{kBytesPerPixel};
+  const std::vector<uint8_t> zeros(length, 0);
+  FilterRows(image.Row(band.first), band.first > 0 ? image.Row(band.first - 1) : zeros.data(),
+             band.end - band.first, length, band);
+}
+
+// Raw deflate of the band, starting from the `tailSize` filtered bytes before
+// it (none for the first band); the last band ends the stream.
+void DeflateAfter(Band& band, const uint8_t* tail, size_t tailSize, bool last, Packing packing) {
   z_stream z{};
   if (deflateInit2(&z, packing.level, Z_DEFLATED, -15, packing.memoryLevel, packing.strategy) !=
       Z_OK) {
     return;
   }
   bool ok = true;
-  if (before != nullptr) {
-    const size_t reach = std::min(kWindow, before->filtered.size());
-    ok = deflateSetDictionary(&z, before->filtered.data() + before->filtered.size() - reach,
-                              static_cast<uInt>(reach)) == Z_OK;
+  if (tailSize > 0) {
+    const size_t reach = std::min(kWindow, tailSize);
+    ok = deflateSetDictionary(&z, tail + tailSize - reach, static_cast<uInt>(reach)) == Z_OK;
   }
   band.packed.resize(deflateBound(&z, band.filtered.size()) + 64);
   z.next_in = band.filtered.data();
@@ -200,12 +200,19 @@ void DeflateBand(Band& band, const Band* before, bool last, Packing packing) {
   band.ok = ok;
 }
 
-// Runs job(i) for every band, the first on this thread and the others on
-// threads of their own (on this one too when a thread cannot be had).
+// Raw deflate of the band, starting from `before`'s tail; the last band ends the stream.
+void DeflateBand(Band& band, const Band* before, bool last, Packing packing) {
+  if (!band.filteredWhole || (before != nullptr && !before->filteredWhole)) return;
+  if (before == nullptr) return DeflateAfter(band, nullptr, 0, last, packing);
+  DeflateAfter(band, before->filtered.data(), before->filtered.size(), last, packing);
+}
+
+// Runs job(i) for the first `count` bands, the first on this thread and the
+// others on threads of their own (on this one too when a thread cannot be had).
 template <typename Job>
-void ForEachBand(std::vector<Band>& bands, const Job& job) {
+void ForEachBand(size_t count, const Job& job) {
   std::vector<std::thread> helpers;
-  for (size_t i = 1; i < bands.size(); ++i) {
+  for (size_t i = 1; i < count; ++i) {
     try {
       helpers.emplace_back([&job, i] {
         try {
@@ -227,11 +234,28 @@ void ForEachBand(std::vector<Band>& bands, const Job& job) {
   if (failure) std::rethrow_exception(failure);
 }
 
+template <typename Job>
+void ForEachBand(std::vector<Band>& bands, const Job& job) {
+  ForEachBand(bands.size(), job);
+}
+
+size_t Processors() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
+
+// The zlib stream's first two bytes, with the level field as zlib itself sets it.
+std::array<uint8_t, 2> ZlibHeader(Packing packing) {
+  const int levelField = packing.strategy >= Z_HUFFMAN_ONLY || packing.level < 2 ? 0
+                         : packing.level < 6                                     ? 1
+                         : packing.level == 6                                    ? 2
+                                                                                 : 3;
+  const int header = (0x78 << 8) | (levelField << 6);
+  return {0x78, static_cast<uint8_t>((levelField << 6) + 31 - header % 31)};
+}
+
 // The zlib stream of the filtered rows: header, the bands' deflate, checksum.
 bool Pack(const Image& image, Packing packing, Bytes* stream) {
   // One band per processor, each of at least 256 KB of pixels: a thread of
   // its own is not worth less, and a seam costs some tens of bytes.
-  const size_t processors = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  const size_t processors = Processors();
   const int count = static_cast<int>(std::clamp<size_t>(
       image.rgb.size() / (256 * 1024), 1, std::min<size_t>(processors, image.height)));
   std::vector<Band> bands(static_cast<size_t>(count));
@@ -243,14 +267,8 @@ bool Pack(const Image& image, Packing packing, Bytes* stream) {
   ForEachBand(bands, [&](size_t i) {
     DeflateBand(bands[i], i > 0 ? &bands[i - 1] : nullptr, i + 1 == bands.size(), packing);
   });
-  // The header's level field as zlib itself sets it.
-  const int levelField = packing.strategy >= Z_HUFFMAN_ONLY || packing.level < 2 ? 0
-                         : packing.level < 6                                     ? 1
-                         : packing.level == 6                                    ? 2
-                                                                                 : 3;
-  const int header = (0x78 << 8) | (levelField << 6);
-  stream->push_back(0x78);
-  stream->push_back(static_cast<uint8_t>((levelField << 6) + 31 - header % 31));
+  const std::array<uint8_t, 2> header = ZlibHeader(packing);
+  stream->insert(stream->end(), header.begin(), header.end());
   uLong adler = 1;
   for (Band& band : bands) {
     if (!band.ok) return false;
@@ -265,66 +283,216 @@ bool Pack(const Image& image, Packing packing, Bytes* stream) {
   return true;
 }
 
+// libpng around the chunks: the signature and header, then chunk after chunk,
+// each passed on to the sink. Every step answers false once the sink refused
+// bytes (or libpng failed), and nothing is written after that.
+class PngChunks {
+ public:
+  explicit PngChunks(const ByteSink& sink) : sink_(sink) {
+    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (png_ != nullptr) info_ = png_create_info_struct(png_);
+  }
+  ~PngChunks() {
+    if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
+  }
+  PngChunks(const PngChunks&) = delete;
+  PngChunks& operator=(const PngChunks&) = delete;
+
+  // No object with a destructor lives in the frames libpng's error jumps over.
+  bool Start(int width, int height) {
+    if (png_ == nullptr || info_ == nullptr) return false;
+    if (setjmp(png_jmpbuf(png_))) return ok_ = false;
+    png_set_write_fn(png_, this, OnWrite, OnPngFlush);
+    png_set_IHDR(png_, info_, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png_, info_);
+    return ok_;
+  }
+  bool Chunk(const char* type, const uint8_t* data, size_t size) {
+    if (!ok_) return false;
+    if (setjmp(png_jmpbuf(png_))) return ok_ = false;
+    png_write_chunk(png_, reinterpret_cast<png_const_bytep>(type), data, size);
+    return ok_;
+  }
+
+ private:
+  static void OnWrite(png_structp png, png_bytep data, png_size_t length) {
+    auto* self = static_cast<PngChunks*>(png_get_io_ptr(png));
+    bool written = false;
+    try {
+      written = self->sink_(data, length);
+    } catch (...) {
+    }
+    if (!written) png_error(png, "not written");
+  }
+
+  const ByteSink& sink_;
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+  bool ok_ = true;
+};
+
+constexpr size_t kIdatChunk = 256 * 1024;
+
 // The PNG file around a packed stream, in IDAT chunks of 256 KB.
 bool WritePng(const Image& image, const Bytes& stream, Bytes* out) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, OnPngWarning);
-  if (png == nullptr) return false;
-  png_infop info = png_create_info_struct(png);
-  if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    return false;
+  const ByteSink append = [out](const uint8_t* data, size_t size) {
+    out->insert(out->end(), data, data + size);
+    return true;
+  };
+  PngChunks png(append);
+  if (!png.Start(image.width, image.height)) return false;
+  for (size_t at = 0; at < stream.size(); at += kIdatChunk) {
+    if (!png.Chunk("IDAT", stream.data() + at, std::min(kIdatChunk, stream.size() - at)))
+      return false;
   }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, out, OnPngWrite, OnPngFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  constexpr size_t kChunk = 256 * 1024;
-  for (size_t at = 0; at < stream.size(); at += kChunk) {
-    png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), stream.data() + at,
-                    std::min(kChunk, stream.size() - at));
-  }
-  png_write_chunk(png, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
-  png_destroy_write_struct(&png, &info);
-  return true;
+  return png.Chunk("IEND", nullptr, 0);
 }
 
 // Bands of rows spread over the picture, an eighth of it: enough to tell a
 // photo from a screen of windows at a fraction of a whole encoding.
-Image Sample(const Image& image) {
+std::optional<Image> Sample(int width, int height, const RowReader& read) {
   constexpr int kBand = 16, kEvery = 128;
   Image sample;
-  sample.width = image.width;
-  for (int top = 0; top < image.height; top += kEvery) {
-    const int rows = std::min(kBand, image.height - top);
-    sample.rgb.insert(sample.rgb.end(), image.Row(top), image.Row(top) + rows * image.Stride());
+  sample.width = width;
+  const size_t stride = static_cast<size_t>(width) * kBytesPerPixel;
+  for (int top = 0; top < height; top += kEvery) {
+    const int rows = std::min(kBand, height - top);
+    sample.rgb.resize(sample.rgb.size() + rows * stride);
+    if (!read(top, rows, sample.rgb.data() + sample.height * stride)) return std::nullopt;
     sample.height += rows;
   }
   return sample;
+}
+
+Image Sample(const Image& image) {
+  const RowReader fromImage = [&image](int first, int count, uint8_t* out) {
+    std::memcpy(out, image.Row(first), count * image.Stride());
+    return true;
+  };
+  return *Sample(image.width, image.height, fromImage);
+}
+
+// Packed to less than a quarter, the picture has the flat areas and repeats
+// that full matching packs much tighter, and quickly; a noise-rich one gains
+// nothing from it.
+std::optional<Packing> ChoosePacking(const Image& sample) {
+  Bytes packed;
+  if (!Pack(sample, kRuns, &packed)) return std::nullopt;
+  return packed.size() < sample.rgb.size() / 4 ? kMatches : kRuns;
+}
+
+// Passes IDAT data on in chunks of 256 KB.
+class IdatChunks {
+ public:
+  explicit IdatChunks(PngChunks& png) : png_(png) { pending_.reserve(kIdatChunk); }
+  bool Add(const uint8_t* data, size_t size) {
+    while (size > 0) {
+      const size_t take = std::min(size, kIdatChunk - pending_.size());
+      pending_.insert(pending_.end(), data, data + take);
+      data += take;
+      size -= take;
+      if (pending_.size() == kIdatChunk && !Flush()) return false;
+    }
+    return true;
+  }
+  bool Flush() {
+    if (pending_.empty()) return true;
+    const bool written = png_.Chunk("IDAT", pending_.data(), pending_.size());
+    pending_.clear();
+    return written;
+  }
+
+ private:
+  PngChunks& png_;
+  Bytes pending_;
+};
+
+// Rows a block at a time, about this many bytes of pixels: one block per
+// processor is filtered and deflated at once, each from the last 32 KB of the
+// block before, so the stream is the one Pack makes with more seams.
+constexpr size_t kBlockBytes = 512 * 1024;
+
+bool PackStreamed(int width, int height, const RowReader& read, Packing packing,
+                  IdatChunks& idat) {
+  const size_t length = static_cast<size_t>(width) * kBytesPerPixel;
+  const int blockRows = static_cast<int>(std::clamp<size_t>(kBlockBytes / length, 1, height));
+  std::vector<Band> bands(Processors());
+  std::vector<Bytes> rows(bands.size());
+  Bytes above(length, 0);  // the row before the next block
+  Bytes tail;              // the last filtered bytes of the block before
+  uLong adler = 1;
+  bool first = true;
+  const std::array<uint8_t, 2> header = ZlibHeader(packing);
+  if (!idat.Add(header.data(), header.size())) return false;
+  for (int top = 0; top < height;) {
+    size_t used = 0;
+    for (; used < bands.size() && top < height; ++used) {
+      Band& band = bands[used];
+      band = Band();
+      band.first = top;
+      band.end = top = std::min(height, top + blockRows);
+      rows[used].resize(length * static_cast<size_t>(band.end - band.first));
+      if (!read(band.first, band.end - band.first, rows[used].data())) return false;
+    }
+    ForEachBand(used, [&](size_t i) {
+      const uint8_t* before = i == 0 ? above.data() : rows[i - 1].data() + rows[i - 1].size() - length;
+      FilterRows(rows[i].data(), before, bands[i].end - bands[i].first, length, bands[i]);
+    });
+    ForEachBand(used, [&](size_t i) {
+      if (!bands[i].filteredWhole || (i > 0 && !bands[i - 1].filteredWhole)) return;
+      const Bytes& before = i == 0 ? tail : bands[i - 1].filtered;
+      DeflateAfter(bands[i], before.data(), before.size(), bands[i].end == height, packing);
+    });
+    for (size_t i = 0; i < used; ++i) {
+      Band& band = bands[i];
+      if (!band.ok || !idat.Add(band.packed.data(), band.packed.size())) return false;
+      adler = first ? band.adler
+                    : adler32_combine(adler, band.adler, static_cast<z_off_t>(band.filtered.size()));
+      first = false;
+    }
+    const Bytes& lastRows = rows[used - 1];
+    above.assign(lastRows.end() - static_cast<std::ptrdiff_t>(length), lastRows.end());
+    const Bytes& lastFiltered = bands[used - 1].filtered;
+    tail.assign(lastFiltered.end() - static_cast<std::ptrdiff_t>(std::min(kWindow, lastFiltered.size())),
+                lastFiltered.end());
+  }
+  std::array<uint8_t, 4> checksum{};
+  for (int i = 0; i < 4; ++i) checksum[i] = static_cast<uint8_t>(adler >> (24 - 8 * i));
+  return idat.Add(checksum.data(), checksum.size());
 }
 
 }  // namespace
 
 std::optional<Bytes> EncodePng(const Image& image) {
   if (image.Empty()) return std::nullopt;
-  // Packed to less than a quarter, the picture has the flat areas and repeats
-  // that full matching packs much tighter, and quickly; a noise-rich one gains
-  // nothing from it.
-  const Image sample = Sample(image);
+  const std::optional<Packing> packing = ChoosePacking(Sample(image));
+  if (!packing) return std::nullopt;
+  const bool repetitive = packing->level == kMatches.level;
   Bytes packed;
-  if (!Pack(sample, kRuns, &packed)) return std::nullopt;
-  const bool repetitive = packed.size() < sample.rgb.size() / 4;
-  packed.clear();
   packed.reserve(repetitive ? image.rgb.size() / 8 : image.rgb.size() * 3 / 5);
-  if (!Pack(image, repetitive ? kMatches : kRuns, &packed)) return std::nullopt;
+  if (!Pack(image, *packing, &packed)) return std::nullopt;
   Bytes out;
   out.reserve(packed.size() + 1024);
   if (!WritePng(image, packed, &out)) return std::nullopt;
   return out;
+}
+
+bool EncodePngStreamed(int width, int height, const RowReader& read, const ByteSink& write) {
+  if (!SizeAllowed(width, height)) return false;
+  try {
+    std::optional<Packing> packing;
+    if (std::optional<Image> sample = Sample(width, height, read)) packing = ChoosePacking(*sample);
+    if (!packing) return false;
+    PngChunks png(write);
+    if (!png.Start(width, height)) return false;
+    IdatChunks idat(png);
+    return PackStreamed(width, height, read, *packing, idat) && idat.Flush() &&
+           png.Chunk("IEND", nullptr, 0);
+  } catch (...) {
+    return false;  // out of memory, or a thread that could not be had
+  }
 }
 
 }  // namespace tiffdll

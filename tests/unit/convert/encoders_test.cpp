@@ -166,6 +166,47 @@ TEST(ConvertEncoders, PngKeepsEveryPixelAndPacksNoWorseThanLibpngDefaults) {
   }
 }
 
+// The streamed png is the whole-picture one made a block of rows at a time: the
+// same pixels across every block seam (the row above a block's first row is the
+// last of the block before), the same packing choice, a few bytes per seam more
+// at most. A read or a write that fails stops it, with nothing more written.
+Bytes Streamed(const Image& source, int failReadAt = -1, size_t failWriteAfter = SIZE_MAX) {
+  Bytes out;
+  const RowReader read = [&](int first, int count, uint8_t* rows) {
+    if (failReadAt >= first && failReadAt < first + count) return false;
+    std::memcpy(rows, source.Row(first), count * source.Stride());
+    return true;
+  };
+  const ByteSink write = [&](const uint8_t* data, size_t size) {
+    if (out.size() + size > failWriteAfter) return false;
+    out.insert(out.end(), data, data + size);
+    return true;
+  };
+  if (!EncodePngStreamed(source.width, source.height, read, write)) out.clear();
+  return out;
+}
+
+TEST(ConvertEncoders, StreamedPngHasEveryPixelAndPacksLikeTheWholePicture) {
+  // 700 rows of 1200 pixels: several blocks per processor, the last one short.
+  for (const auto& [what, source] :
+       {std::pair{"photo", Grainy(1200, 700)}, std::pair{"windows", Windows(1200, 700)},
+        std::pair{"one row", Grainy(1200, 1)}, std::pair{"one column", Grainy(1, 300)}}) {
+    const Bytes streamed = Streamed(source);
+    ASSERT_FALSE(streamed.empty()) << what;
+    EXPECT_EQ(DecodePng(streamed), source) << what;
+    const size_t whole = EncodePng(source)->size();
+    EXPECT_LE(streamed.size(), whole + whole / 200 + 64) << what;
+  }
+}
+
+TEST(ConvertEncoders, StreamedPngStopsAtAFailedReadOrWrite) {
+  const Image source = Grainy(1200, 700);
+  EXPECT_TRUE(Streamed(source, 650).empty());  // a row of the last block
+  EXPECT_TRUE(Streamed(source, 0).empty());     // the first row, read for the sample
+  EXPECT_TRUE(Streamed(source, -1, 100000).empty());
+  EXPECT_TRUE(Streamed(source, -1, 10).empty());  // inside the header
+}
+
 TEST(ConvertEncoders, JpegAtQualityNinetyIsClose) {
   Image source = Smooth(64, 48);
   auto bytes = EncodeJpeg(source);
