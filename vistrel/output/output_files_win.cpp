@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "archive_entries.h"
 #include "bmp_file.h"
+#include "encoders.h"
 #include "file_handle_win.h"
 #include "gdi_handles_win.h"
 #include "partial_file_name.h"
@@ -89,38 +91,104 @@ bool FileCanBeRead(const std::string& path) {
   return file.Valid();
 }
 
-bool WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
-  int32_t width = 0, height = 0;
-  std::vector<uint8_t> rows;
-  if (!BitmapRows(bitmap, width, height, rows)) return false;
-  std::vector<uint8_t> bytes = BmpFile24(width, height, rows);
-  if (bytes.empty()) return false;
+namespace {
 
-  // Written under a temporary name and renamed, so a failed write (or a kill
-  // in the middle) leaves nothing half done under the final name.
+// Writes all the bytes; a write cut short without a reason is a full disk.
+bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const DWORD ask = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+    DWORD done = 0;
+    const bool accepted = WriteFile(file, data, ask, &done, nullptr);
+    if (!accepted || done == 0) {
+      if (accepted) SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
+    data += done;
+    size -= done;
+  }
+  return true;
+}
+
+// Written under a temporary name and renamed, so a failed write (or a kill in
+// the middle) leaves nothing half done under the final name. `fill` writes the
+// contents and leaves the cause of a failure as the last error.
+bool WriteReplacing(const std::string& path, const std::function<bool(HANDLE)>& fill) {
   const std::string partial = PartialFileName(path, GetCurrentProcessId());
-  bool written = false;
   {
     FileHandle file(CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
-    DWORD done = 0;
-    const bool accepted =
-        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    written = accepted && done == bytes.size();
-    if (!written) {
-      // A write cut short without a reason is a full disk.
-      const DWORD cause = accepted ? ERROR_DISK_FULL : GetLastError();
+    if (!fill(file.Get())) {
+      const DWORD cause = GetLastError();
       file.Close();
       SetLastError(cause);
       return FailKeepingCause(partial);
     }
-    written = file.Close();
+    if (!file.Close()) return FailKeepingCause(partial);
   }
-  if (written && MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return true;
-  }
+  if (MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
   return FailKeepingCause(partial);
+}
+
+}  // namespace
+
+bool WriteBitmapFile(HBITMAP bitmap, const std::string& path) {
+  int32_t width = 0, height = 0;
+  std::vector<uint8_t> rows;
+  if (!BitmapRows(bitmap, width, height, rows)) return false;
+  const std::vector<uint8_t> bytes = BmpFile24(width, height, rows);
+  if (bytes.empty()) return false;
+  return WriteReplacing(path,
+                        [&](HANDLE file) { return WriteAll(file, bytes.data(), bytes.size()); });
+}
+
+bool WritePngFile(HBITMAP bitmap, const std::string& path) {
+  BITMAP facts{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof facts, &facts) || facts.bmWidth <= 0 ||
+      facts.bmHeight <= 0) {
+    return false;
+  }
+  const int32_t width = facts.bmWidth, height = facts.bmHeight;
+  const size_t stride = BmpRowStride24(width);
+  std::vector<uint8_t> band;
+  const WindowDc screen(nullptr);
+  // GetDIBits counts rows from the bottom and gives blue, green, red.
+  const tiffdll::RowReader read = [&](int first, int count, uint8_t* out) {
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = width;
+    header.bmiHeader.biHeight = height;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 24;
+    header.bmiHeader.biCompression = BI_RGB;
+    band.resize(stride * static_cast<size_t>(count));
+    if (GetDIBits(screen.get(), bitmap, static_cast<UINT>(height - first - count),
+                  static_cast<UINT>(count), band.data(), &header, DIB_RGB_COLORS) != count) {
+      return false;
+    }
+    for (int y = 0; y < count; ++y) {
+      const uint8_t* in = band.data() + stride * static_cast<size_t>(count - 1 - y);
+      for (int32_t x = 0; x < width; ++x, in += 3, out += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+      }
+    }
+    return true;
+  };
+  return WriteReplacing(path, [&](HANDLE file) {
+    DWORD cause = 0;
+    const tiffdll::ByteSink write = [&](const uint8_t* data, size_t size) {
+      if (WriteAll(file, data, size)) return true;
+      cause = GetLastError();
+      return false;
+    };
+    if (tiffdll::EncodePngStreamed(width, height, read, write)) return true;
+    // Without a refused write the pixels could not be read or packed: no
+    // cause of the system's to tell.
+    SetLastError(cause);
+    return false;
+  });
 }
 
 DWORD WriteProbeError(const std::string& target, const std::string& source) {

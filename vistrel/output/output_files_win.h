@@ -18,6 +18,11 @@ bool ArchiveListsEntry(const std::string& archive, const std::string& entryName)
 // place). On failure the system's cause is left as the thread's last error.
 bool WriteBitmapFile(HBITMAP bitmap, const std::string& path);
 
+// Writes a bitmap as a png straight from its pixels, a block of rows at a time
+// (through a temporary name, renamed into place): the picture is never copied
+// whole. On failure the system's cause is left as the thread's last error.
+bool WritePngFile(HBITMAP bitmap, const std::string& path);
+
 // The system's error code from writing, beside `target`, a file of our own as
 // large as `source` (removed again); 0 when that works.
 DWORD WriteProbeError(const std::string& target, const std::string& source);

@@ -40,9 +40,12 @@ class Sequence {
     result_.made = request_.picture;
 
     Announce(OutputStep::Picture, false, false);
-    if (request_.bitmap) {
-      // A bitmap that could not be written is reported like a path the component cannot write.
-      result_.result = ports_.WriteBitmap(request_.picture) ? 0 : kCannotWrite;
+    if (request_.bitmap || request_.straightPng) {
+      // A file we write ourselves and could not is reported like a path the
+      // component cannot write.
+      const bool written = request_.bitmap ? ports_.WriteBitmap(request_.picture)
+                                           : ports_.WriteStraightPng(request_.picture);
+      result_.result = written ? 0 : kCannotWrite;
     } else {
       result_.result = ports_.ConvertFxPic(result_.command);
     }

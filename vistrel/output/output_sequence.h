@@ -35,6 +35,13 @@ class OutputPorts {
   virtual ~OutputPorts() = default;
   // Writes FxPic as a Windows bitmap; false when the file could not be written.
   virtual bool WriteBitmap(const std::string& path) = 0;
+  // Writes FxPic as a png straight from its pixels, without the clipboard and
+  // the component; false when the file could not be written. Only asked by
+  // requests that say so (OutputRequest::straightPng).
+  virtual bool WriteStraightPng(const std::string& path) {
+    (void)path;
+    return false;
+  }
   // Puts FxPic on the clipboard and calls ConvertImage with the command;
   // kClipboardBusy, without calling it, when the clipboard could not be had.
   virtual long ConvertFxPic(const std::string& command) = 0;
@@ -76,6 +83,9 @@ enum class OutputStep { Picture, Archive, SelfExtractor };
 struct OutputRequest {
   std::string picture;          // where the picture file is written
   bool bitmap = false;          // written by us as a Windows bitmap, not by the component
+  // A png written by us straight from the picture, not through the clipboard
+  // and the component: the same pixels, with no copy of the picture made.
+  bool straightPng = false;
   std::string archive;          // the zip archive to pack the picture into; empty: none
   bool selfExtracting = false;  // the archive is then made into a self-extractor
   // The picture file is only on its way into an archive or a mail: it goes when

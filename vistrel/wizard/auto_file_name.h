@@ -22,6 +22,9 @@ struct SaveTarget {
   std::string formatEntry = kFileFormats[0];  // FileFormat text
   bool compressSave = false;     // CompressSave
   bool compileZipSave = false;   // CompileZipSave
+  // The save page is passed through unseen: nobody looks at the clipboard
+  // between the pages, so a png may be written straight from the picture.
+  bool straightToFile = false;
 };
 
 using FileExistsFn = std::function<bool(const std::string& path)>;

@@ -55,7 +55,9 @@ SaveOutcome SaveIt(const SaveTarget& target, SavePorts& ports, std::string& last
         TemporaryPictureName(ports.TempFolder(), ports.Now(), file.substr(file.size() - 4));
     request.temporaryPicture = true;
   }
-  request.bitmap = Lower(file.substr(file.size() - 3)) == "bmp";
+  const std::string extension = Lower(file.substr(file.size() - 3));
+  request.bitmap = extension == "bmp";
+  request.straightPng = target.straightToFile && extension == "png";
   if (target.compressSave) {
     request.archive = WithExtension(file, "zip");
     request.selfExtracting = target.compileZipSave;

@@ -23,6 +23,13 @@ class SavePortsWin : public SavePorts {
     writeError_ = written ? 0 : GetLastError();
     return written;
   }
+  bool WriteStraightPng(const std::string& path) override {
+    StageTime("walked");
+    const bool written = WritePngFile(fxPic_, path);
+    writeError_ = written ? 0 : GetLastError();
+    StageTime("written");
+    return written;
+  }
   long ConvertFxPic(const std::string& command) override {
     StageTime("walked");
     writeError_ = 0;

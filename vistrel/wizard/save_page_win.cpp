@@ -77,6 +77,7 @@ SaveTarget SavePage::Target() const {
   target.formatEntry = WindowText(FormatList());
   target.compressSave = Panel().Checked(IDC_COMPRESSSAVE);
   target.compileZipSave = Panel().Checked(IDC_COMPILEZIPSAVE);
+  target.straightToFile = Panel().Checked(IDC_NOTSHOW);
   return target;
 }
 
