@@ -102,6 +102,11 @@ void TakeCapture(EngineState& engine, bool drawCursor) {
 
   Palette palette = SystemPalette(msgForm);
 
+  // The last capture and the editor's image go before the new one is taken: a
+  // new capture replaces both whether it succeeds or not, and holding them
+  // meanwhile would double the memory of a screen.
+  engine.CaptureBitmap = Picture();
+  engine.EditorImage = Picture();
   Picture capture;
   capture.bitmap = CopyVirtualScreen(screen.get(), layout.virtualScreen, layout.monitors);
   const bool copied = !capture.Empty();
@@ -114,13 +119,12 @@ void TakeCapture(EngineState& engine, bool drawCursor) {
   }
   capture.palette = std::move(palette);
   engine.CaptureBitmap = std::move(capture);
-
-  engine.EditorImage = CopyPicture(engine.CaptureBitmap);
+  // The editor's image is the capture until the editor changes it.
   if (Hooks().captureLoaded) Hooks().captureLoaded(engine);
 
   // Messages come after the copy: a box shown before it could end up in the
   // picture, or leave a hole the windows beneath have not repainted yet.
-  if (!copied || engine.EditorImage.Empty()) ShowMessage(kCaptureMemoryText);
+  if (!copied) ShowMessage(kCaptureMemoryText);
   if (build.tooMany) ShowMessage(kTooManyWindowsText);
 }
 

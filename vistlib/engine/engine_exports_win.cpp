@@ -105,7 +105,7 @@ void __stdcall Transfer() {
   vistlib::GuardedExport("Transfer", [] {
     vistlib::EngineState& engine = vistlib::Engine();
     if (!engine.running) return;
-    if (!vistlib::PutPictureOnClipboard(engine.MsgForm->Handle(), engine.EditorImage)) {
+    if (!vistlib::PutPictureOnClipboard(engine.MsgForm->Handle(), vistlib::EditorPicture(engine))) {
       vistlib::ShowMessage(vistlib::kNoClipboardText);
     }
   });

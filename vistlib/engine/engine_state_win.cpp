@@ -12,6 +12,10 @@ EngineState& Engine() {
   return state;
 }
 
+const Picture& EditorPicture(const EngineState& engine) {
+  return engine.EditorImage.Empty() ? engine.CaptureBitmap : engine.EditorImage;
+}
+
 EngineHooks& Hooks() {
   static EngineHooks hooks;
   return hooks;

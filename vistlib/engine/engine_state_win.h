@@ -2,7 +2,7 @@
 // The engine state that lives between the library's calls, one per process.
 // The other rooms of the library (editor, zip, clipboard viewer) work on it:
 // the editor reads the window table and changes EditorImage, which Transfer
-// puts on the clipboard; it keeps RegionBitmaps and compares table handles
+// puts on the clipboard (the capture until the editor has changed it); it keeps RegionBitmaps and compares table handles
 // with ForegroundWindow.
 //
 // Rooms plug their objects into Init, Quit and each capture through
@@ -48,8 +48,10 @@ struct EngineState {
   Bitmap BlankBitmap;
   // The last full-screen capture, with the display's depth and palette.
   Picture CaptureBitmap;
-  // The image the editor holds: a copy of each capture, changed by the
-  // editor's operations; what Transfer hands out.
+  // The image the editor left, changed by its operations; empty after each
+  // capture, when the editor's image is the capture itself (EditorPicture):
+  // most captures never open the editor, and a copy would be a whole screen
+  // of memory for nothing.
   Picture EditorImage;
   // Pixels under each table entry, kept by the editor; they outlive Quit.
   std::array<Bitmap, kTableSlots> RegionBitmaps;
@@ -61,6 +63,10 @@ struct EngineState {
 };
 
 EngineState& Engine();
+
+// What Transfer hands out: the editor's image, or the capture while the editor
+// has not changed it.
+const Picture& EditorPicture(const EngineState& engine);
 
 // Where other rooms attach to the engine's life. Each is optional; each runs
 // on the caller's thread inside the export, with the state already updated.

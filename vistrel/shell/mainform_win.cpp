@@ -310,6 +310,7 @@ bool Mainform::TakeCapture() {
   }
   // 4.
   ClearScreenPicture();
+  wizard::ReleasePictures();
   InvalidateRect(projektion_, nullptr, TRUE);
   DoEvents();
   // 5. The capture spans every monitor; the desktop is read just before it,

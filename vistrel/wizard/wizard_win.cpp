@@ -140,8 +140,14 @@ void Wizard::CloseWizard() {
   if (hooks_.enableEditMenu) hooks_.enableEditMenu(true);
 }
 
+void Wizard::ReleasePictures() {
+  pictures_.wholePic = pictures_.tempPic = pictures_.fxPic = nullptr;
+}
+
 bool Wizard::LoadWholePicFromClipboard() {
-  pictures_.wholePic = MakePicture(CopyBitmapFromClipboard(window_));
+  // At three quarters of a screen's memory: the clipboard and the capture
+  // library still hold the capture too.
+  pictures_.wholePic = MakePicture(CopyBitmapFromClipboard(window_, true));
   pictures_.tempPic = pictures_.wholePic;
   return pictures_.wholePic != nullptr;
 }
@@ -397,6 +403,10 @@ HWND WizardWindow() { return theWizard ? theWizard->Window() : nullptr; }
 
 void ResetCurrentPage() {
   if (theWizard) theWizard->ResetCurrentPage();
+}
+
+void ReleasePictures() {
+  if (theWizard) theWizard->ReleasePictures();
 }
 
 bool LoadWholePicFromClipboard() { return theWizard && theWizard->LoadWholePicFromClipboard(); }

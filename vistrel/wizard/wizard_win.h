@@ -37,12 +37,15 @@ struct ShellHooks {
 bool PreloadWizard(HINSTANCE instance, const ShellHooks& hooks);
 HWND WizardWindow();
 
-// Capture, in the shell's order: ResetCurrentPage at its start; after
+// Capture, in the shell's order: ResetCurrentPage at its start;
+// ReleasePictures before the screen is copied (the last capture's pictures
+// would only add to the memory the new one takes); after
 // Transfer, LoadWholePicFromClipboard (WholePic and TempPic from the
 // clipboard's bitmap; false and empty pictures when there is none); then
 // OpenWizard (settings and the walk's start, which may run straight through
 // when every page is hidden); then ShowSelection and ShowWizard.
 void ResetCurrentPage();
+void ReleasePictures();
 bool LoadWholePicFromClipboard();
 void OpenWizard();
 void ShowWizard();

@@ -48,6 +48,7 @@ class Wizard final : public WalkHost, public SettingsControls, private PageHost 
   void ShowSelection() override { crop_.ShowSelection(); }
   void SetCropStyle(int style) { crop_.SetCropStyle(style); }
   int CropStyle() const { return crop_.CropStyle(); }
+  void ReleasePictures();
   bool LoadWholePicFromClipboard();
   void ResetCurrentPage() { walk_.SetCurrentPage(kWelcomePage); }
 

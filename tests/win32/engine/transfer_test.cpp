@@ -86,6 +86,13 @@ TEST_F(TransferTest, PutsTheEditorsCurrentImageNotTheCapture) {
   EXPECT_EQ(clip.width, 40);
   EXPECT_EQ(clip.height, 30);
   EXPECT_EQ(clip.At(39, 29), enginetest::Rgb(7, 8, 9));
+
+  // The next capture replaces what the editor left: no stale crop goes out.
+  Cheese("0");
+  Transfer();
+  clip = ClipboardPixels();
+  EXPECT_EQ(clip.width, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(clip.height, GetSystemMetrics(SM_CYSCREEN));
 }
 
 TEST_F(TransferTest, ImageWithAPaletteAlsoGivesACopyOfThePalette) {
@@ -100,7 +107,8 @@ TEST_F(TransferTest, ImageWithAPaletteAlsoGivesACopyOfThePalette) {
   entries[0] = {10, 20, 30, 0};
   entries[1] = {40, 50, 60, 0};
   entries[2] = {70, 80, 90, 0};
-  vistlib::Engine().EditorImage.palette.reset(CreatePalette(&logical.header));
+  // On a palette display the capture has one; the editor's image is the capture.
+  vistlib::Engine().CaptureBitmap.palette.reset(CreatePalette(&logical.header));
   Transfer();
   ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
   ASSERT_TRUE(IsClipboardFormatAvailable(CF_PALETTE));
@@ -109,14 +117,15 @@ TEST_F(TransferTest, ImageWithAPaletteAlsoGivesACopyOfThePalette) {
   PALETTEENTRY read[3]{};
   UINT count = palette ? GetPaletteEntries(palette, 0, 3, read) : 0;
   CloseClipboard();
-  EXPECT_NE(palette, vistlib::Engine().EditorImage.palette.get());
+  EXPECT_NE(palette, vistlib::Engine().CaptureBitmap.palette.get());
   ASSERT_EQ(count, 3u);
   EXPECT_EQ(read[2].peRed, 70);
   EXPECT_EQ(read[2].peBlue, 90);
 }
 
 TEST_F(TransferTest, NoImageYetLeavesTheClipboardEmptyRatherThanStale) {
-  // As in a library just loaded: the editor holds no image.
+  // As in a library just loaded: no capture, and the editor holds no image.
+  vistlib::Engine().CaptureBitmap = vistlib::Picture();
   vistlib::Engine().EditorImage = vistlib::Picture();
   PutText("stale");
   Transfer();
