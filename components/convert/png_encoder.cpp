@@ -11,9 +11,13 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -409,54 +413,171 @@ class IdatChunks {
   Bytes pending_;
 };
 
-// Rows a block at a time, about this many bytes of pixels: one block per
-// processor is filtered and deflated at once, each from the last 32 KB of the
-// block before, so the stream is the one Pack makes with more seams.
-constexpr size_t kBlockBytes = 512 * 1024;
+// Rows a block at a time, about this many bytes of pixels. Each block is
+// filtered and deflated on its own, from the last 32 KB of the filtered rows
+// before it (which it filters again from the raw rows kept in front of it),
+// so the stream is the one Pack makes with more seams.
+constexpr size_t kBlockBytes = 256 * 1024;
+
+struct Block {
+  int first = 0, end = 0;  // the block's own rows
+  int context = 0;         // raw rows in front of them in `rows`
+  bool last = false;
+  Bytes rows;
+  Band band;
+  enum class State { Waiting, Running, Done } state = State::Waiting;
+};
+
+void PackBlock(Block& block, size_t length, Packing packing) {
+  try {
+    const std::vector<uint8_t> zeros(length, 0);
+    const uint8_t* own = block.rows.data() + static_cast<size_t>(block.context) * length;
+    // The first row in front is only the row above the rest, unless it is the picture's first.
+    const int aboveOnly = block.context > 0 && block.first - block.context > 0 ? 1 : 0;
+    Band before;
+    if (block.context - aboveOnly > 0) {
+      FilterRows(block.rows.data() + aboveOnly * length,
+                 aboveOnly ? block.rows.data() : zeros.data(), block.context - aboveOnly, length,
+                 before);
+    }
+    FilterRows(own, block.context > 0 ? own - length : zeros.data(), block.end - block.first,
+               length, block.band);
+    DeflateAfter(block.band, before.filtered.data(), before.filtered.size(), block.last, packing);
+  } catch (...) {
+    block.band.ok = false;  // out of memory: the block fails, the encoding with it
+  }
+}
+
+// Blocks packed in order of arrival by helper threads that live as long as it
+// does (a thread each time would cost more than it saves), and by the caller
+// while it waits for the oldest.
+class BlockPipeline {
+ public:
+  BlockPipeline(size_t length, Packing packing) : length_(length), packing_(packing) {
+    for (size_t i = 1; i < Processors(); ++i) {
+      try {
+        helpers_.emplace_back([this] { Help(); });
+      } catch (...) {
+        break;  // the caller packs what no helper takes
+      }
+    }
+  }
+  ~BlockPipeline() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closing_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& helper : helpers_) helper.join();
+  }
+  BlockPipeline(const BlockPipeline&) = delete;
+  BlockPipeline& operator=(const BlockPipeline&) = delete;
+
+  size_t Size() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return blocks_.size();
+  }
+  void Add(std::unique_ptr<Block> block) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      blocks_.push_back(std::move(block));
+    }
+    changed_.notify_one();
+  }
+  // The oldest block once packed, packing waiting ones meanwhile.
+  std::unique_ptr<Block> TakeOldest() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (blocks_.front()->state != Block::State::Done) {
+      if (Block* waiting = NextWaiting()) {
+        lock.unlock();
+        PackBlock(*waiting, length_, packing_);
+        lock.lock();
+        waiting->state = Block::State::Done;
+        changed_.notify_all();
+      } else {
+        changed_.wait(lock);
+      }
+    }
+    std::unique_ptr<Block> oldest = std::move(blocks_.front());
+    blocks_.pop_front();
+    return oldest;
+  }
+
+ private:
+  Block* NextWaiting() {
+    for (const std::unique_ptr<Block>& block : blocks_) {
+      if (block->state == Block::State::Waiting) {
+        block->state = Block::State::Running;
+        return block.get();
+      }
+    }
+    return nullptr;
+  }
+  void Help() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+      Block* waiting = nullptr;
+      changed_.wait(lock, [&] { return closing_ || (waiting = NextWaiting()) != nullptr; });
+      if (waiting == nullptr) return;
+      lock.unlock();
+      PackBlock(*waiting, length_, packing_);
+      lock.lock();
+      waiting->state = Block::State::Done;
+      changed_.notify_all();
+    }
+  }
+
+  const size_t length_;
+  const Packing packing_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Block>> blocks_;  // oldest first
+  bool closing_ = false;
+  std::vector<std::thread> helpers_;
+};
 
 bool PackStreamed(int width, int height, const RowReader& read, Packing packing,
                   IdatChunks& idat) {
   const size_t length = static_cast<size_t>(width) * kBytesPerPixel;
   const int blockRows = static_cast<int>(std::clamp<size_t>(kBlockBytes / length, 1, height));
-  std::vector<Band> bands(Processors());
-  std::vector<Bytes> rows(bands.size());
-  Bytes above(length, 0);  // the row before the next block
-  Bytes tail;              // the last filtered bytes of the block before
-  uLong adler = 1;
-  bool first = true;
+  // Rows kept in front of a block: enough for 32 KB filtered, and the row above them.
+  const int keep = static_cast<int>(kWindow / (length + 1)) + 2;
+  const size_t inFlight = 2 * Processors();
   const std::array<uint8_t, 2> header = ZlibHeader(packing);
   if (!idat.Add(header.data(), header.size())) return false;
+  uLong adler = 1;
+  bool first = true;
+  auto emit = [&](const Block& block) {
+    if (!block.band.ok || !idat.Add(block.band.packed.data(), block.band.packed.size()))
+      return false;
+    adler = first ? block.band.adler
+                  : adler32_combine(adler, block.band.adler,
+                                    static_cast<z_off_t>(block.band.filtered.size()));
+    first = false;
+    return true;
+  };
+  BlockPipeline pipeline(length, packing);
+  Bytes recent;  // the last raw rows read, up to `keep` of them
   for (int top = 0; top < height;) {
-    size_t used = 0;
-    for (; used < bands.size() && top < height; ++used) {
-      Band& band = bands[used];
-      band = Band();
-      band.first = top;
-      band.end = top = std::min(height, top + blockRows);
-      rows[used].resize(length * static_cast<size_t>(band.end - band.first));
-      if (!read(band.first, band.end - band.first, rows[used].data())) return false;
+    auto block = std::make_unique<Block>();
+    block->first = top;
+    block->end = top = std::min(height, top + blockRows);
+    block->last = block->end == height;
+    block->context = static_cast<int>(recent.size() / length);
+    const size_t own = length * static_cast<size_t>(block->end - block->first);
+    block->rows.resize(recent.size() + own);
+    std::copy(recent.begin(), recent.end(), block->rows.begin());
+    if (!read(block->first, block->end - block->first, block->rows.data() + recent.size()))
+      return false;
+    const size_t kept = std::min(block->rows.size(), length * static_cast<size_t>(keep));
+    recent.assign(block->rows.end() - static_cast<std::ptrdiff_t>(kept), block->rows.end());
+    pipeline.Add(std::move(block));
+    while (pipeline.Size() >= inFlight) {
+      if (!emit(*pipeline.TakeOldest())) return false;
     }
-    ForEachBand(used, [&](size_t i) {
-      const uint8_t* before = i == 0 ? above.data() : rows[i - 1].data() + rows[i - 1].size() - length;
-      FilterRows(rows[i].data(), before, bands[i].end - bands[i].first, length, bands[i]);
-    });
-    ForEachBand(used, [&](size_t i) {
-      if (!bands[i].filteredWhole || (i > 0 && !bands[i - 1].filteredWhole)) return;
-      const Bytes& before = i == 0 ? tail : bands[i - 1].filtered;
-      DeflateAfter(bands[i], before.data(), before.size(), bands[i].end == height, packing);
-    });
-    for (size_t i = 0; i < used; ++i) {
-      Band& band = bands[i];
-      if (!band.ok || !idat.Add(band.packed.data(), band.packed.size())) return false;
-      adler = first ? band.adler
-                    : adler32_combine(adler, band.adler, static_cast<z_off_t>(band.filtered.size()));
-      first = false;
-    }
-    const Bytes& lastRows = rows[used - 1];
-    above.assign(lastRows.end() - static_cast<std::ptrdiff_t>(length), lastRows.end());
-    const Bytes& lastFiltered = bands[used - 1].filtered;
-    tail.assign(lastFiltered.end() - static_cast<std::ptrdiff_t>(std::min(kWindow, lastFiltered.size())),
-                lastFiltered.end());
+  }
+  while (pipeline.Size() > 0) {
+    if (!emit(*pipeline.TakeOldest())) return false;
   }
   std::array<uint8_t, 4> checksum{};
   for (int i = 0; i < 4; ++i) checksum[i] = static_cast<uint8_t>(adler >> (24 - 8 * i));

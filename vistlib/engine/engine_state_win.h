@@ -46,7 +46,8 @@ struct EngineState {
 
   // Assigning it to a region bitmap empties that bitmap.
   Bitmap BlankBitmap;
-  // The last full-screen capture, with the display's depth and palette.
+  // The last full-screen capture: 24 bits on a true-colour display, the
+  // display's depth and its palette on a palette display.
   Picture CaptureBitmap;
   // The image the editor left, changed by its operations; empty after each
   // capture, when the editor's image is the capture itself (EditorPicture):

@@ -195,7 +195,8 @@ TEST(ConvertEncoders, StreamedPngHasEveryPixelAndPacksLikeTheWholePicture) {
     ASSERT_FALSE(streamed.empty()) << what;
     EXPECT_EQ(DecodePng(streamed), source) << what;
     const size_t whole = EncodePng(source)->size();
-    EXPECT_LE(streamed.size(), whole + whole / 200 + 64) << what;
+    // Some tens of bytes a seam, on a picture that packs to 1 %.
+    EXPECT_LE(streamed.size(), whole + whole / 50 + 64) << what;
   }
 }
 
