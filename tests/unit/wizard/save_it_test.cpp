@@ -35,6 +35,11 @@ class FakeSavePorts : public SavePorts {
     if (bitmapWritable) files.insert(path);
     return bitmapWritable;
   }
+  bool WriteStraightPng(const std::string& path) override {
+    calls.push_back("png " + path);
+    if (bitmapWritable) files.insert(path);
+    return bitmapWritable;
+  }
   unsigned long writeError = 0;  // the cause a failed picture write leaves
   unsigned long probeError = 0;  // the cause a write beside an archive meets
   unsigned long LastWriteError() override { return writeError; }
@@ -111,6 +116,50 @@ TEST(SaveIt, OtherFormatsGoThroughTheComponentToTheFile) {
             (std::vector<std::string>{
                 "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.png", "restore"}));
   EXPECT_EQ(outcome.saveName, "C:\\Pics\\Vistrel1.png");
+}
+
+// With the save page passed through unseen a png is written straight from the
+// picture; any other format, and a png from a page the user sees (whose save
+// leaves the picture on the clipboard), still goes through the component.
+TEST(SaveIt, PngOfAnUnseenSavePageIsWrittenStraightAndOnlyThat) {
+  SaveTarget unseen = Target(3);
+  unseen.straightToFile = true;
+  FakeSavePorts ports;
+  std::string last;
+  EXPECT_TRUE(SaveIt(unseen, ports, last).saved);
+  EXPECT_EQ(ports.calls,
+            (std::vector<std::string>{"hourglass", "png C:\\Pics\\Vistrel.png", "restore"}));
+
+  SaveTarget jpg = Target(1);
+  jpg.straightToFile = true;
+  FakeSavePorts other;
+  SaveIt(jpg, other, last);
+  SaveIt(Target(3), other, last);
+  EXPECT_EQ(other.calls, (std::vector<std::string>{
+                             "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.jpg",
+                             "restore", "hourglass",
+                             "convert source=clipboard, dest=C:\\Pics\\Vistrel.png", "restore"}));
+}
+
+// A straight png that could not be written is told like the component's
+// failed write, with the system's cause, and keeps nothing in an archive's
+// temporary folder.
+TEST(SaveIt, StraightPngThatCannotBeWrittenSaysWhyAndLeavesNothing) {
+  SaveTarget unseen = Target(3, true);
+  unseen.straightToFile = true;
+  FakeSavePorts ports;
+  ports.bitmapWritable = false;
+  ports.writeError = 112;
+  std::string last = "C:\\Pics\\earlier.png";
+  const SaveOutcome outcome = SaveIt(unseen, ports, last);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_EQ(outcome.result, kCannotWrite);
+  EXPECT_EQ(ports.calls.back(), "message Could not write to that disk / path.\nSystem text 112. "
+                                "(C:\\Users\\me\\Temp\\1999_3_7_9_5_12.png)");
+  EXPECT_TRUE(ports.files.empty());
+  EXPECT_EQ(std::count_if(ports.calls.begin(), ports.calls.end(),
+                          [](const std::string& call) { return call.rfind("zip", 0) == 0; }),
+            0);
 }
 
 TEST(SaveIt, EachFailureResultHasItsMessageAfterThePointerReturns) {

@@ -1,12 +1,16 @@
 #include "save_it_win.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "clipboard_picture_win.h"
 #include "fx_exchange_win.h"
 #include "test_bitmaps.h"
 
@@ -15,6 +19,7 @@ namespace {
 
 using testing::PatternBitmap;
 using testing::PatternPixel;
+using testing::Pixels;
 
 std::string MakeTempFolder() {
   char base[MAX_PATH];
@@ -96,6 +101,103 @@ TEST(SaveItWin, OtherFormatsAreWrittenByTheComponentFromTheClipboard) {
   EXPECT_EQ(seenWidth, 6);
   EXPECT_EQ(last, folder + "\\Vistrel.png");
   SetConvertImage(nullptr);
+  DeleteObject(picture);
+}
+
+// A png file's pixels, top row first, as 0x00RRGGBB; none when it cannot be read.
+std::vector<uint32_t> PngPixels(const std::string& path, int& width, int& height) {
+  const std::vector<uint8_t> file = ReadAll(path);
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) return {};
+  image.format = PNG_FORMAT_RGB;
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+  std::vector<uint32_t> pixels;
+  for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+    pixels.push_back(uint32_t{rgb[i]} << 16 | uint32_t{rgb[i + 1]} << 8 | rgb[i + 2]);
+  return pixels;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, ".."))
+      names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The png written straight from the picture holds its every pixel, in rows
+// from the top, across the blocks it is made in (a picture of 700 rows of 300
+// pixels spans three), from a screen bitmap and from a 24-bit one alike; the
+// clipboard and the component are not used: what another program put on the
+// clipboard stays there.
+TEST(SaveItWin, StraightPngHoldsEveryPixelOfThePictureWithoutTheClipboard) {
+  const std::string folder = MakeTempFolder();
+  bool componentCalled = false;
+  SetConvertImage([&](const std::string&) -> long {
+    componentCalled = true;
+    return 33211;
+  });
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 6);
+  std::memcpy(GlobalLock(text), "other", 6);
+  GlobalUnlock(text);
+  SetClipboardData(CF_TEXT, text);
+  CloseClipboard();
+
+  HBITMAP screen = PatternBitmap(300, 700);
+  HBITMAP compact = CopyBitmap24(screen);
+  ASSERT_NE(compact, nullptr);
+  SaveTarget target;
+  target.folder = folder;
+  target.formatEntry = kFileFormats[3];
+  target.straightToFile = true;
+  std::string last;
+  int width = 0, height = 0;
+  const std::vector<uint32_t> expected = Pixels(screen, width, height);
+  for (HBITMAP picture : {screen, compact}) {
+    ASSERT_TRUE(SaveItWin(nullptr, target, picture, last).saved);
+    int pngWidth = 0, pngHeight = 0;
+    const std::vector<uint32_t> written = PngPixels(last, pngWidth, pngHeight);
+    EXPECT_EQ(pngWidth, 300);
+    EXPECT_EQ(pngHeight, 700);
+    EXPECT_TRUE(written == expected) << last;
+  }
+  EXPECT_FALSE(componentCalled);
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"Vistrel.png", "Vistrel1.png"}));
+  SetConvertImage(nullptr);
+  DeleteObject(compact);
+  DeleteObject(screen);
+}
+
+// A png that cannot be put in place leaves neither the file nor its partial
+// one, and the system's cause: into a missing folder, and onto a name a folder
+// holds.
+TEST(SaveItWin, StraightPngThatCannotBeWrittenLeavesNothing) {
+  HBITMAP picture = PatternBitmap(300, 700);
+  SetLastError(0);
+  EXPECT_FALSE(WritePngFile(picture, "Q:\\no\\such\\folder\\p.png"));
+  EXPECT_NE(GetLastError(), 0u);
+  const std::string folder = MakeTempFolder();
+  ASSERT_TRUE(CreateDirectoryA((folder + "\\p.png").c_str(), nullptr));
+  SetLastError(0);
+  EXPECT_FALSE(WritePngFile(picture, folder + "\\p.png"));
+  EXPECT_NE(GetLastError(), 0u);
+  EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"p.png"});
+  EXPECT_FALSE(WritePngFile(nullptr, folder + "\\q.png"));
+  EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"p.png"});
   DeleteObject(picture);
 }
 
