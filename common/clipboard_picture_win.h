@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "clipboard_dib_win.h"
+#include "dib_info_win.h"
 #include "gdi_handles_win.h"
 #include "opened_clipboard_win.h"
 #include "packed_dib.h"
@@ -25,13 +26,7 @@ inline HGLOBAL PackedDib24(HBITMAP bitmap) {
       facts.bmHeight <= 0) {
     return nullptr;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = facts.bmWidth;
-  info.bmiHeader.biHeight = facts.bmHeight;  // bottom-up, as most readers expect
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = BottomUp24(facts.bmWidth, facts.bmHeight);
   const uint64_t stride = (uint64_t{static_cast<uint32_t>(facts.bmWidth)} * 3 + 3) & ~uint64_t{3};
   const uint64_t bitsSize = stride * static_cast<uint32_t>(facts.bmHeight);
   if (bitsSize > 0x7FFFFFFF - sizeof info.bmiHeader) return nullptr;
@@ -101,13 +96,7 @@ inline HBITMAP CopyBitmap24(HBITMAP bitmap) {
       facts.bmHeight <= 0) {
     return nullptr;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = facts.bmWidth;
-  info.bmiHeader.biHeight = facts.bmHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = BottomUp24(facts.bmWidth, facts.bmHeight);
   WindowDc screen(nullptr);
   void* bits = nullptr;
   Bitmap copy(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));

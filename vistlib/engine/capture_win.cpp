@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture_rules.h"
+#include "dib_info_win.h"
 #include "engine_texts.h"
 #include "library_message.h"
 #include "monitor_query_win.h"
@@ -57,13 +58,7 @@ void DrawCursor(HDC dc, Point origin) {
 Bitmap CaptureTarget(HDC source, int width, int height) {
   if (GetDeviceCaps(source, BITSPIXEL) * GetDeviceCaps(source, PLANES) <= 8)
     return Bitmap(CreateCompatibleBitmap(source, width, height));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = vistrel::BottomUp24(width, height);
   void* bits = nullptr;
   return Bitmap(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }

@@ -9,6 +9,7 @@
 #include "bmp_file.h"
 #include "encoders.h"
 #include "file_handle_win.h"
+#include "dib_info_win.h"
 #include "gdi_handles_win.h"
 #include "partial_file_name.h"
 #include "system_text_win.h"
@@ -27,13 +28,7 @@ bool BitmapRows(HBITMAP bitmap, int32_t& width, int32_t& height, std::vector<uin
   width = info.bmWidth;
   height = info.bmHeight;
   rows.assign(size_t{BmpRowStride24(width)} * static_cast<size_t>(height), 0);
-  BITMAPINFO header{};
-  header.bmiHeader.biSize = sizeof header.bmiHeader;
-  header.bmiHeader.biWidth = width;
-  header.bmiHeader.biHeight = height;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 24;
-  header.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO header = BottomUp24(width, height);
   const WindowDc screen(nullptr);
   return GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), rows.data(), &header,
                    DIB_RGB_COLORS) == height;
@@ -154,13 +149,7 @@ bool WritePngFile(HBITMAP bitmap, const std::string& path) {
   const WindowDc screen(nullptr);
   // GetDIBits counts rows from the bottom and gives blue, green, red.
   const tiffdll::RowReader read = [&](int first, int count, uint8_t* out) {
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof header.bmiHeader;
-    header.bmiHeader.biWidth = width;
-    header.bmiHeader.biHeight = height;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 24;
-    header.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO header = BottomUp24(width, height);
     band.resize(stride * static_cast<size_t>(count));
     if (GetDIBits(screen.get(), bitmap, static_cast<UINT>(height - first - count),
                   static_cast<UINT>(count), band.data(), &header, DIB_RGB_COLORS) != count) {

@@ -18,10 +18,12 @@
 #include "program_paths_win.h"
 #include "save_it_win.h"
 #include "test_bitmaps.h"
+#include "test_files.h"
 
 namespace vistrel {
 namespace {
 
+using testing::FilesIn;
 using testing::MessageBoxAnswerer;
 using testing::PatternBitmap;
 
@@ -32,19 +34,6 @@ std::string NewFolder(const char* name) {
                        std::to_string(GetTickCount());
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
 }
 
 // Holds the clipboard open from a window of another thread, as a slow program does

@@ -13,12 +13,14 @@
 #include "clipboard_picture_win.h"
 #include "fx_exchange_win.h"
 #include "test_bitmaps.h"
+#include "test_files.h"
 
 namespace vistrel {
 namespace {
 
 using testing::PatternBitmap;
 using testing::PatternPixel;
+using testing::FilesIn;
 using testing::Pixels;
 
 std::string MakeTempFolder() {
@@ -120,20 +122,6 @@ std::vector<uint32_t> PngPixels(const std::string& path, int& width, int& height
   for (size_t i = 0; i + 2 < rgb.size(); i += 3)
     pixels.push_back(uint32_t{rgb[i]} << 16 | uint32_t{rgb[i + 1]} << 8 | rgb[i + 2]);
   return pixels;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, ".."))
-      names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // The png written straight from the picture holds its every pixel, in rows
