@@ -87,27 +87,6 @@ inline HBITMAP CopyBitmap(HBITMAP bitmap) {
   return copy.release();  // the guards deselect it before the caller can use it
 }
 
-// A copy of a bitmap as a 24-bit DIB section (the caller owns it), or nullptr:
-// every colour a screen shows, in three quarters of the memory of a copy at the
-// screen's 32 bits.
-inline HBITMAP CopyBitmap24(HBITMAP bitmap) {
-  BITMAP facts{};
-  if (!bitmap || !GetObjectA(bitmap, sizeof facts, &facts) || facts.bmWidth <= 0 ||
-      facts.bmHeight <= 0) {
-    return nullptr;
-  }
-  BITMAPINFO info = BottomUp24(facts.bmWidth, facts.bmHeight);
-  WindowDc screen(nullptr);
-  void* bits = nullptr;
-  Bitmap copy(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!copy || bits == nullptr ||
-      GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(facts.bmHeight), bits, &info,
-                DIB_RGB_COLORS) != facts.bmHeight) {
-    return nullptr;
-  }
-  return copy.release();
-}
-
 // Puts a copy of the bitmap on the clipboard as a 24-bit CF_DIB (readers that ask for
 // CF_BITMAP get one made by Windows); empties it first when asked.
 inline bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst) {
@@ -134,20 +113,15 @@ inline bool ClipboardOwnedByThisProcess() {
 }
 
 // A copy of the clipboard's picture as a device-dependent bitmap (the caller owns it),
-// from the format that was placed, or nullptr when there is none. `compact`: a
-// placed bitmap is copied as a 24-bit DIB section (CopyBitmap24), for a picture
-// kept while the clipboard still holds its own copy of the screen.
-inline HBITMAP CopyBitmapFromClipboard(HWND owner, bool compact = false) {
+// from the format that was placed, or nullptr when there is none.
+inline HBITMAP CopyBitmapFromClipboard(HWND owner) {
   OpenedClipboard clipboard(owner);
   if (!clipboard) return nullptr;
   HBITMAP copy = nullptr;
   if (DibWasPlaced()) {
     copy = clipboard_picture_detail::BitmapFromPackedDib(GetClipboardData(CF_DIB));
   }
-  if (!copy) {
-    const auto placed = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    copy = compact ? CopyBitmap24(placed) : CopyBitmap(placed);
-  }
+  if (!copy) copy = CopyBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
   return copy;
 }
 

@@ -145,9 +145,7 @@ void Wizard::ReleasePictures() {
 }
 
 bool Wizard::LoadWholePicFromClipboard() {
-  // At three quarters of a screen's memory: the clipboard and the capture
-  // library still hold the capture too.
-  pictures_.wholePic = MakePicture(CopyBitmapFromClipboard(window_, true));
+  pictures_.wholePic = MakePicture(CopyBitmapFromClipboard(window_));
   pictures_.tempPic = pictures_.wholePic;
   return pictures_.wholePic != nullptr;
 }
