@@ -536,8 +536,7 @@ class BlockPipeline {
   std::vector<std::thread> helpers_;
 };
 
-bool PackStreamed(int width, int height, const RowReader& read, Packing packing,
-                  IdatChunks& idat) {
+bool PackStreamed(int width, int height, const RowReader& read, Packing packing, IdatChunks& idat) {
   const size_t length = static_cast<size_t>(width) * kBytesPerPixel;
   const int blockRows = static_cast<int>(std::clamp<size_t>(kBlockBytes / length, 1, height));
   // Rows kept in front of a block: enough for 32 KB filtered, and the row above them.

@@ -2,8 +2,8 @@
 // The engine state that lives between the library's calls, one per process.
 // The other rooms of the library (editor, zip, clipboard viewer) work on it:
 // the editor reads the window table and changes EditorImage, which Transfer
-// puts on the clipboard (the capture until the editor has changed it); it keeps RegionBitmaps and compares table handles
-// with ForegroundWindow.
+// puts on the clipboard (the capture until the editor has changed it); it
+// keeps RegionBitmaps and compares table handles with ForegroundWindow.
 //
 // Rooms plug their objects into Init, Quit and each capture through
 // EngineHooks, set once while the library loads, so the engine needs no

@@ -7,9 +7,9 @@
 
 #include "archive_entries.h"
 #include "bmp_file.h"
+#include "dib_info_win.h"
 #include "encoders.h"
 #include "file_handle_win.h"
-#include "dib_info_win.h"
 #include "gdi_handles_win.h"
 #include "partial_file_name.h"
 #include "system_text_win.h"

@@ -83,9 +83,6 @@ enum class OutputStep { Picture, Archive, SelfExtractor };
 struct OutputRequest {
   std::string picture;          // where the picture file is written
   bool bitmap = false;          // written by us as a Windows bitmap, not by the component
-  // A png written by us straight from the picture, not through the clipboard
-  // and the component: the same pixels, with no copy of the picture made.
-  bool straightPng = false;
   std::string archive;          // the zip archive to pack the picture into; empty: none
   bool selfExtracting = false;  // the archive is then made into a self-extractor
   // The picture file is only on its way into an archive or a mail: it goes when
@@ -96,6 +93,9 @@ struct OutputRequest {
   // (it may hold earlier pictures) and the picture is kept when packing fails,
   // as it is then all the user has of this capture.
   bool temporaryArchive = false;
+  // A png written by us straight from the picture, not through the clipboard
+  // and the component: the same pixels, with no copy of the picture made.
+  bool straightPng = false;
 };
 
 struct OutputResult {

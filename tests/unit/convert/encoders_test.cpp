@@ -203,7 +203,7 @@ TEST(ConvertEncoders, StreamedPngHasEveryPixelAndPacksLikeTheWholePicture) {
 TEST(ConvertEncoders, StreamedPngStopsAtAFailedReadOrWrite) {
   const Image source = Grainy(1200, 700);
   EXPECT_TRUE(Streamed(source, 650).empty());  // a row of the last block
-  EXPECT_TRUE(Streamed(source, 0).empty());     // the first row, read for the sample
+  EXPECT_TRUE(Streamed(source, 0).empty());    // the first row, read for the sample
   EXPECT_TRUE(Streamed(source, -1, 100000).empty());
   EXPECT_TRUE(Streamed(source, -1, 10).empty());  // inside the header
 }

@@ -135,10 +135,10 @@ TEST(SaveIt, PngOfAnUnseenSavePageIsWrittenStraightAndOnlyThat) {
   FakeSavePorts other;
   SaveIt(jpg, other, last);
   SaveIt(Target(3), other, last);
-  EXPECT_EQ(other.calls, (std::vector<std::string>{
-                             "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.jpg",
-                             "restore", "hourglass",
-                             "convert source=clipboard, dest=C:\\Pics\\Vistrel.png", "restore"}));
+  EXPECT_EQ(other.calls,
+            (std::vector<std::string>{
+                "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.jpg", "restore",
+                "hourglass", "convert source=clipboard, dest=C:\\Pics\\Vistrel.png", "restore"}));
 }
 
 // A straight png that could not be written is told like the component's
@@ -154,8 +154,9 @@ TEST(SaveIt, StraightPngThatCannotBeWrittenSaysWhyAndLeavesNothing) {
   const SaveOutcome outcome = SaveIt(unseen, ports, last);
   EXPECT_FALSE(outcome.saved);
   EXPECT_EQ(outcome.result, kCannotWrite);
-  EXPECT_EQ(ports.calls.back(), "message Could not write to that disk / path.\nSystem text 112. "
-                                "(C:\\Users\\me\\Temp\\1999_3_7_9_5_12.png)");
+  EXPECT_EQ(ports.calls.back(),
+            "message Could not write to that disk / path.\nSystem text 112. "
+            "(C:\\Users\\me\\Temp\\1999_3_7_9_5_12.png)");
   EXPECT_TRUE(ports.files.empty());
   EXPECT_EQ(std::count_if(ports.calls.begin(), ports.calls.end(),
                           [](const std::string& call) { return call.rfind("zip", 0) == 0; }),

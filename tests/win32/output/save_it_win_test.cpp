@@ -17,9 +17,9 @@
 namespace vistrel {
 namespace {
 
+using testing::FilesIn;
 using testing::PatternBitmap;
 using testing::PatternPixel;
-using testing::FilesIn;
 using testing::Pixels;
 
 std::string MakeTempFolder() {
