@@ -12,6 +12,8 @@ from output_helpers import (SETTINGS, metric, page_driver, reg_add, region, stra
                             wait_complete, wait_main_window)
 from test_shell import MENU_ITEMS, open_tray_menu, press_print_screen, visible
 
+pytestmark = pytest.mark.managed_windows
+
 ACCOUNTS = r"HKCU\Software\Microsoft\Internet Account Manager\Accounts"
 SETUP = "Setup"
 FINDER = "Mail Settings Finder"
