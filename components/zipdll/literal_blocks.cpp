@@ -11,31 +11,31 @@ namespace {
 constexpr std::size_t kStep = 1024;
 // ...and are at most this many steps long.
 constexpr std::size_t kMaxSteps = 16;
-// Costs are counted in sixteenths of a bit.
-constexpr int64_t kScale = 16;
+// Costs are counted in sixteenths of a bit; a block's fits in 32 bits.
+constexpr int32_t kScale = 16;
 // A Huffman block's header, roughly: its fixed part, and about five bits of
 // code lengths for each byte value in use.
-constexpr int64_t kHeaderBits = 40;
-constexpr int64_t kBitsPerValue = 5;
+constexpr int32_t kHeaderBits = 40;
+constexpr int32_t kBitsPerValue = 5;
 // The reader's time, priced in bits of output: setting up a Huffman block's
 // tables costs it about as long as 500 literals take to decode, and a stored
 // block's bytes are a plain copy. At these prices photo-like pictures come out
 // about 1.5% smaller than zlib's level 9 and are read a little faster.
-constexpr int64_t kTableSetUpBits = 250;
-constexpr int64_t kLiteralEighths = 4;  // half a bit for each literal decoded
-constexpr int64_t kStoredSetUpBits = kTableSetUpBits / 10;
+constexpr int32_t kTableSetUpBits = 250;
+constexpr int32_t kLiteralEighths = 4;  // half a bit for each literal decoded
+constexpr int32_t kStoredSetUpBits = kTableSetUpBits / 10;
 
 constexpr int kMaxCodeBits = 15;
 constexpr int kLengthCodes = 19;
 constexpr int kMaxLengthCodeBits = 7;
 
 // x * log2(x) in sixteenths of a bit for every count a block can reach.
-const std::vector<int64_t>& XLog() {
-  static const std::vector<int64_t> table = [] {
-    std::vector<int64_t> t(kStep * kMaxSteps + 1, 0);
+const std::vector<int32_t>& XLog() {
+  static const std::vector<int32_t> table = [] {
+    std::vector<int32_t> t(kStep * kMaxSteps + 1, 0);
     for (std::size_t x = 2; x < t.size(); ++x) {
       const double v = static_cast<double>(x) * std::log2(static_cast<double>(x));
-      t[x] = std::llround(v * kScale);
+      t[x] = static_cast<int32_t>(std::lround(v * kScale));
     }
     return t;
   }();
@@ -59,7 +59,7 @@ void CodeLengths(const uint32_t* freq, int count, int limit, uint8_t* len) {
   });
   // Two queues: the leaves in order, and the joined nodes, made in order.
   const std::size_t n = syms.size();
-  std::vector<uint64_t> weight(2 * n - 1);
+  std::vector<uint32_t> weight(2 * n - 1);
   std::vector<std::size_t> parent(2 * n - 1, 0);
   for (std::size_t i = 0; i < n; ++i) weight[i] = std::max<uint32_t>(freq[syms[i]], 1);
   std::size_t leaf = 0, joined = n;
@@ -79,24 +79,24 @@ void CodeLengths(const uint32_t* freq, int count, int limit, uint8_t* len) {
   // Cut to the limit, then make the code exactly complete again: lengthen the
   // rarest of the longest codes while it is over-full, then shorten the most
   // frequent while there is room.
-  const int64_t full = int64_t{1} << limit;
-  int64_t kraft = 0;
+  const int32_t full = int32_t{1} << limit;
+  int32_t kraft = 0;
   for (std::size_t i = 0; i < n; ++i) {
     len[syms[i]] = static_cast<uint8_t>(std::min(depth[i], limit));
-    kraft += int64_t{1} << (limit - len[syms[i]]);
+    kraft += int32_t{1} << (limit - len[syms[i]]);
   }
   while (kraft > full) {
     int pick = -1;
     for (int s : syms) {
       if (len[s] < limit && (pick < 0 || len[s] > len[pick])) pick = s;
     }
-    kraft -= int64_t{1} << (limit - len[pick] - 1);
+    kraft -= int32_t{1} << (limit - len[pick] - 1);
     ++len[pick];
   }
   for (std::size_t i = n; i-- > 0;) {
     const int s = syms[i];
-    while (len[s] > 1 && kraft + (int64_t{1} << (limit - len[s])) <= full) {
-      kraft += int64_t{1} << (limit - len[s]);
+    while (len[s] > 1 && kraft + (int32_t{1} << (limit - len[s])) <= full) {
+      kraft += int32_t{1} << (limit - len[s]);
       --len[s];
     }
   }
@@ -184,7 +184,12 @@ void WriteHuffmanBlock(const unsigned char* data, std::size_t n, BitWriter& out)
   }
   std::array<uint16_t, kLiterals> code{};
   Codes(len.data(), kLiterals, code.data());
-  for (std::size_t i = 0; i < n; ++i) out.Put(code[data[i]], len[data[i]]);
+  std::array<uint32_t, kLiterals> codeAndLength{};
+  for (int i = 0; i < kLiterals; ++i) codeAndLength[i] = uint32_t{code[i]} << 8 | len[i];
+  for (std::size_t i = 0; i < n; ++i) {
+    const uint32_t c = codeAndLength[data[i]];
+    out.Put(c >> 8, static_cast<int>(c & 0xff));
+  }
   out.Put(code[256], len[256]);
 }
 
@@ -203,7 +208,7 @@ struct Block {
 
 // The blocks of least estimated size plus reading time, in order.
 std::vector<Block> Plan(const unsigned char* data, std::size_t n) {
-  const std::vector<int64_t>& xlog = XLog();
+  const std::vector<int32_t>& xlog = XLog();
   const std::size_t steps = (n + kStep - 1) / kStep;
   // Each step's byte values and their counts.
   std::vector<std::vector<std::pair<uint8_t, uint16_t>>> values(steps);
@@ -224,8 +229,8 @@ std::vector<Block> Plan(const unsigned char* data, std::size_t n) {
   std::array<uint32_t, 256> counts;
   for (std::size_t j = 1; j <= steps; ++j) {
     counts.fill(0);
-    int64_t sumXLog = 0;
-    int64_t used = 0;
+    int32_t sumXLog = 0;
+    int32_t used = 0;
     const std::size_t end = std::min(n, j * kStep);
     for (std::size_t i = j; i-- > 0 && j - i <= kMaxSteps;) {
       for (const auto& [v, c] : values[i]) {
@@ -234,11 +239,11 @@ std::vector<Block> Plan(const unsigned char* data, std::size_t n) {
         counts[v] += c;
         sumXLog += xlog[counts[v]];
       }
-      const int64_t length = static_cast<int64_t>(end - i * kStep);
-      const int64_t huffman = xlog[length] - sumXLog +
+      const int32_t length = static_cast<int32_t>(end - i * kStep);
+      const int32_t huffman = xlog[length] - sumXLog +
                               (kHeaderBits + kBitsPerValue * used + kTableSetUpBits) * kScale +
                               length * kLiteralEighths * kScale / 8;
-      const int64_t copy = (8 * length + 40 + kStoredSetUpBits) * kScale;
+      const int32_t copy = (8 * length + 40 + kStoredSetUpBits) * kScale;
       const int64_t cost = best[i] + std::min(huffman, copy);
       if (cost < best[j]) {
         best[j] = cost;

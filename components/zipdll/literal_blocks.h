@@ -23,31 +23,47 @@ class BitWriter {
   // written as zeros.
   explicit BitWriter(int skip = 0) : count_(skip) {}
 
+  // Up to 16 bits at a time.
   void Put(uint32_t value, int bits) {
-    acc_ |= static_cast<uint64_t>(value) << count_;
+    acc_ |= value << count_;
     count_ += bits;
-    while (count_ >= 8) {
+    if (count_ >= 16) {
       bytes_.push_back(static_cast<unsigned char>(acc_));
-      acc_ >>= 8;
-      count_ -= 8;
+      bytes_.push_back(static_cast<unsigned char>(acc_ >> 8));
+      acc_ >>= 16;
+      count_ -= 16;
     }
   }
   // Zero bits up to the next byte boundary.
   void Align() {
-    if (count_ > 0) Put(0, 8 - count_);
+    Put(0, (8 - count_ % 8) % 8);
+    FlushWholeBytes();
   }
   void PutBytes(const unsigned char* data, std::size_t n) {
     bytes_.insert(bytes_.end(), data, data + n);  // only when aligned
   }
 
-  const std::vector<unsigned char>& bytes() const { return bytes_; }
+  const std::vector<unsigned char>& bytes() {
+    FlushWholeBytes();
+    return bytes_;
+  }
   // The bits after the last whole byte: how many, and their value.
-  int tailBits() const { return count_; }
-  uint32_t tail() const { return static_cast<uint32_t>(acc_); }
+  int tailBits() {
+    FlushWholeBytes();
+    return count_;
+  }
+  uint32_t tail() {
+    FlushWholeBytes();
+    return acc_;
+  }
 
  private:
+  void FlushWholeBytes() {
+    for (; count_ >= 8; count_ -= 8, acc_ >>= 8) bytes_.push_back(static_cast<unsigned char>(acc_));
+  }
+
   std::vector<unsigned char> bytes_;
-  uint64_t acc_ = 0;
+  uint32_t acc_ = 0;  // fewer than 16 bits between calls
   int count_;
 };
 
