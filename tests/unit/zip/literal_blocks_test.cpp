@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "raw_inflate.h"
 #include "test_pictures.h"
 
 namespace zipdll {
@@ -26,19 +27,7 @@ Bytes RoundTrip(const Bytes& data) {
   bits.Put(0b011, 3);  // final, fixed codes
   bits.Put(0, 7);      // the block end
   bits.Align();
-  const Bytes& packed = bits.bytes();
-  Bytes out(data.size() + 1);
-  z_stream z{};
-  EXPECT_EQ(inflateInit2(&z, -MAX_WBITS), Z_OK);
-  z.next_in = const_cast<unsigned char*>(packed.data());
-  z.avail_in = static_cast<uInt>(packed.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END) << (z.msg != nullptr ? z.msg : "");
-  EXPECT_EQ(z.avail_in, 0u);
-  out.resize(z.total_out);
-  inflateEnd(&z);
-  return out;
+  return ziptest::Inflate(bits.bytes(), data.size());
 }
 
 Bytes RandomBytes(std::size_t n, uint32_t seed) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "raw_inflate.h"
 #include "test_pictures.h"
 
 namespace zipdll {
@@ -17,23 +18,9 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 using ziptest::DesktopLike;
+using ziptest::Inflate;
 using ziptest::Noise;
 using ziptest::PhotoLike;
-
-Bytes Inflate(const Bytes& packed, std::size_t expected) {
-  Bytes out(expected + 1);
-  z_stream z{};
-  EXPECT_EQ(inflateInit2(&z, -MAX_WBITS), Z_OK);
-  z.next_in = const_cast<unsigned char*>(packed.data());
-  z.avail_in = static_cast<uInt>(packed.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END);
-  EXPECT_EQ(z.avail_in, 0u) << "bytes after the end of the deflate stream";
-  out.resize(z.total_out);
-  inflateEnd(&z);
-  return out;
-}
 
 // What libzip's own deflate writes at a level: zlib with its largest tables.
 std::size_t ZlibSize(const Bytes& data, int level) {
