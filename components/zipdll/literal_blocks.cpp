@@ -190,10 +190,7 @@ void WriteHuffmanBlock(const unsigned char* data, std::size_t n, BitWriter& out)
   Codes(len.data(), kLiterals, code.data());
   std::array<uint32_t, kLiterals> codeAndLength{};
   for (int i = 0; i < kLiterals; ++i) codeAndLength[i] = uint32_t{code[i]} << 8 | len[i];
-  for (std::size_t i = 0; i < n; ++i) {
-    const uint32_t c = codeAndLength[data[i]];
-    out.Put(c >> 8, static_cast<int>(c & 0xff));
-  }
+  out.PutCodes(data, n, codeAndLength.data());
   out.Put(code[256], len[256]);
 }
 

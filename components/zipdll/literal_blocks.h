@@ -34,6 +34,29 @@ class BitWriter {
       count_ -= 16;
     }
   }
+  // The code of each of data[0, n): table[v] holds value v's code above its
+  // length in the low 8 bits. The hot loop of a block, kept out of Put's way.
+  void PutCodes(const unsigned char* data, std::size_t n, const uint32_t* table) {
+    const std::size_t start = bytes_.size();
+    bytes_.resize(start + 2 * n + 2);  // codes are 15 bits at most
+    unsigned char* out = bytes_.data() + start;
+    uint32_t acc = acc_;
+    int count = count_;
+    for (std::size_t i = 0; i < n; ++i) {
+      const uint32_t code = table[data[i]];
+      acc |= (code >> 8) << count;
+      count += static_cast<int>(code & 0xff);
+      if (count >= 16) {
+        *out++ = static_cast<unsigned char>(acc);
+        *out++ = static_cast<unsigned char>(acc >> 8);
+        acc >>= 16;
+        count -= 16;
+      }
+    }
+    bytes_.resize(static_cast<std::size_t>(out - bytes_.data()));
+    acc_ = acc;
+    count_ = count;
+  }
   // Zero bits up to the next byte boundary.
   void Align() {
     Put(0, (8 - count_ % 8) % 8);
