@@ -1,12 +1,13 @@
 #include "whole_deflate.h"
 
+#include "literal_blocks.h"
+
 #define ZLIB_CONST
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cmath>
 #include <cstdint>
 #include <new>
 #include <system_error>
@@ -19,12 +20,6 @@ namespace {
 constexpr std::size_t kStretch = 512 * 1024;
 // Bytes at the start of each stretch packed every way to choose.
 constexpr std::size_t kTrial = 8 * 1024;
-// Literal blocks are cut at steps of this many input bytes, where one block's
-// tables would cost more than two...
-constexpr std::size_t kLiteralStep = 1024;
-// ...and are at most this long, so that zlib, whose symbol buffer holds 16K
-// at kMemLevel, never ends one by itself.
-constexpr std::size_t kLiteralBlockMax = 15 * 1024;
 // zlib's default: its 16K-symbol blocks pack captures a little smaller than
 // the 32K of level 9's usual 9.
 constexpr int kMemLevel = 8;
@@ -39,6 +34,15 @@ struct Sink {
   std::size_t dropped = 0;
   bool keep;
   std::size_t Total() const { return dropped + used; }
+  void Append(const unsigned char* data, std::size_t n) {
+    if (!keep) {
+      dropped += n;
+      return;
+    }
+    if (bytes.size() - used < n + kRoom) bytes.resize(std::max(bytes.size() * 2, used + n + kRoom));
+    std::copy(data, data + n, bytes.begin() + static_cast<std::ptrdiff_t>(used));
+    used += n;
+  }
 };
 
 class Stream {
@@ -64,40 +68,6 @@ class Stream {
   z_stream z_{};
   bool live_ = false;
 };
-
-// Estimated bits of a block of literals: their entropy, and the header's code
-// lengths at about five bits for each byte value in use.
-class LiteralCost {
- public:
-  using Counts = std::array<uint32_t, 256>;
-
-  static double Bits(const Counts& counts, uint32_t total) {
-    const std::vector<float>& xlog = Table();
-    double bits = xlog[total] + 40;
-    for (uint32_t c : counts) {
-      if (c != 0) bits += 5 - xlog[c];
-    }
-    return bits;
-  }
-
- private:
-  // x * log2(x) for every count a block can reach.
-  static const std::vector<float>& Table() {
-    static const std::vector<float> table = [] {
-      std::vector<float> t(kLiteralBlockMax + 1, 0.0f);
-      for (std::size_t x = 1; x < t.size(); ++x) {
-        t[x] = static_cast<float>(static_cast<double>(x) * std::log2(static_cast<double>(x)));
-      }
-      return t;
-    }();
-    return table;
-  }
-};
-
-void Count(const unsigned char* data, std::size_t n, LiteralCost::Counts& counts) {
-  counts.fill(0);
-  for (std::size_t i = 0; i < n; ++i) ++counts[data[i]];
-}
 
 // Runs deflate until it has taken all its input and, with a flush, put out
 // everything the flush asks for.
@@ -125,73 +95,99 @@ bool Pump(z_stream& z, int flush, Sink& sink) {
   }
 }
 
+// zlib's strategy for a way of matching.
+int Strategy(DeflateMode mode) {
+  return mode == DeflateMode::kLongMatches ? Z_FILTERED : Z_DEFAULT_STRATEGY;
+}
+
+// One stream's packer: zlib for the ways that match, literal blocks of our
+// own spliced into zlib's bit stream for the rest. `input` is where the whole
+// entry starts, for the window that zlib's matching needs after such blocks.
 class Packer {
  public:
-  Packer(Stream& stream, Sink& sink, int level, DeflateMode mode)
-      : stream_(stream), sink_(sink), level_(level), mode_(mode) {}
+  Packer(Stream& stream, Sink& sink, int level, const unsigned char* input)
+      : stream_(stream), sink_(sink), input_(input), level_(level) {}
 
   DeflateMode mode() const { return mode_; }
 
+  // The same packer in the same state, on a copy of its stream.
+  Packer CopyOn(Stream& stream, Sink& sink) const {
+    Packer copy(stream, sink, level_, input_);
+    copy.mode_ = mode_;
+    copy.strategy_ = strategy_;
+    return copy;
+  }
+
   bool Pack(DeflateMode mode, const unsigned char* data, std::size_t n) {
+    mode_ = mode;
+    if (mode == DeflateMode::kLiterals) return PackLiterals(data, n);
     z_stream& z = stream_.z();
-    if (mode != mode_) {
+    if (Strategy(mode) != strategy_) {
       // Close the block in hand first, so that deflateParams finds nothing
       // left to put out.
       z.avail_in = 0;
       if (!Pump(z, Z_BLOCK, sink_)) return false;
-      const int strategy = mode == DeflateMode::kLiterals      ? Z_HUFFMAN_ONLY
-                           : mode == DeflateMode::kLongMatches ? Z_FILTERED
-                                                               : Z_DEFAULT_STRATEGY;
-      if (deflateParams(&z, level_, strategy) != Z_OK) return false;
+      if (deflateParams(&z, level_, Strategy(mode)) != Z_OK) return false;
       sink_.used = sink_.bytes.size() - z.avail_out;
-      mode_ = mode;
+      strategy_ = Strategy(mode);
     }
-    if (mode != DeflateMode::kLiterals) {
-      z.next_in = data;
-      z.avail_in = static_cast<uInt>(n);
-      return Pump(z, Z_NO_FLUSH, sink_);
-    }
-    // Grow each block a step at a time while one block costs less than two.
-    LiteralCost::Counts block, step, merged;
-    for (std::size_t at = 0; at < n;) {
-      std::size_t length = std::min(kLiteralStep, n - at);
-      Count(data + at, length, block);
-      double bits = LiteralCost::Bits(block, static_cast<uint32_t>(length));
-      while (at + length < n && length + kLiteralStep <= kLiteralBlockMax) {
-        const std::size_t more = std::min(kLiteralStep, n - at - length);
-        Count(data + at + length, more, step);
-        for (std::size_t i = 0; i < merged.size(); ++i) merged[i] = block[i] + step[i];
-        const double joined = LiteralCost::Bits(merged, static_cast<uint32_t>(length + more));
-        if (joined > bits + LiteralCost::Bits(step, static_cast<uint32_t>(more))) break;
-        block = merged;
-        bits = joined;
-        length += more;
-      }
-      z.next_in = data + at;
-      z.avail_in = static_cast<uInt>(length);
-      if (!Pump(z, Z_BLOCK, sink_)) return false;
-      at += length;
-    }
-    return true;
+    z.next_in = data;
+    z.avail_in = static_cast<uInt>(n);
+    return Pump(z, Z_NO_FLUSH, sink_);
   }
 
  private:
+  // zlib's block in hand is closed and its last bits, up to seven, stay with
+  // it: the literal blocks' first bits complete that byte through
+  // deflatePrime, their whole bytes go straight to the output, and their last
+  // bits go back to zlib, which goes on after them.
+  bool PackLiterals(const unsigned char* data, std::size_t n) {
+    if (n == 0) return true;
+    z_stream& z = stream_.z();
+    z.avail_in = 0;
+    if (!Pump(z, Z_BLOCK, sink_)) return false;
+    unsigned pending = 0;
+    int held = 0;
+    if (deflatePending(&z, &pending, &held) != Z_OK || pending != 0) return false;
+    BitWriter blocks(held);
+    WriteLiteralBlocks(data, n, blocks);
+    const std::vector<unsigned char>& bytes = blocks.bytes();
+    std::size_t first = 0;
+    if (held > 0 && !bytes.empty()) {
+      if (deflatePrime(&z, 8 - held, bytes[0] >> held) != Z_OK) return false;
+      if (!Pump(z, Z_BLOCK, sink_)) return false;
+      first = 1;
+    }
+    sink_.Append(bytes.data() + first, bytes.size() - first);
+    if (blocks.tailBits() > 0 &&
+        deflatePrime(&z, blocks.tailBits(), static_cast<int>(blocks.tail())) != Z_OK) {
+      return false;
+    }
+    // Matches after these blocks reach back into them: zlib's window is made
+    // what the reader will have. Short of a full window, this is the start of
+    // the entry and zlib has seen nothing yet.
+    const std::size_t window = std::min<std::size_t>(data + n - input_, 32 * 1024);
+    return deflateSetDictionary(&z, data + n - window, static_cast<uInt>(window)) == Z_OK;
+  }
+
   Stream& stream_;
   Sink& sink_;
+  const unsigned char* input_;
   int level_;
-  DeflateMode mode_;
+  DeflateMode mode_ = DeflateMode::kMatches;
+  int strategy_ = Z_DEFAULT_STRATEGY;
 };
 
-// Bytes that `n` bytes cost packed in `mode` from the main stream's state.
-std::optional<std::size_t> TrialCost(Stream& main, DeflateMode current, DeflateMode mode, int level,
+// Bytes that `n` bytes cost packed in `mode` from the main packer's state.
+std::optional<std::size_t> TrialCost(Stream& main, const Packer& packer, DeflateMode mode,
                                      const unsigned char* data, std::size_t n, Sink& scratch) {
   Stream trial;
   if (!trial.CopyOf(main)) return std::nullopt;
   scratch.used = 0;
   scratch.dropped = 0;
-  Packer packer(trial, scratch, level, current);
+  Packer copy = packer.CopyOn(trial, scratch);
   trial.z().avail_in = 0;
-  if (!packer.Pack(mode, data, n) || !Pump(trial.z(), Z_BLOCK, scratch)) return std::nullopt;
+  if (!copy.Pack(mode, data, n) || !Pump(trial.z(), Z_BLOCK, scratch)) return std::nullopt;
   return scratch.Total();
 }
 
@@ -217,7 +213,7 @@ void PackPart(const unsigned char* data, std::size_t begin, std::size_t end, boo
   }
   Sink out(true);
   Sink scratch(false);
-  Packer packer(main, out, level, DeflateMode::kMatches);
+  Packer packer(main, out, level, data);
   for (std::size_t at = begin; at < end;) {
     const std::size_t n = std::min(kStretch, end - at);
     const std::size_t trial = std::min(kTrial, n);
@@ -228,7 +224,7 @@ void PackPart(const unsigned char* data, std::size_t begin, std::size_t end, boo
     for (DeflateMode way :
          {DeflateMode::kMatches, DeflateMode::kLongMatches, DeflateMode::kLiterals}) {
       const std::optional<std::size_t> cost =
-          TrialCost(main, packer.mode(), way, level, data + at, trial, scratch);
+          TrialCost(main, packer, way, data + at, trial, scratch);
       if (!cost) return;
       if (first || *cost < best) {
         best = *cost;

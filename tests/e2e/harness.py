@@ -97,6 +97,22 @@ def restart_wine():
     subprocess.run(["wine", "cmd", "/c", "exit"], timeout=300, start_new_session=True, **quiet)
 
 
+X11_DRIVER = r"HKCU\Software\Wine\X11 Driver"
+
+
+def windows_managed(managed):
+    """Whether Wine hands the program's windows to a window manager. The test
+    display has none (but in the tests that start one): Wine then waits two
+    seconds for a manager that never comes each time such a window is hidden,
+    and every closed message box, page or progress window would cost that.
+    Set for vistrel.exe alone (Wine's own tray keeps its ways); Wine reads it
+    when the program starts."""
+    key = r"HKCU\Software\Wine\AppDefaults\vistrel.exe\X11 Driver"
+    args = (["reg", "delete", key, "/v", "Managed", "/f"] if managed else
+            ["reg", "add", key, "/v", "Managed", "/t", "REG_SZ", "/d", "N", "/f"])
+    wine_run(args)
+
+
 def key(name):
     subprocess.run(["xdotool", "key", name], check=True)
 

@@ -31,9 +31,12 @@ class Keeper:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
-        # A slow server, so that the progress window can be seen during a send.
-        if self.delay:
-            await asyncio.sleep(self.delay)
+        # A slow server, so that the progress window can be seen during a send;
+        # setting the delay to 0 lets the mail through at once.
+        waited = 0.0
+        while waited < self.delay:
+            await asyncio.sleep(0.1)
+            waited += 0.1
         with self.lock:
             self.mails.append((envelope.mail_from, list(envelope.rcpt_tos), envelope.content))
             self.stored_at.append(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000)

@@ -208,6 +208,9 @@ def wait_main_window():
     wait_until(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
                                        "Wine System Tray"], capture_output=True).returncode == 0,
                30, what="the tray")
+    # The start-up window would stay four seconds; closing it is what a user may do.
+    driver("close", "VistrelSplashScreen", "-")
+
     def splash_gone():
         return not any("VistrelSplashScreen" in line and line.endswith("visible")
                        for line in driver("list")[1].splitlines())

@@ -17,6 +17,8 @@ from test_handoffs import explorers
 from test_shell import (hide_wizard, open_tray_menu, press_print_screen, tray_icon, visible,
                         wizard_shown)
 
+pytestmark = pytest.mark.managed_windows
+
 PATTERN = (300, 200, 240, 160)  # x, y, width, height on the screen
 RED, GREEN, BLUE, YELLOW = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0)
 SCREEN = (1920, 1080)

@@ -24,6 +24,8 @@ from test_setup import open_setup, press
 from tls_mail_server import PASSWORD, USER, Authority, TlsMailServer
 from tls_peer import RenegotiatingPeer, TlsPeer
 
+pytestmark = pytest.mark.managed_windows
+
 SETUP = "Setup"
 PORT, SECURITY, LOGIN, SECRET = 1330, 1331, 1332, 1333
 OK = 1

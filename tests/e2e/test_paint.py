@@ -30,6 +30,8 @@ from mail_server import free_port
 from test_editor import helper, open_editor
 from test_mail import FAILED, mail_settings
 
+pytestmark = pytest.mark.managed_windows
+
 PROBE = DRIVER.parent / "paint_probe.exe"
 SETUP, FINDER, FIND = "Setup", "Mail Settings Finder", 1303
 FINDER_LIST, FINDER_USE = 2751, 2754

@@ -12,6 +12,8 @@ from output_helpers import (WIZARD, PatternOnScreen, capture, make_pattern, page
                             reg_add, straight_through, wait_main_window)
 from pdf_printer import PdfPrinter
 
+pytestmark = pytest.mark.managed_windows
+
 PRINT_ID = 2806
 COPIES_ID = 2800
 SCREEN = (1920, 1080)

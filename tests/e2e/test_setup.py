@@ -12,11 +12,14 @@ from output_helpers import (SETTINGS, metric, page_driver, reg_add, region, stra
                             wait_complete, wait_main_window)
 from test_shell import MENU_ITEMS, open_tray_menu, press_print_screen, visible
 
+pytestmark = pytest.mark.managed_windows
+
 ACCOUNTS = r"HKCU\Software\Microsoft\Internet Account Manager\Accounts"
 SETUP = "Setup"
 FINDER = "Mail Settings Finder"
 # Control IDs of the setup dialog.
 SMTP, ADDRESS, FIND, CURSOR, END_AFTER_SHOT, SCALE, APPLY = 1301, 1302, 1303, 1304, 1306, 1307, 1308
+REPLY_WAIT = 1335
 NOT_SHOW = 1310
 OK, CANCEL = 1, 2
 INFO, USE_IT = 2752, 2754
@@ -140,6 +143,8 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
     assert driver("text", "#32770", SETUP, ADDRESS)[1] == "me@club.example"
 
     # "&Ok" lands every value; only the first page stays hidden.
+    assert driver("text", "#32770", SETUP, REPLY_WAIT)[1] == "120"
+    assert page_driver("settext", SETUP, REPLY_WAIT, "45")[0] == 0
     assert page_driver("select", SETUP, SCALE, 2)[0] == 0
     assert driver("check", "#32770", SETUP, END_AFTER_SHOT, 1)[0] == 0
     for page in range(1, 7):
@@ -148,7 +153,7 @@ def test_setup_dialog_and_mail_settings_finder(program, accounts, tmp_path):
     assert driver("gone", "#32770", SETUP, 10000)[0] == 0
     expected = {("Divers", "ScaleSystem"): "2", ("Mail", "SMTP_Server"): "smtp.club.example",
                 ("Mail", "Reply_Address"): "me@club.example", ("Divers", "ShowCursor"): "False",
-                ("Divers", "EndAfterShot"): "1", ("Show", 0): "1"}
+                ("Divers", "EndAfterShot"): "1", ("Show", 0): "1", ("Mail", "SMTP_Timeout"): "45"}
     expected.update({("Show", page): "0" for page in range(1, 7)})
     assert {k: setting(*k) for k in expected} == expected
 

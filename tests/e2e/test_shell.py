@@ -9,6 +9,8 @@ import pytest
 
 from harness import driver, screenshot, wait_until, wine_run
 
+pytestmark = pytest.mark.managed_windows
+
 SETTINGS = r"HKCU\Software\VB and VBA Program Settings\Tarnwick Vistrel"
 TRAY = "Wine System Tray"
 WIZARD_TITLE = "Vistrel Wizard"

@@ -12,6 +12,8 @@ from harness import wait_until
 from output_helpers import (SETTINGS, capture, reg_add, straight_through, wait_complete,
                             wait_main_window, wine_path)
 
+pytestmark = pytest.mark.managed_windows
+
 FOLDER = "<output folder>"
 
 # The export after the walk below, as the program wrote it when it saved every

@@ -11,11 +11,10 @@ import time
 import pytest
 from PIL import Image
 
-from harness import DRIVER, driver, restart_wine, screenshot, wait_until, wine_run
+from harness import DRIVER, X11_DRIVER, driver, restart_wine, screenshot, wait_until, wine_run
 from output_helpers import (WIZARD, make_pattern, page_driver, reg_add, straight_through,
                             wait_complete)
 
-X11_DRIVER = r"HKCU\Software\Wine\X11 Driver"
 FIRST, SECOND = (1280, 1024), (1920, 1080)
 GREY = (128, 128, 128)
 PROBE_WINDOW = (2000, 400, 240, 160)  # x, y, w, h: on the second monitor only

@@ -16,5 +16,6 @@
 #define IDC_SMTPSECURITY 1331
 #define IDC_SMTPUSER 1332
 #define IDC_SMTPPASSWORD 1333
+#define IDC_SMTPTIMEOUT 1335
 #define IDC_HOTKEY 1334
 // "&Ok" is IDOK and "&Cancel" IDCANCEL, so that Enter and Escape work.

@@ -59,6 +59,7 @@ void ShowMailFields(HWND dialog, const SetupValues& values) {
   SendDlgItemMessageA(dialog, IDC_SMTPSECURITY, CB_SETCURSEL,
                       static_cast<WPARAM>(values.smtpSecurity), 0);
   SetDlgItemTextA(dialog, IDC_SMTPUSER, values.smtpUser.c_str());
+  SetDlgItemTextA(dialog, IDC_SMTPTIMEOUT, values.replyLimit.c_str());
   std::string password = RevealPassword(values.smtpPasswordStored);
   SetDlgItemTextA(dialog, IDC_SMTPPASSWORD, password.c_str());
   SecureZeroMemory(password.data(), password.size());
@@ -114,6 +115,7 @@ SetupValues Read(HWND dialog) {
   const LRESULT security = SendDlgItemMessageA(dialog, IDC_SMTPSECURITY, CB_GETCURSEL, 0, 0);
   values.smtpSecurity = security < 0 ? 0 : static_cast<int>(security);
   values.smtpUser = ItemText(dialog, IDC_SMTPUSER);
+  values.replyLimit = ItemText(dialog, IDC_SMTPTIMEOUT);
   std::string password = ItemText(dialog, IDC_SMTPPASSWORD);
   values.smtpPasswordStored = ProtectPassword(password);
   SecureZeroMemory(password.data(), password.size());

@@ -2,6 +2,7 @@
 
 #include "autostart.h"
 #include "hotkey_choice.h"
+#include "mail_security.h"
 #include "number_text.h"
 #include "registry_module.h"
 #include "smtp_client.h"
@@ -18,6 +19,17 @@ int StoredInteger(const SettingsStore& store, std::string_view section, std::str
 }
 
 const char* Flag(bool on) { return on ? "1" : "0"; }
+
+int DefaultReplyLimit() { return mail::SmtpTimeouts{}.replyMs / 1000; }
+
+// The reply limit field's number as it is kept: an empty field or 0 means the
+// usual limit, a larger number than allowed the longest one.
+int ReplyLimitForField(std::string_view text) {
+  if (const int seconds = ReplyLimitFromText(text)) return seconds;
+  const bool tooLarge = !text.empty() && text.find_first_not_of("0123456789") == text.npos &&
+                        text.find_first_not_of('0') != text.npos;
+  return tooLarge ? kLongestReplyLimit : DefaultReplyLimit();
+}
 
 // An entry left under `valueName` (the current title or the previous
 // edition's name) is replaced by the current entry under the lower-case title.
@@ -86,6 +98,8 @@ void ReloadMailFields(const SettingsStore& store, SetupValues& values) {
       static_cast<int>(mail::SecurityFromText(store.GetSetting("Mail", "SMTP_Security", "")));
   values.smtpUser = store.GetSetting("Mail", "SMTP_User", "");
   values.smtpPasswordStored = store.GetSetting("Mail", "SMTP_Password", "");
+  const int replyLimit = ReplyLimitFromText(store.GetSetting("Mail", "SMTP_Timeout", ""));
+  values.replyLimit = std::to_string(replyLimit ? replyLimit : DefaultReplyLimit());
 }
 
 void SaveSetupSettings(SettingsStore& store, const SetupValues& values, const SetupSaveHost& host) {
@@ -97,6 +111,7 @@ void SaveSetupSettings(SettingsStore& store, const SetupValues& values, const Se
                     mail::SecurityName(static_cast<mail::Security>(values.smtpSecurity)));
   store.SaveSetting("Mail", "SMTP_User", values.smtpUser);
   store.SaveSetting("Mail", "SMTP_Password", values.smtpPasswordStored);
+  store.SaveSetting("Mail", "SMTP_Timeout", std::to_string(ReplyLimitForField(values.replyLimit)));
   for (int page = 0; page < kSetupPageCount; ++page) {
     store.SaveSetting("Show", std::to_string(page), Flag(values.notShow[page]));
   }

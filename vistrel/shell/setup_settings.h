@@ -28,6 +28,7 @@ struct SetupValues {
   int smtpSecurity = 0;  // the encryption list's index: None, STARTTLS, TLS
   std::string smtpUser;
   std::string smtpPasswordStored;  // the password as stored (encrypted; the dialog shows it)
+  std::string replyLimit = "120";  // seconds the mail waits for each reply of the server
   std::array<bool, kSetupPageCount> notShow{};
   bool endAfterShot = false;
   bool includeMouseCursor = true;

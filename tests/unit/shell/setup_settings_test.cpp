@@ -90,7 +90,8 @@ TEST_F(SetupSettingsTest, LoadReadsInTheDialogsOrder) {
   // the box's own check.
   Log expected = {"get Divers/ScaleSystem", "opened",   "get Mail/SMTP_Server",
                   "get Mail/Reply_Address", "get Mail/SMTP_Port", "get Mail/SMTP_Security",
-                  "get Mail/SMTP_User",     "get Mail/SMTP_Password", "registry", "registry"};
+                  "get Mail/SMTP_User",     "get Mail/SMTP_Password", "get Mail/SMTP_Timeout",
+                  "registry",               "registry"};
   for (int page = 0; page < 7; ++page) expected.push_back("get Show/" + std::to_string(page));
   expected.push_back("get Divers/EndAfterShot");
   expected.push_back("get Divers/ShowCursor");
@@ -107,6 +108,7 @@ TEST_F(SetupSettingsTest, MissingSettingsGiveTheDefaults) {
   EXPECT_EQ(values.smtpPort, "25");
   EXPECT_EQ(values.smtpSecurity, 0);
   EXPECT_EQ(values.smtpUser, "");
+  EXPECT_EQ(values.replyLimit, "120");
   EXPECT_TRUE(values.includeMouseCursor);
   EXPECT_FALSE(values.endAfterShot);
   EXPECT_FALSE(values.autostart);
@@ -198,7 +200,7 @@ TEST_F(SetupSettingsTest, SaveStoresInOrderWithTheirStoredForms) {
   Log expected = {"set Divers/ScaleSystem=2", "set Mail/SMTP_Server=mail.example.org",
                   "set Mail/Reply_Address=me@example.org", "set Mail/SMTP_Port=465",
                   "set Mail/SMTP_Security=TLS", "set Mail/SMTP_User=me",
-                  "set Mail/SMTP_Password=01C0FF"};
+                  "set Mail/SMTP_Password=01C0FF", "set Mail/SMTP_Timeout=120"};
   for (int page = 0; page < 7; ++page) {
     expected.push_back("set Show/" + std::to_string(page) + "=" + (values.notShow[page] ? "1" : "0"));
   }
@@ -215,6 +217,25 @@ TEST_F(SetupSettingsTest, SaveStoresInOrderWithTheirStoredForms) {
   values.includeMouseCursor = true;
   SaveSetupSettings(store_, values, {});
   EXPECT_EQ(store_.values["Divers/ShowCursor"], "True");
+}
+
+TEST_F(SetupSettingsTest, TheReplyWaitShowsAndStoresWithinItsLimits) {
+  // Shown as stored when valid, else the usual two minutes.
+  for (const auto& [stored, shown] : {std::pair{"45", "45"}, std::pair{" 3600 ", "3600"},
+                                      std::pair{"0", "120"}, std::pair{"3601", "120"},
+                                      std::pair{"2 min", "120"}, std::pair{"", "120"}}) {
+    store_.values["Mail/SMTP_Timeout"] = stored;
+    EXPECT_EQ(Load().replyLimit, shown) << stored;
+  }
+  // Typed: an empty field or 0 is the usual limit, too large a number the longest one.
+  for (const auto& [typed, kept] : {std::pair{"30", "30"}, std::pair{"", "120"},
+                                    std::pair{"000", "120"}, std::pair{"99999", "3600"},
+                                    std::pair{"7200", "3600"}, std::pair{"1e3", "120"}}) {
+    SetupValues values;
+    values.replyLimit = typed;
+    SaveSetupSettings(store_, values, {});
+    EXPECT_EQ(store_.values["Mail/SMTP_Timeout"], kept) << typed;
+  }
 }
 
 TEST_F(SetupSettingsTest, OpeningMovesAnOldEntryToTheCurrentProgram) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "raw_inflate.h"
 #include "test_pictures.h"
 
 namespace zipdll {
@@ -17,23 +18,9 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 using ziptest::DesktopLike;
+using ziptest::Inflate;
 using ziptest::Noise;
 using ziptest::PhotoLike;
-
-Bytes Inflate(const Bytes& packed, std::size_t expected) {
-  Bytes out(expected + 1);
-  z_stream z{};
-  EXPECT_EQ(inflateInit2(&z, -MAX_WBITS), Z_OK);
-  z.next_in = const_cast<unsigned char*>(packed.data());
-  z.avail_in = static_cast<uInt>(packed.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END);
-  EXPECT_EQ(z.avail_in, 0u) << "bytes after the end of the deflate stream";
-  out.resize(z.total_out);
-  inflateEnd(&z);
-  return out;
-}
 
 // What libzip's own deflate writes at a level: zlib with its largest tables.
 std::size_t ZlibSize(const Bytes& data, int level) {
@@ -114,6 +101,48 @@ TEST(WholeDeflate, PhotoLikePicturesComeOutSmallerThanZlibsLevelNine) {
   }
 }
 
+TEST(WholeDeflate, MatchesAfterLiteralStretchesReachBackIntoThem) {
+  // Nine stretches in four parts, the last part photo, desktop, photo: zlib's
+  // stream hands over to literal blocks and back wherever its bits stand, and
+  // the entry ends in literal blocks. Early in the desktop there is a copy of
+  // the photo's last 20 KiB, which zlib finds only in a window that holds what
+  // the reader has.
+  constexpr std::size_t kStretch = 512 * 1024;
+  constexpr std::size_t kEcho = 20 * 1024;
+  constexpr std::size_t kLead = 8 * 1024;  // what the choice of way is tried on
+  const auto entry = [&](const Bytes& echo) {
+    Bytes data = DesktopLike(1024, 1024);  // six stretches
+    const Bytes photo = PhotoLike(1000, 300, 1);
+    data.insert(data.end(), photo.begin(), photo.begin() + kStretch);
+    const Bytes desktop = DesktopLike(1000, 200);
+    data.insert(data.end(), desktop.begin(), desktop.begin() + kLead);
+    data.insert(data.end(), echo.begin(), echo.end());
+    data.insert(data.end(), desktop.begin() + kLead, desktop.begin() + (kStretch - kEcho));
+    const Bytes last = PhotoLike(1000, 100, 3);
+    data.insert(data.end(), last.begin(), last.end());
+    return data;
+  };
+  const Bytes photo = PhotoLike(1000, 300, 1);
+  const Bytes data = entry(Bytes(photo.begin() + kStretch - kEcho, photo.begin() + kStretch));
+  const std::vector<DeflateMode> modes = DeflateModes(data.data(), data.size(), 9);
+  ASSERT_EQ(modes.size(), 9u);
+  EXPECT_NE(modes[5], DeflateMode::kLiterals);
+  EXPECT_EQ(modes[6], DeflateMode::kLiterals);
+  EXPECT_NE(modes[7], DeflateMode::kLiterals);
+  EXPECT_EQ(modes[8], DeflateMode::kLiterals);
+
+  const std::optional<Bytes> packed = DeflateWhole(data.data(), data.size(), 9, nullptr);
+  ASSERT_TRUE(packed);
+  EXPECT_EQ(Inflate(*packed, data.size()), data);
+  // The echo costs next to nothing; other photo bytes in its place cost most
+  // of their size.
+  const Bytes other = PhotoLike(1000, 7, 2);
+  const Bytes unechoed = entry(Bytes(other.begin(), other.begin() + kEcho));
+  const std::optional<Bytes> plain = DeflateWhole(unechoed.data(), unechoed.size(), 9, nullptr);
+  ASSERT_TRUE(plain);
+  EXPECT_LT(packed->size() + kEcho / 2, plain->size());
+}
+
 TEST(WholeDeflate, TheSameInputGivesTheSameBytesWhicheverThreadPacksWhichPart) {
   Bytes data = DesktopLike(1000, 400);  // 1,200,000 bytes
   const Bytes photo = PhotoLike(1000, 400, 2);
@@ -136,9 +165,12 @@ TEST(WholeDeflate, ProgressCountsEveryByteAndCanStopThePacking) {
   EXPECT_EQ(total, data.size());
   EXPECT_LE(steps.size(), 3u);  // a stretch at a time, or what another thread did with it
 
-  // Asked to stop at the second report, wherever the stretches were packed.
+  // Asked to stop at the second report, wherever the stretches were packed:
+  // eight stretches, so that this thread packs two at least, however fast the
+  // other is.
+  const Bytes flat(8 * 512 * 1024, 0x5a);
   int calls = 0;
-  EXPECT_FALSE(DeflateWhole(data.data(), data.size(), 6, [&](std::size_t) { return ++calls < 2; }));
+  EXPECT_FALSE(DeflateWhole(flat.data(), flat.size(), 6, [&](std::size_t) { return ++calls < 2; }));
   EXPECT_EQ(calls, 2);
 }
 

@@ -378,6 +378,15 @@ TEST_F(ZipExportsTest, EveryLevelIsReadByUnzipSevenZipAndTheStubByteForByte) {
   std::string noise(30000, '\0');
   ziptest::Noise n{3};
   for (char& c : noise) c = static_cast<char>(n.Next(127));
+  // Literal blocks of both kinds in one stream: Huffman for the photo,
+  // stored for the random bytes between.
+  std::string mixed = ziptest::AsString(ziptest::PhotoLike(300, 100, 7));
+  uint32_t state = 1;
+  for (int i = 0; i < 40000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    mixed += static_cast<char>(state >> 24);
+  }
+  mixed += ziptest::AsString(ziptest::PhotoLike(300, 100, 8));
   std::string note;
   for (int i = 0; i < 200; ++i) note += "Line " + std::to_string(i) + " of the note.\r\n";
   const std::vector<std::pair<std::string, std::string>> files = {
@@ -385,6 +394,7 @@ TEST_F(ZipExportsTest, EveryLevelIsReadByUnzipSevenZipAndTheStubByteForByte) {
       {"photo.bmp", ziptest::AsString(ziptest::PhotoLike(300, 200, 1))},
       {"note.txt", note},
       {"noise.bin", noise},
+      {"mixed.bin", mixed},
       {"empty.txt", ""}};
   std::vector<std::string> specs;
   for (const auto& [name, data] : files) {
