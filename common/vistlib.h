@@ -18,6 +18,7 @@
 namespace vistlib {
 
 using WindowHandle = uintptr_t;
+using BitmapHandle = uintptr_t;
 
 // Function types, for the program's by-name loader.
 using InitFn = void(VISTLIB_CALL*)(WindowHandle notifyWindow);
@@ -25,6 +26,10 @@ using QuitFn = void(VISTLIB_CALL*)();
 using CheeseFn = void(VISTLIB_CALL*)(const char* drawCursor);
 using GiveActiveWindowFn = void(VISTLIB_CALL*)(vistrel::Rect* buffer);
 using TransferFn = void(VISTLIB_CALL*)();
+// A copy of the picture Transfer puts on the clipboard, handed to the caller
+// (who deletes it) without the clipboard: 0 when there is no picture or no
+// memory for the copy.
+using GivePictureFn = void(VISTLIB_CALL*)(BitmapHandle* picture);
 using VisEditFn = void(VISTLIB_CALL*)(const char* scaleDivisor, const char* scaleMultiplier,
                                       const char* unitName);
 using AddToZipFn = void(VISTLIB_CALL*)(const char* fileSpec, const char* zipPath);
@@ -45,6 +50,7 @@ void VISTLIB_CALL Quit();
 void VISTLIB_CALL Cheese(const char* drawCursor);
 void VISTLIB_CALL GiveActiveWindow(vistrel::Rect* buffer);
 void VISTLIB_CALL Transfer();
+void VISTLIB_CALL GivePicture(vistlib::BitmapHandle* picture);
 void VISTLIB_CALL VisEdit(const char* scaleDivisor, const char* scaleMultiplier,
                           const char* unitName);
 void VISTLIB_CALL AddToZip(const char* fileSpec, const char* zipPath);

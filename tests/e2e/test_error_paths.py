@@ -1,10 +1,9 @@
 """Captures that must not reach the outputs with a wrong picture, in one program
 start with every output automatic (save, copy, mail to a real SMTP server, print
-to the PDF printer): a conversion the component refuses, a capture that could
-not be handed over because another program held the clipboard, and then a
-capture that goes through, printed stretched as stored before it."""
+to the PDF printer): a conversion the component refuses, then a capture taken
+while another program holds the clipboard (with a picture of its own), which
+reaches every output all the same, printed stretched as stored before it."""
 import subprocess
-import time
 
 import pytest
 
@@ -27,9 +26,6 @@ EMPTY_PRINT = ("There is no picture to print: the selected area is empty, or the
                "not be applied to it. Nothing was printed. Choose another area, change the "
                "effects or take a new capture.")
 CANNOT_OPEN_CLIPBOARD = "Cannot open clipboard"
-CAPTURE_LOST = ("The screen shot did not reach the wizard: another program was holding or "
-                "changing the clipboard while it was handed over. Nothing was saved, printed or "
-                "sent. Please take the screen shot again.")
 A4_AT_300_DPI = (2479, 3508)
 
 
@@ -120,38 +116,19 @@ def test_no_output_goes_out_with_a_wrong_picture(tmp_path, program, outputs):
     assert server.count() == 0
     assert printer.jobs() == [] and printer.pdfs() == []
 
-    # 2. Another program holds the clipboard through the hand-over: the library
-    # cannot place the capture, the program says no capture arrived, and no
-    # white picture goes out in its place.
-    every_output_automatic(out, server.port)
-    holder = ClipboardHolder(120)
-    capture()
-    assert next_message() == CANNOT_OPEN_CLIPBOARD
-    assert next_message(30) == CAPTURE_LOST
-    holder.release()
-    time.sleep(3)  # the outputs of a wrongly opened wizard would have started by now
-    assert message_box() is None, "a further message came"
-    assert list(out.iterdir()) == [] and server.count() == 0 and printer.pdfs() == []
-
-    # 2b. The same, but the other program lets go (leaving its own picture)
-    # before the library's message is answered: that older picture is not
-    # taken for the capture.
+    # 2. Another program holds the clipboard, with a picture of its own, when
+    # the capture is taken: the library says it could not put the capture
+    # there, and the other program lets go before that is answered. The wizard
+    # has its picture from the library all the same: every output goes out
+    # with the capture (at a tenth of its size, smaller than the page; printed
+    # with the stretch stored since the last walk), none with the other
+    # program's picture (40 x 30).
+    every_output_automatic(out, server.port, scale="10", stretch=1)
     holder = ClipboardHolder(120, picture=True)
     capture()
     wait_until(message_box, 60, interval=0.2, what="the library's message")
     holder.release()
     assert next_message() == CANNOT_OPEN_CLIPBOARD
-    assert next_message(30) == CAPTURE_LOST
-    time.sleep(3)
-    assert message_box() is None, "a further message came"
-    assert list(out.iterdir()) == [] and server.count() == 0
-    assert printer.jobs() == [] and printer.pdfs() == []
-
-    # 3. The next capture goes through, at a tenth of its size so that it is
-    # smaller than the page, with the stretch stored since the last walk: the
-    # walk's automatic print uses it.
-    every_output_automatic(out, server.port, scale="10", stretch=1)
-    capture()
     saved = wait_complete(out / "Vistrel.bmp")
     assert identify(saved)[:2] == (192, 108)
     wait_until(lambda: server.count() == 1, 60, what="the mail")

@@ -89,20 +89,25 @@ def check_opened(opened, saved):
     assert folder.rstrip("\\").lower() == wine_path(saved.parent).lower(), folder
 
 
-def check_clipboard_holds(saved, work):
-    out = work / "clipboard.bmp"
-    assert probe("clip", wine_path(out)) == 0, "no picture on the clipboard"
-    assert metric(out, saved, "AE") == 0, "the clipboard's picture differs from the output"
+BITMAP_FORMATS = ("dib.bmp", "dibv5.bmp", "bitmap.bmp")
 
 
-def check_every_format(saved, work):
-    """A reader asking for each picture format gets our picture, none of another
-    program's: the clipboard was emptied before the copy."""
+def read_clipboard(work):
+    """What another program reads from the clipboard: the bitmap it asks for,
+    and each picture format in turn."""
+    assert probe("clip", wine_path(work / "clipboard.bmp")) == 0, "no picture on the clipboard"
+    (work / "formats").mkdir()
+    assert probe("formats", wine_path(work / "formats")) == 0
+
+
+def check_clipboard_read(saved, work, names=BITMAP_FORMATS + ("clip.png",)):
+    """Every format read was our picture, none another program's: the clipboard
+    was emptied before it was placed."""
+    assert metric(work / "clipboard.bmp", saved, "AE") == 0, \
+        "the clipboard's picture differs from the output"
     folder = work / "formats"
-    folder.mkdir()
-    assert probe("formats", wine_path(folder)) == 0
     assert not (folder / "text.txt").exists(), "another program's text stayed beside the picture"
-    for name in ("dib.bmp", "dibv5.bmp", "bitmap.bmp", "clip.png"):
+    for name in names:
         assert (folder / name).exists(), f"no {name} on the clipboard"
         assert metric(folder / name, saved, "AE") == 0, f"{name} is not the output's picture"
 
@@ -120,10 +125,18 @@ def test_handoffs_by_their_buttons(tmp_path, program, opener):
     program()
     wait_main_window()
     capture()
+    # On the first page, the clipboard holds the capture, copied for another
+    # program only when it asks, in every bitmap format (the png is the
+    # clipboard page's own). The output is the whole capture: the same pixels.
+    wait_until(lambda: page_driver("shown", WIZARD, "&Next >")[0] == 0, what="the wizard")
+    promised = tmp_path / "promised"
+    promised.mkdir()
+    read_clipboard(promised)
     walk_to_page("Sa&ve")
     screenshot("handoffs-save-page")
     assert page_driver("click", WIZARD, "Sa&ve")[0] == 0
     saved = wait_complete(out / "Vistrel.dcx")
+    check_clipboard_read(saved, promised, BITMAP_FORMATS)
 
     assert page_driver("click", WIZARD, "&Open last saved picture")[0] == 0
     check_opened(opener, saved)
@@ -140,8 +153,8 @@ def test_handoffs_by_their_buttons(tmp_path, program, opener):
     assert page_driver("click", WIZARD, "Copy screen-shot to clipboard")[0] == 0
     code, text = driver("msgbox", "Tarnwick Vistrel", 1, 30000)
     assert code == 0 and text == COPIED, text
-    check_clipboard_holds(saved, tmp_path)
-    check_every_format(saved, tmp_path)
+    read_clipboard(tmp_path)
+    check_clipboard_read(saved, tmp_path)
 
     assert page_driver("click", WIZARD, "View clipboard...")[0] == 0
     assert driver("wait", "TCBViewer", VIEWER, 30000)[0] == 0
@@ -173,7 +186,8 @@ def test_handoffs_run_by_themselves_without_messages(tmp_path, program, opener):
     stop(wait_explorer_on(out, before))
     # The viewer is the walk's last hand-off; the picture is on the clipboard by then.
     assert driver("wait", "TCBViewer", VIEWER, 60000)[0] == 0
-    check_clipboard_holds(saved, tmp_path)
+    read_clipboard(tmp_path)
+    check_clipboard_read(saved, tmp_path)
     assert boxes_seen() == [], "a message appeared in the automatic run"
     assert driver("close", "TCBViewer", VIEWER)[0] == 0
     assert driver("gone", "TCBViewer", VIEWER, 20000)[0] == 0

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture_rules.h"
+#include "clipboard_transfer_win.h"
 #include "dib_info_win.h"
 #include "engine_texts.h"
 #include "library_message.h"
@@ -119,6 +120,10 @@ void TakeCapture(EngineState& engine, bool drawCursor) {
   // The last capture and the editor's image go before the new one is taken: a
   // new capture replaces both whether it succeeds or not, and holding them
   // meanwhile would double the memory of a screen.
+  if (engine.CapturePromised) {
+    engine.CapturePromised = false;
+    WithdrawPromise(msgForm);
+  }
   engine.CaptureBitmap = Picture();
   engine.EditorImage = Picture();
   Picture capture;

@@ -44,4 +44,45 @@ bool PutPictureOnClipboard(HWND owner, const Picture& picture) {
   return true;
 }
 
+bool PromisePictureOnClipboard(HWND owner, const Picture& picture) {
+  if (!OpenClipboardWithin(owner, kOpenTimeoutMs)) return false;
+  ClipboardCloser closer;
+  if (!EmptyClipboard()) return false;
+  if (picture.Empty()) return true;
+  // A null handle: the data comes from the owner when it is asked for.
+  SetClipboardData(CF_BITMAP, nullptr);
+  if (picture.palette) SetClipboardData(CF_PALETTE, nullptr);
+  // Whether a promise was taken shows only in the formats the clipboard lists.
+  return IsClipboardFormatAvailable(CF_BITMAP) &&
+         (!picture.palette || IsClipboardFormatAvailable(CF_PALETTE));
+}
+
+void RenderPromisedFormat(UINT format, const Picture& picture) {
+  if (picture.Empty()) return;
+  if (format == CF_BITMAP) {
+    Bitmap copy = std::move(CopyPicture(picture).bitmap);
+    if (copy && SetClipboardData(CF_BITMAP, copy.get()) != nullptr) copy.release();
+  } else if (format == CF_PALETTE && picture.palette) {
+    Palette copy = CopyPalette(picture.palette.get());
+    if (copy && SetClipboardData(CF_PALETTE, copy.get()) != nullptr) copy.release();
+  }
+}
+
+void WithdrawPromise(HWND owner) {
+  // No waiting: the screen is copied next. A clipboard held by another program
+  // keeps the promise, and the message window then renders nothing for it.
+  if (!OpenClipboard(owner)) return;
+  ClipboardCloser closer;
+  if (GetClipboardOwner() == owner) EmptyClipboard();
+}
+
+void RenderEveryPromisedFormat(HWND owner, const Picture& picture) {
+  if (!OpenClipboardWithin(owner, kOpenTimeoutMs)) return;
+  ClipboardCloser closer;
+  // Another program may have replaced the clipboard since.
+  if (GetClipboardOwner() != owner) return;
+  RenderPromisedFormat(CF_BITMAP, picture);
+  RenderPromisedFormat(CF_PALETTE, picture);
+}
+
 }  // namespace vistlib

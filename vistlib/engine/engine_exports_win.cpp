@@ -30,6 +30,11 @@ void QuitEngine(EngineState& engine) {
   engine.running = false;
   if (Hooks().freeZipComponent) Hooks().freeZipComponent(engine);
   engine.BlankBitmap.reset();
+  // The clipboard keeps the capture it was promised, as it would a copy.
+  if (engine.CapturePromised) {
+    engine.CapturePromised = false;
+    RenderEveryPromisedFormat(engine.MsgForm->Handle(), engine.CaptureBitmap);
+  }
   engine.CaptureBitmap = Picture();
   // Destroying the message window unregisters the hot key and deletes the atom.
   engine.MsgForm.reset();
@@ -105,9 +110,26 @@ void __stdcall Transfer() {
   vistlib::GuardedExport("Transfer", [] {
     vistlib::EngineState& engine = vistlib::Engine();
     if (!engine.running) return;
-    if (!vistlib::PutPictureOnClipboard(engine.MsgForm->Handle(), vistlib::EditorPicture(engine))) {
-      vistlib::ShowMessage(vistlib::kNoClipboardText);
-    }
+    // The capture stays as it is until the next one (the editor changes a
+    // copy of its own), so the clipboard is promised it and a copy is made
+    // only for a program that asks; the editor's image is copied at once.
+    const bool promise = engine.EditorImage.Empty();
+    HWND owner = engine.MsgForm->Handle();
+    const bool placed = promise ? vistlib::PromisePictureOnClipboard(owner, engine.CaptureBitmap)
+                                : vistlib::PutPictureOnClipboard(owner, engine.EditorImage);
+    engine.CapturePromised = promise && placed && !engine.CaptureBitmap.Empty();
+    if (!placed) vistlib::ShowMessage(vistlib::kNoClipboardText);
+  });
+}
+
+void __stdcall GivePicture(vistlib::BitmapHandle* picture) {
+  vistlib::GuardedExport("GivePicture", [&] {
+    if (picture == nullptr) return;
+    *picture = 0;
+    vistlib::EngineState& engine = vistlib::Engine();
+    if (!engine.running) return;
+    vistlib::Picture copy = vistlib::CopyPicture(vistlib::EditorPicture(engine));
+    *picture = reinterpret_cast<vistlib::BitmapHandle>(copy.bitmap.release());
   });
 }
 

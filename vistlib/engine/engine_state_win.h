@@ -2,7 +2,8 @@
 // The engine state that lives between the library's calls, one per process.
 // The other rooms of the library (editor, zip, clipboard viewer) work on it:
 // the editor reads the window table and changes EditorImage, which Transfer
-// puts on the clipboard (the capture until the editor has changed it); it
+// puts on the clipboard and GivePicture hands out (the capture until the
+// editor has changed it); it
 // keeps RegionBitmaps and compares table handles with ForegroundWindow.
 //
 // Rooms plug their objects into Init, Quit and each capture through
@@ -49,6 +50,9 @@ struct EngineState {
   // The last full-screen capture: 24 bits on a true-colour display, the
   // display's depth and its palette on a palette display.
   Picture CaptureBitmap;
+  // Transfer promised CaptureBitmap to the clipboard, and the clipboard still
+  // holds the promise: the message window renders it on request.
+  bool CapturePromised = false;
   // The image the editor left, changed by its operations; empty after each
   // capture, when the editor's image is the capture itself (EditorPicture):
   // most captures never open the editor, and a copy would be a whole screen

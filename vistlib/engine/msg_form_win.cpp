@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "clipboard_transfer_win.h"
 #include "engine_state_win.h"
 #include "engine_texts.h"
 #include "hotkey_trouble.h"
@@ -136,6 +137,20 @@ LRESULT TMsgForm::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_HOTKEY:
       WMHotKey(wParam);
+      return 0;
+    // The capture Transfer promised to the clipboard.
+    case WM_RENDERFORMAT:
+      if (Engine().CapturePromised)
+        RenderPromisedFormat(static_cast<UINT>(wParam), Engine().CaptureBitmap);
+      return 0;
+    case WM_RENDERALLFORMATS:
+      if (Engine().CapturePromised) {
+        Engine().CapturePromised = false;
+        RenderEveryPromisedFormat(window, Engine().CaptureBitmap);
+      }
+      return 0;
+    case WM_DESTROYCLIPBOARD:
+      Engine().CapturePromised = false;
       return 0;
     case WM_CLOSE:
       // The form only hides on close; it gives up the hot key all the same.

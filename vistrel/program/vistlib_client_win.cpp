@@ -42,6 +42,11 @@ Rect VistlibClient::GiveActiveWindow() {
   return rect;
 }
 void VistlibClient::Transfer() { As<vistlib::TransferFn>(Function("Transfer"))(); }
+HBITMAP VistlibClient::GivePicture() {
+  vistlib::BitmapHandle picture = 0;
+  As<vistlib::GivePictureFn>(Function("GivePicture"))(&picture);
+  return reinterpret_cast<HBITMAP>(picture);
+}
 void VistlibClient::VisEdit(const std::string& divisor, const std::string& multiplier,
                             const std::string& unit) {
   As<vistlib::VisEditFn>(Function("VisEdit"))(divisor.c_str(), multiplier.c_str(), unit.c_str());

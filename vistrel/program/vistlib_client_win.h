@@ -17,6 +17,8 @@ class VistlibClient {
   void Cheese(const std::string& drawCursor);
   Rect GiveActiveWindow();
   void Transfer();
+  // The library's picture, the caller's to delete; nullptr when there is none.
+  HBITMAP GivePicture();
   void VisEdit(const std::string& divisor, const std::string& multiplier, const std::string& unit);
   void AddToZip(const std::string& fileSpec, const std::string& zipPath);
   void MakeExe(const std::string& zipPath);

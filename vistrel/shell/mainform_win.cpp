@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "clipboard_handover.h"
+#include "capture_handover.h"
 #include "color_warning.h"
 #include "command_line_win.h"
 #include "conversion_client_win.h"
@@ -349,17 +349,12 @@ bool Mainform::TakeCapture() {
     tray_.SetBusy(false);
     // 15.
     DoEvents();
-    // 16-18. Transfer reports nothing when the clipboard was held: the
-    // sequence numbers tell whether the picture read back is this capture.
-    ClipboardHandover handover;
-    handover.before = static_cast<uint32_t>(GetClipboardSequenceNumber());
+    // 16-18. The clipboard gets the capture (the library says so when it
+    // cannot); the wizard gets its own copy from the library directly, so
+    // that no other program holding or changing the clipboard meanwhile can
+    // keep the capture from it or give it another picture.
     VistlibClient::Instance().Transfer();
-    handover.placed = static_cast<uint32_t>(GetClipboardSequenceNumber());
-    handover.ours = ClipboardOwnedByThisProcess();
-    // Nothing placed: reading would only take an older picture for this one.
-    handover.read = HandoverPlaced(handover) && wizard::LoadWholePicFromClipboard();
-    handover.afterRead = static_cast<uint32_t>(GetClipboardSequenceNumber());
-    captured = HandoverArrived(handover);
+    captured = wizard::TakeCapture(VistlibClient::Instance().GivePicture());
     StageTime("transferred");
     // 19. (the hourglass ends here)
   }

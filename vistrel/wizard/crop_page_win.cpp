@@ -1,6 +1,6 @@
 #include "crop_page_win.h"
 
-#include "clipboard_handover.h"
+#include "capture_handover.h"
 #include "clipboard_picture_win.h"
 #include "crop_preparation.h"
 #include "event_pump_win.h"
@@ -141,21 +141,14 @@ void CropPage::EditCapture() {
                   scale.unitName);
   HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   DoEvents();
-  // As with the capture: only the picture the editor placed is taken.
-  ClipboardHandover handover;
-  handover.before = static_cast<uint32_t>(GetClipboardSequenceNumber());
+  // As with the capture: the clipboard gets the edited picture, the wizard
+  // its own copy straight from the library.
   vistlib.Transfer();
-  handover.placed = static_cast<uint32_t>(GetClipboardSequenceNumber());
-  handover.ours = ClipboardOwnedByThisProcess();
   DoEvents();
-  HBITMAP edited = HandoverPlaced(handover) ? CopyBitmapFromClipboard(Host().Window()) : nullptr;
-  handover.read = edited != nullptr;
-  handover.afterRead = static_cast<uint32_t>(GetClipboardSequenceNumber());
   WizardPictures& pictures = Pictures();
-  if (HandoverArrived(handover)) {
+  if (HBITMAP edited = vistlib.GivePicture()) {
     pictures.tempPic = MakePicture(edited);
   } else {
-    if (edited) DeleteObject(edited);
     Host().Message(kEditLostText, MB_ICONEXCLAMATION);
   }
   const SIZE size = BitmapSize(Handle(pictures.tempPic));

@@ -144,8 +144,8 @@ void Wizard::ReleasePictures() {
   pictures_.wholePic = pictures_.tempPic = pictures_.fxPic = nullptr;
 }
 
-bool Wizard::LoadWholePicFromClipboard() {
-  pictures_.wholePic = MakePicture(CopyBitmapFromClipboard(window_));
+bool Wizard::TakeCapture(HBITMAP picture) {
+  pictures_.wholePic = MakePicture(picture);
   pictures_.tempPic = pictures_.wholePic;
   return pictures_.wholePic != nullptr;
 }
@@ -407,7 +407,11 @@ void ReleasePictures() {
   if (theWizard) theWizard->ReleasePictures();
 }
 
-bool LoadWholePicFromClipboard() { return theWizard && theWizard->LoadWholePicFromClipboard(); }
+bool TakeCapture(HBITMAP picture) {
+  if (theWizard) return theWizard->TakeCapture(picture);
+  if (picture) DeleteObject(picture);
+  return false;
+}
 
 void OpenWizard() { if (theWizard) theWizard->OpenWizard(); }
 

@@ -40,13 +40,13 @@ HWND WizardWindow();
 // Capture, in the shell's order: ResetCurrentPage at its start;
 // ReleasePictures before the screen is copied (the last capture's pictures
 // would only add to the memory the new one takes); after
-// Transfer, LoadWholePicFromClipboard (WholePic and TempPic from the
-// clipboard's bitmap; false and empty pictures when there is none); then
+// the capture, TakeCapture (WholePic and TempPic become the library's picture,
+// which the wizard then owns; false and empty pictures when there is none); then
 // OpenWizard (settings and the walk's start, which may run straight through
 // when every page is hidden); then ShowSelection and ShowWizard.
 void ResetCurrentPage();
 void ReleasePictures();
-bool LoadWholePicFromClipboard();
+bool TakeCapture(HBITMAP picture);
 void OpenWizard();
 void ShowWizard();
 // Hides the wizard without ending the walk (the capture must not show it).

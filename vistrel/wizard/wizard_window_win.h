@@ -49,7 +49,7 @@ class Wizard final : public WalkHost, public SettingsControls, private PageHost 
   void SetCropStyle(int style) { crop_.SetCropStyle(style); }
   int CropStyle() const { return crop_.CropStyle(); }
   void ReleasePictures();
-  bool LoadWholePicFromClipboard();
+  bool TakeCapture(HBITMAP picture);
   void ResetCurrentPage() { walk_.SetCurrentPage(kWelcomePage); }
 
   // WalkHost

@@ -1,5 +1,7 @@
 // Transfer: the editor's image reaches the clipboard as CF_BITMAP (with
-// CF_PALETTE when it has a palette), replacing whatever was there.
+// CF_PALETTE when it has a palette), replacing whatever was there; the capture
+// itself is promised and copied when asked for. GivePicture hands the same
+// picture to the caller.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -93,6 +95,51 @@ TEST_F(TransferTest, PutsTheEditorsCurrentImageNotTheCapture) {
   clip = ClipboardPixels();
   EXPECT_EQ(clip.width, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(clip.height, GetSystemMetrics(SM_CYSCREEN));
+}
+
+TEST_F(TransferTest, APromisedCaptureIsTheCaptureOfItsTransferWhateverComesAfter) {
+  enginetest::PaintedWindow window("promise", {100, 100, 300, 300}, RGB(3, 200, 90));
+  enginetest::Drain(notify.get());
+  Cheese("0");
+  const Pixels capture = enginetest::ReadPixels(vistlib::Engine().CaptureBitmap.bitmap.get());
+  Transfer();
+  // The editor changing its image later does not change what was handed out.
+  HDC screen = GetDC(nullptr);
+  vistlib::Engine().EditorImage.bitmap.reset(CreateCompatibleBitmap(screen, 10, 10));
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(ClipboardPixels().argb == capture.argb);
+
+  // The next capture takes the promise back: nothing, rather than another picture.
+  Transfer();  // the editor's image, placed at once
+  Cheese("0");
+  Transfer();
+  Cheese("0");
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+
+  // The library's end keeps its promise: the capture stays on the clipboard.
+  Transfer();
+  const Pixels last = enginetest::ReadPixels(vistlib::Engine().CaptureBitmap.bitmap.get());
+  Quit();
+  EXPECT_TRUE(ClipboardPixels().argb == last.argb);
+  Init(reinterpret_cast<vistlib::WindowHandle>(notify.get()));
+}
+
+TEST_F(TransferTest, GivePictureHandsOverACopyWithoutTheClipboard) {
+  vistlib::BitmapHandle none = 1;
+  GivePicture(&none);
+  EXPECT_EQ(none, 0u) << "no capture yet";
+
+  Cheese("0");
+  PutText("another program's");
+  vistlib::BitmapHandle given = 0;
+  GivePicture(&given);
+  ASSERT_NE(given, 0u);
+  const auto bitmap = reinterpret_cast<HBITMAP>(given);
+  EXPECT_NE(bitmap, vistlib::Engine().CaptureBitmap.bitmap.get());
+  EXPECT_TRUE(enginetest::ReadPixels(bitmap).argb ==
+              enginetest::ReadPixels(vistlib::Engine().CaptureBitmap.bitmap.get()).argb);
+  EXPECT_TRUE(DeleteObject(bitmap)) << "the caller owns the copy";
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT)) << "the clipboard is left alone";
 }
 
 TEST_F(TransferTest, ImageWithAPaletteAlsoGivesACopyOfThePalette) {

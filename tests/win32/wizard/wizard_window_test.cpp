@@ -161,8 +161,7 @@ class WizardWindowTest : public ::testing::Test {
     SelectionTwips = {10 * 15, 20 * 15, 30 * 15, 40 * 15};
     HideWizard();
     ResetCurrentPage();
-    PutOnClipboard(TestCapture(640, 480));
-    ASSERT_TRUE(LoadWholePicFromClipboard());
+    ASSERT_TRUE(TakeCapture(TestCapture(640, 480)));
   }
 
   void TearDown() override {
