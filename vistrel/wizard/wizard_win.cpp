@@ -179,6 +179,8 @@ bool Wizard::EndAfterShot() const {
 }
 
 void Wizard::HideFrameAndLogo() {
+  // Over a row of hidden pages the frame is hidden already: nothing to repaint.
+  if (!frameVisible_) return;
   frameVisible_ = false;
   ShowWindow(pages_[shownPage_], SW_HIDE);
   ShowWindow(GetDlgItem(window_, IDC_LOGO), SW_HIDE);
@@ -187,6 +189,7 @@ void Wizard::HideFrameAndLogo() {
 
 void Wizard::ShowFrameAndLogo() {
   frameVisible_ = true;
+  ReadLogo();
   ShowWindow(pages_[shownPage_], SW_SHOW);
   ShowWindow(GetDlgItem(window_, IDC_LOGO), SW_SHOW);
 }
@@ -202,6 +205,15 @@ void Wizard::SetTitle(std::string_view title) {
 }
 
 void Wizard::LoadLogo(int page) {
+  // A hidden page shows no logo: its picture is read once the frame shows.
+  logoPage_ = page;
+  if (frameVisible_) ReadLogo();
+}
+
+void Wizard::ReadLogo() {
+  if (logoPage_ < 0) return;
+  const int page = logoPage_;
+  logoPage_ = -1;
   const std::string path = ProgramFolder() + "\\" + std::to_string(page + 1) + ".dat";
   auto picture = static_cast<HBITMAP>(
       LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));

@@ -96,6 +96,8 @@ class Wizard final : public WalkHost, public SettingsControls, private PageHost 
   void OnCommand(int page, int id, int code, HWND control);
   void DrawLogo(const DRAWITEMSTRUCT& item);
   void MakeTitleFont();
+  // Reads the logo LoadLogo asked for, if it has not been read yet.
+  void ReadLogo();
 
   ShellHooks hooks_;
   HWND window_ = nullptr;
@@ -103,6 +105,7 @@ class Wizard final : public WalkHost, public SettingsControls, private PageHost 
   HFONT titleFont_ = nullptr;
   int dpi_ = 96;  // what the frame and pages are laid out for
   HBITMAP logo_ = nullptr;
+  int logoPage_ = -1;  // the page whose logo is to be read
   int shownPage_ = 0;
   bool frameVisible_ = true;
   bool moveWaiting_ = false;  // a Back or Next click waits for running work
