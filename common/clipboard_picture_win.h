@@ -103,15 +103,6 @@ inline bool PutBitmapOnClipboard(HWND owner, HBITMAP bitmap, bool emptyFirst) {
   return placed;
 }
 
-// True when the clipboard's owner (the window that last emptied it) belongs to
-// this process: what it holds was placed by us or by the capture library.
-inline bool ClipboardOwnedByThisProcess() {
-  DWORD process = 0;
-  HWND owner = GetClipboardOwner();
-  return owner != nullptr && GetWindowThreadProcessId(owner, &process) != 0 &&
-         process == GetCurrentProcessId();
-}
-
 // A copy of the clipboard's picture as a device-dependent bitmap (the caller owns it),
 // from the format that was placed, or nullptr when there is none.
 inline HBITMAP CopyBitmapFromClipboard(HWND owner) {

@@ -1,7 +1,6 @@
 #include "crop_page_win.h"
 
 #include "capture_handover.h"
-#include "clipboard_picture_win.h"
 #include "crop_preparation.h"
 #include "event_pump_win.h"
 #include "gdi_handles_win.h"
